@@ -1,0 +1,49 @@
+# Orvik: the everyday commands. `make run` and `make test` work from a clean clone.
+BUILD      ?= build
+JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
+CMAKE_ARGS ?=
+
+# Debian packages the build, the tests and the demo need.
+DEPS = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev \
+       libbenchmark-dev poppler-utils logrotate xvfb xauth imagemagick \
+       clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file \
+       fonts-dejavu-core adwaita-icon-theme
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps configure build test bench run sanitize fuzz install package clean
+
+all: build
+
+deps:
+	@missing=$$(dpkg-query -W -f='$${Package} $${Status}\n' $(DEPS) 2>/dev/null \
+	    | awk '$$NF == "installed" { print $$1 }' > .deps-present; \
+	    for p in $(DEPS); do grep -qx "$$p" .deps-present || echo $$p; done); \
+	rm -f .deps-present; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing: $$missing"; \
+	    $(SUDO) apt-get update -qq && \
+	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_ARGS)
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DORVIK_BUILD_TESTS=OFF
+	cmake --build $(BUILD)-bench -j $(JOBS)
+	@set -e; for b in $(BUILD)-bench/bench/bench_*; do \
+	    [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
+	    QT_QPA_PLATFORM=offscreen "$$b" --benchmark_min_time=0.05; done
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-bench

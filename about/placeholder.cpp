@@ -1,0 +1,1 @@
+// Placeholder until the folder has sources of its own.

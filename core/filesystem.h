@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+
+namespace Orvik {
+
+// One open of a file for reading, shared with writers. It sees the length the file had
+// when it was opened and reads sequentially from the start.
+class FileReader
+{
+public:
+    virtual ~FileReader() = default;
+    virtual qint64 size() const = 0;
+    // Reads up to maxSize bytes; returns the count read, 0 at the end, -1 on failure.
+    virtual qint64 read(char *buffer, qint64 maxSize) = 0;
+    virtual QString errorString() const = 0;
+};
+
+// The file system as the core sees it. Nothing here writes a file or keeps one open.
+class FileSystem
+{
+public:
+    virtual ~FileSystem() = default;
+    // The last-modified local date-time with whole seconds; an invalid QDateTime and a
+    // description in *error when it cannot be taken.
+    virtual QDateTime lastModified(const QString &path, QString *error) = 0;
+    // The size in bytes, taken by an open for reading that is closed again at once;
+    // -1 when the open fails.
+    virtual qint64 FileSizeProbe(const QString &path) = 0;
+    // Opens a regular file for reading; nullptr and a description in *error otherwise.
+    // Never blocks: FIFOs, devices and directories are refused.
+    virtual std::unique_ptr<FileReader> openForRead(const QString &path, QString *error) = 0;
+    virtual bool exists(const QString &path) = 0;
+};
+
+} // namespace Orvik

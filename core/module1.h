@@ -1,0 +1,78 @@
+#pragma once
+
+#include "contents.h"
+#include "displayfont.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+
+namespace Orvik {
+
+class Clock;
+class DocumentWindow;
+class FileSystem;
+class MainWindow;
+
+// The shared state of the program: the document table, the display preferences, the
+// recently used files and the main window, with the operations shared by all windows.
+// One object is made at start-up and handed to whoever needs it; tests make their own.
+class Module1
+{
+public:
+    static constexpr int MaxDocuments = 10;
+    static constexpr int MruCount = 10;
+    static constexpr int DefaultRefreshInterval = 1000;
+    static constexpr int MinRefreshInterval = 100;
+    static constexpr int MaxRefreshInterval = 60000;
+
+    Module1(FileSystem &fileSystem, Clock &clock);
+
+    // --- Document table: slots 1..10, entry 0 unused. Slots 1..DocCount are in use, in
+    // opening order, without gaps; the window of slot k has the tag "k".
+    int DocCount = 0;
+    std::array<QString, MaxDocuments + 1> DocFileName;
+    std::array<DocumentWindow *, MaxDocuments + 1> DocWindow{};
+    // Last-modified stamp seen at the last read; an invalid QDateTime is the no-stamp
+    // value, unequal to every stamp.
+    std::array<QDateTime, MaxDocuments + 1> DocFileTime;
+    std::array<qint64, MaxDocuments + 1> DocFileSize{};
+    std::array<Contents, MaxDocuments + 1> DocContents;
+
+    // --- Display preferences.
+    QString HighLightString;
+    bool HighLightPending = false;
+    int RefreshInterval = DefaultRefreshInterval;
+    QString FontName = QStringLiteral("Arial");
+    int FontSize = 10;
+    bool FontBold = false;
+    bool FontItalic = false;
+    bool FontUnderline = false;
+    DisplayFont displayFont() const;
+
+    // --- Recently used files: slots 1..10, newest first; the empty text is a free slot.
+    std::array<QString, MruCount + 1> MRUFiles;
+
+    MainWindow *MainForm = nullptr;
+
+    // --- Shared operations.
+    void OpenDocument(const QString &path);
+    void NewDocumentWindow();
+    // Runs one refresh cycle: slot `index` only when it is above 0, else every document.
+    void RefreshDocuments(int index);
+    void timerUpdate_Timer();
+    void RemoveDocument(int slot);
+    void AddToMRU(const QString &name);
+    void UpdateMRUMenu();
+
+    FileSystem &fileSystem() const { return m_fileSystem; }
+    Clock &clock() const { return m_clock; }
+
+private:
+    FileSystem &m_fileSystem;
+    Clock &m_clock;
+    bool m_mruSeparatorShown = false;
+};
+
+} // namespace Orvik

@@ -1,0 +1,1 @@
+// Shared test helpers: fakes of the window interfaces and a file writer.
