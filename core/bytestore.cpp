@@ -11,22 +11,19 @@ namespace {
 constexpr qint64 PageSize = 4096;
 constexpr qint64 MinimumReservation = 1 << 20;
 
-qint64 roundUpToPage(qint64 n)
-{
+qint64 roundUpToPage(qint64 n) {
     return (n + PageSize - 1) / PageSize * PageSize;
 }
 } // namespace
 
 ByteStore::ByteStore() = default;
 
-ByteStore::~ByteStore()
-{
+ByteStore::~ByteStore() {
     if (m_data)
         munmap(m_data, size_t(m_capacity));
 }
 
-void ByteStore::reserve(qint64 capacity)
-{
+void ByteStore::reserve(qint64 capacity) {
     capacity = roundUpToPage(capacity);
     if (capacity <= m_capacity)
         return;
@@ -45,21 +42,18 @@ void ByteStore::reserve(qint64 capacity)
     m_capacity = capacity;
 }
 
-char *ByteStore::appendSpace(qint64 count)
-{
+char *ByteStore::appendSpace(qint64 count) {
     if (m_size + count > m_capacity)
         reserve(qMax(qMax(MinimumReservation, 2 * m_capacity), m_size + count));
     return m_data + m_size;
 }
 
-void ByteStore::commitAppend(qint64 count)
-{
+void ByteStore::commitAppend(qint64 count) {
     Q_ASSERT(m_size + count <= m_capacity);
     m_size += count;
 }
 
-void ByteStore::append(const char *bytes, qint64 count)
-{
+void ByteStore::append(const char *bytes, qint64 count) {
     if (count <= 0)
         return;
     std::memcpy(appendSpace(count), bytes, size_t(count));

@@ -9,8 +9,7 @@ namespace Orvik {
 // Memory is reserved as address space and committed page by page as bytes are appended, so
 // growth never copies what is held and costs about one byte per byte. data() may move when
 // the store grows: readers fetch it again instead of keeping the pointer across an append.
-class ByteStore
-{
+class ByteStore {
 public:
     ByteStore();
     ~ByteStore();

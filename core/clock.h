@@ -5,8 +5,7 @@
 namespace Orvik {
 
 // The clock as the core sees it.
-class Clock
-{
+class Clock {
 public:
     virtual ~Clock() = default;
     virtual QDateTime currentDateTime() const = 0; // local time

@@ -4,20 +4,17 @@
 
 namespace Orvik {
 
-Contents Contents::fromByteArray(const QByteArray &bytes)
-{
+Contents Contents::fromByteArray(const QByteArray &bytes) {
     return fromRaw(bytes.constData(), bytes.size());
 }
 
-Contents Contents::fromRaw(const char *bytes, qint64 count)
-{
+Contents Contents::fromRaw(const char *bytes, qint64 count) {
     Contents c;
     c.append(bytes, count);
     return c;
 }
 
-Contents Contents::mid(qint64 position, qint64 length) const
-{
+Contents Contents::mid(qint64 position, qint64 length) const {
     position = qBound<qint64>(0, position, m_size);
     if (length < 0 || position + length > m_size)
         length = m_size - position;
@@ -30,25 +27,21 @@ Contents Contents::mid(qint64 position, qint64 length) const
     return c;
 }
 
-QByteArray Contents::toByteArray() const
-{
+QByteArray Contents::toByteArray() const {
     return QByteArray(data(), qsizetype(m_size));
 }
 
-QByteArray Contents::rawView() const
-{
+QByteArray Contents::rawView() const {
     return QByteArray::fromRawData(data(), qsizetype(m_size));
 }
 
-bool Contents::continues(const Contents &before) const
-{
+bool Contents::continues(const Contents &before) const {
     if (!m_store || m_store != before.m_store)
         return false;
     return m_offset == before.m_offset + before.m_size;
 }
 
-void Contents::detachForAppend()
-{
+void Contents::detachForAppend() {
     if (m_store && m_offset + m_size == m_store->size())
         return;
     auto store = std::make_shared<ByteStore>();
@@ -58,28 +51,24 @@ void Contents::detachForAppend()
     m_offset = 0;
 }
 
-char *Contents::appendSpace(qint64 count)
-{
+char *Contents::appendSpace(qint64 count) {
     detachForAppend();
     return m_store->appendSpace(count);
 }
 
-void Contents::commitAppend(qint64 count)
-{
+void Contents::commitAppend(qint64 count) {
     m_store->commitAppend(count);
     m_size += count;
 }
 
-void Contents::append(const char *bytes, qint64 count)
-{
+void Contents::append(const char *bytes, qint64 count) {
     if (count <= 0)
         return;
     std::memcpy(appendSpace(count), bytes, size_t(count));
     commitAppend(count);
 }
 
-bool operator==(const Contents &a, const Contents &b)
-{
+bool operator==(const Contents &a, const Contents &b) {
     if (a.m_size != b.m_size)
         return false;
     if (a.m_size == 0 || (a.m_store == b.m_store && a.m_offset == b.m_offset))

@@ -12,8 +12,7 @@ namespace Orvik {
 // Copying a Contents shares the bytes. The document table and the document's view hold
 // the same store, so the view never keeps a second copy of a document, and an append by
 // the table does not disturb what the view shows (the bytes it knows never change).
-class Contents
-{
+class Contents {
 public:
     Contents() = default;
     static Contents fromByteArray(const QByteArray &bytes);

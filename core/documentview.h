@@ -13,8 +13,7 @@ constexpr ColorNumber HighlightColor = 255;
 
 // What the core asks of a document's text view (rtfText). Offsets and lengths are byte
 // offsets into the text, which are the byte offsets in the file it shows.
-class DocumentView
-{
+class DocumentView {
 public:
     virtual ~DocumentView() = default;
 

@@ -8,8 +8,7 @@ namespace Orvik {
 class DocumentView;
 
 // What the core asks of a document window (frmDocument).
-class DocumentWindow
-{
+class DocumentWindow {
 public:
     virtual ~DocumentWindow() = default;
 

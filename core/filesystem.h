@@ -9,8 +9,7 @@ namespace Orvik {
 
 // One open of a file for reading, shared with writers. It sees the length the file had
 // when it was opened and reads sequentially from the start.
-class FileReader
-{
+class FileReader {
 public:
     virtual ~FileReader() = default;
     virtual qint64 size() const = 0;
@@ -20,8 +19,7 @@ public:
 };
 
 // The file system as the core sees it. Nothing here writes a file or keeps one open.
-class FileSystem
-{
+class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // The last-modified local date-time with whole seconds; an invalid QDateTime and a

@@ -8,8 +8,7 @@ namespace Orvik {
 class DocumentWindow;
 
 // The update timer (timerUpdate) whose tick runs the refresh cycle.
-class UpdateTimer
-{
+class UpdateTimer {
 public:
     virtual ~UpdateTimer() = default;
     virtual void setEnabled(bool enabled) = 0;
@@ -19,8 +18,7 @@ public:
 };
 
 // The status bar (sbStatusBar); panels are addressed by 1-based index.
-class StatusPanels
-{
+class StatusPanels {
 public:
     virtual ~StatusPanels() = default;
     virtual QString panelText(int index) const = 0;
@@ -28,8 +26,7 @@ public:
 };
 
 // The recently used file items of the File menu: mnuFileMRU(1..10) and mnuMRUSep.
-class MruMenu
-{
+class MruMenu {
 public:
     virtual ~MruMenu() = default;
     virtual void setItem(int index, const QString &caption, bool visible) = 0;
@@ -37,8 +34,7 @@ public:
 };
 
 // What the core asks of the main window (MainForm).
-class MainWindow
-{
+class MainWindow {
 public:
     virtual ~MainWindow() = default;
 

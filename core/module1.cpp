@@ -4,12 +4,9 @@ namespace Orvik {
 
 Module1::Module1(FileSystem &fileSystem, Clock &clock)
     : m_fileSystem(fileSystem)
-    , m_clock(clock)
-{
-}
+    , m_clock(clock) {}
 
-DisplayFont Module1::displayFont() const
-{
+DisplayFont Module1::displayFont() const {
     return {FontName, FontSize, FontBold, FontItalic, FontUnderline};
 }
 

@@ -18,8 +18,7 @@ class MainWindow;
 // The shared state of the program: the document table, the display preferences, the
 // recently used files and the main window, with the operations shared by all windows.
 // One object is made at start-up and handed to whoever needs it; tests make their own.
-class Module1
-{
+class Module1 {
 public:
     static constexpr int MaxDocuments = 10;
     static constexpr int MruCount = 10;

@@ -4,8 +4,7 @@
 
 using namespace Orvik;
 
-class tst_Contents : public QObject
-{
+class tst_Contents : public QObject {
     Q_OBJECT
 
 private slots:
@@ -14,8 +13,7 @@ private slots:
     void largeGrowthKeepsBytes();
 };
 
-void tst_Contents::appendSharesTheStore()
-{
+void tst_Contents::appendSharesTheStore() {
     Contents table = Contents::fromByteArray("abc");
     Contents view = table;
     table.append("def", 3);
@@ -26,8 +24,7 @@ void tst_Contents::appendSharesTheStore()
     QVERIFY(!table.mid(2).continues(view));
 }
 
-void tst_Contents::appendToAnOlderSnapshotCopies()
-{
+void tst_Contents::appendToAnOlderSnapshotCopies() {
     Contents table = Contents::fromByteArray("abc");
     Contents old = table;
     table.append("def", 3);
@@ -37,8 +34,7 @@ void tst_Contents::appendToAnOlderSnapshotCopies()
     QCOMPARE(table.toByteArray(), QByteArray("abcdef"));
 }
 
-void tst_Contents::largeGrowthKeepsBytes()
-{
+void tst_Contents::largeGrowthKeepsBytes() {
     Contents c;
     QByteArray block(4096, 'x');
     for (int i = 0; i < 1000; ++i) {

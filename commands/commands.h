@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace Orvik {
+
+class CommandHost;
+class Dialogs;
+
+// The menu and toolbar commands of the main window, one handler per menu item.
+class Commands {
+public:
+    Commands(CommandHost &host, Dialogs &dialogs);
+
+    void mnuFileOpen_Click();
+    void mnuFileClose_Click();
+    void mnuFileSaveAs_Click();
+    void mnuFilePrint_Click();
+    void mnuFileExit_Click();
+    void mnuEditCopy_Click();
+    void mnuViewToolbar_Click();
+    void mnuViewStatusBar_Click();
+    void mnuHighlightText_Click();
+    void mnuSelectFont_Click();
+    void mnuRefreshInterval_Click();
+    void mnuWindowCascade_Click();
+    void mnuWindowTileHorizontal_Click();
+    void mnuWindowTileVertical_Click();
+    void mnuWindowArrangeIcons_Click();
+    void mnuHelpAbout_Click();
+    // Runs the command of the toolbar button with this key; an unknown key does nothing.
+    void tbToolBar_ButtonClick(const QString &key);
+
+private:
+    CommandHost &m_host;
+    Dialogs &m_dialogs;
+};
+
+} // namespace Orvik
