@@ -37,6 +37,7 @@ private slots:
     void failureInSlotTwoOfThreeEndsTheCycle();
     void brokenReadIsForgottenAndRebuiltWhole();
     void refusedOpenShowsItsDescription();
+    void failureWithoutDescriptionStillSaysSo();
     void failingProbeReadsEveryCycle();
 
     void singleSlotCycleClearsPendingPass();
@@ -450,6 +451,14 @@ void tst_RefreshCycle::refusedOpenShowsItsDescription() {
     h.fs.heal(path);
     h.module.RefreshDocuments(0);
     QCOMPARE(h.view(1).bytes(), QByteArray("secret"));
+}
+
+void tst_RefreshCycle::failureWithoutDescriptionStillSaysSo() {
+    CoreHarness h;
+    const QString path = h.write("a.log", "abc");
+    h.fs.failOpen(path, QString());
+    h.module.OpenDocument(path);
+    QCOMPARE(h.window(1)->caption(), path + QStringLiteral(" - cannot be read"));
 }
 
 void tst_RefreshCycle::failingProbeReadsEveryCycle() {
