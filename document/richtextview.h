@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/documentview.h"
+#include "markset.h"
+#include "viewlayout.h"
+#include "viewtext.h"
 
 #include <QAbstractScrollArea>
 
@@ -48,11 +51,76 @@ public:
     // Prints the selection, or the whole text when nothing is selected.
     void SelPrint(QPrinter &printer);
 
+    // The marks (coloured ranges) and the row at the top, for tests and the printer.
+    const MarkSet &marks() const { return m_marks; }
+    const ViewText &viewText() const { return m_text; }
+    // The row count of the whole text at the current width (lays out every line: for
+    // tests and small texts only).
+    qint64 countRows();
+    // Brings scroll bars and the scroll position up to date now instead of at the next
+    // paint (the view defers that work so that runs of operations cost one update).
+    void updateGeometryNow();
+    // The byte offset of the first row shown.
+    qint64 topOffset();
+
 signals:
     // A drag over the view or a drop on it, reported instead of being inserted. The
     // receiver accepts or ignores the event.
     void oleDragOver(QDragMoveEvent *event);
     void oleDragDrop(QDropEvent *event);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    static constexpr int Padding = 2; // pixels between the frame and the text
+
+    qreal wrapWidth() const;
+    void relayout();
+    void textChanged();
+    void scheduleGeometry();
+    void setTop(const RowPos &top);
+    void scrollRows(int rows);
+    RowPos maxTop();
+    int visibleRowCount();
+    void syncScrollBars();
+    void onVerticalValue(int value);
+    void revealCaret();
+    void setCaret(qint64 offset, bool extend);
+    qint64 offsetAtPoint(const QPoint &point);
+    RowPos rowAtY(int y);
+
+    ViewText m_text;
+    MarkSet m_marks;
+    ViewLayout m_layout{m_text};
+    qint64 m_anchor = 0;
+    qint64 m_caret = 0;
+    RowPos m_top;
+    RowPos m_maxTop;
+    bool m_maxTopValid = false;
+    bool m_revealCaret = false;
+    bool m_geometryScheduled = false;
+    bool m_syncing = false;
+    bool m_selecting = false;
+    int m_pendingAction = 0;
+    int m_rightMargin = 0;
+    qreal m_preferredX = -1;
+    int m_wheelRemainder = 0;
 };
 
 } // namespace Orvik
