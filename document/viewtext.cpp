@@ -6,7 +6,9 @@
 namespace Orvik {
 
 namespace {
-constexpr qint64 BoundarySearch = 256; // how far back a piece boundary looks for a blank
+// How far back a piece boundary looks for a blank; less than a piece, so that boundaries
+// stay in order.
+constexpr qint64 BoundarySearch = 256;
 
 inline bool isContinuation(uchar c) {
     return (c & 0xC0) == 0x80;
@@ -222,7 +224,7 @@ qint64 ViewText::lineEnd(qint64 line) const {
 bool ViewText::isUtf8(qint64 line) const {
     const qint64 start = lineStart(line);
     const qint64 end = lineEnd(line);
-    if (end - start <= PieceBytes)
+    if (end - start <= WholeLineBytes)
         return checkUtf8(data() + start, end - start) == Utf8State::Valid;
     auto it = m_validity.find(line);
     if (it == m_validity.end())
@@ -257,7 +259,9 @@ qint64 ViewText::pieceBoundary(qint64 lineBegin, qint64 lineEnd, qint64 at, bool
 
 int ViewText::pieceCount(qint64 line) const {
     const qint64 length = lineEnd(line) - lineStart(line);
-    return int(qMax<qint64>(1, (length + PieceBytes - 1) / PieceBytes));
+    if (length <= WholeLineBytes)
+        return 1;
+    return int((length + PieceBytes - 1) / PieceBytes);
 }
 
 PieceRange ViewText::piece(qint64 line, int index) const {
