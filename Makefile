@@ -45,5 +45,35 @@ bench: deps
 	    [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
 	    QT_QPA_PLATFORM=offscreen "$$b" --benchmark_min_time=0.05; done
 
+# Installs the program with its launcher, icons, AppStream data, man page and About file under
+# $(PREFIX), staged under $(DESTDIR) when that is set. A system prefix needs root:
+# `sudo make install`; `make install PREFIX=$$HOME/.local` needs none.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Builds the Debian package $(BUILD)/orvik_<version>_<arch>.deb with CPack, then checks its
+# control fields and, unpacked into a scratch root, its files.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	@version=$$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$$/\1/p' $(BUILD)/CPackConfig.cmake); \
+	deb=$(BUILD)/orvik_$${version}_$$(dpkg --print-architecture).deb; \
+	tests/package/deb_test.sh $(BUILD) $(BUILD)/package-check "$$version" "$$deb" && \
+	echo "Package: $$deb"
+
+# The whole test suite under AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer,
+# in its own build folder. -O1 keeps the instrumented tests quick; the Debug configuration keeps
+# Q_ASSERT on. Any report fails the test that caused it.
+SANITIZE_ENV = \
+	ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1:print_stacktrace=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0
+
+sanitize: deps
+	cmake -S . -B $(BUILD)-sanitize -DORVIK_SANITIZE=ON -DORVIK_BUILD_BENCH=OFF \
+	    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" $(CMAKE_ARGS)
+	cmake --build $(BUILD)-sanitize -j $(JOBS)
+	cd $(BUILD)-sanitize && $(SANITIZE_ENV) QT_QPA_PLATFORM=offscreen \
+	    ctest --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-sanitize $(BUILD)-fuzz
