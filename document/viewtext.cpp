@@ -167,6 +167,10 @@ bool ViewText::append(const Contents &more) {
         return true;
     const bool continues = m_store && more.store() == m_store && more.offset() == m_offset + m_size;
     if (continues) {
+        // The given Contents grows along, so that contents() keeps sharing instead of
+        // copying the whole text of a followed file.
+        if (m_given.store() == m_store && m_given.offset() == m_offset && m_given.size() == m_size)
+            m_given.extendWith(more);
         m_size += more.size();
     } else {
         Contents grown = contents();
