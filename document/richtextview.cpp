@@ -1,16 +1,16 @@
 #include "richtextview.h"
 
+#include "richtextaccessible.h"
+#include "savebytes.h"
 #include "textprinter.h"
 #include "viewpainter.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QMenu>
 #include <QPainter>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -18,6 +18,7 @@ namespace Orvik {
 
 RichTextView::RichTextView(QWidget *parent)
     : QAbstractScrollArea(parent) {
+    RichTextAccessible::installFactory();
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -42,9 +43,19 @@ void RichTextView::setText(const Contents &text) {
     m_text.setText(text);
     m_marks.clear();
     m_anchor = m_caret = 0;
-    m_top = RowPos();
     m_layout.invalidate();
+    m_scroller.setTop(RowPos());
     textChanged();
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent event(this, 0, QString(), accessibleText(0, m_text.size()));
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+// Text for accessibility events, which carry it whole: only for modest amounts.
+QString RichTextView::accessibleText(qint64 start, qint64 end) const {
+    constexpr qint64 Limit = 64 * 1024;
+    return end - start <= Limit ? m_text.plainText(start, end) : QString();
 }
 
 Contents RichTextView::text() const {
@@ -58,15 +69,18 @@ void RichTextView::setSelText(const Contents &text) {
         // Growth at the end: the earlier lines, their layouts and colours stay as they are.
         m_layout.invalidateFrom(m_text.lineCount() - 1);
         m_text.append(text);
+        if (QAccessible::isActive()) {
+            QAccessibleTextInsertEvent event(this, int(qMin<qint64>(start, INT_MAX)),
+                                             accessibleText(start, m_text.size()));
+            QAccessible::updateAccessibility(&event);
+        }
     } else {
-        const qint64 topOffset = m_layout.rowStart(m_top);
+        const qint64 topOffset = m_scroller.topOffset();
         const QByteArray bytes = text.toByteArray();
         m_text.replace(start, length, bytes.constData(), bytes.size());
         m_marks.replace(start, length, bytes.size());
         m_layout.invalidate();
-        m_top = m_layout.rowOf(qMin(topOffset, m_text.size()));
-        m_top.row = 0;
-        m_top = m_layout.rowOf(m_layout.rowStart(m_top));
+        m_scroller.setTopOffset(qMin(topOffset, m_text.size()));
     }
     m_anchor = m_caret = start + text.size();
     textChanged();
@@ -100,7 +114,7 @@ QString RichTextView::selectedPlainText() const {
 void RichTextView::setSelStart(qint64 offset) {
     offset = qBound<qint64>(0, offset, m_text.size());
     m_anchor = m_caret = offset;
-    m_preferredX = -1;
+    m_navigator.forgetColumn();
     revealCaret();
 }
 
@@ -113,10 +127,18 @@ void RichTextView::setSelLength(qint64 length) {
     m_anchor = start;
     m_caret = qBound<qint64>(start, start + qMax<qint64>(0, length), m_text.size());
     viewport()->update();
+    caretMoved();
 }
 
 qint64 RichTextView::selLength() const {
     return qAbs(m_caret - m_anchor);
+}
+
+void RichTextView::selectAll() {
+    m_anchor = 0;
+    m_caret = m_text.size();
+    viewport()->update();
+    caretMoved();
 }
 
 void RichTextView::setCaret(qint64 offset, bool extend) {
@@ -127,8 +149,32 @@ void RichTextView::setCaret(qint64 offset, bool extend) {
 }
 
 void RichTextView::revealCaret() {
+    reveal(m_caret);
+    caretMoved();
+}
+
+void RichTextView::scrollToOffset(qint64 offset) {
+    reveal(offset);
+    updateGeometryNow();
+}
+
+void RichTextView::reveal(qint64 offset) {
     m_revealCaret = true;
+    m_revealOffset = offset;
     scheduleGeometry();
+}
+
+void RichTextView::caretMoved() {
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTextCursorEvent cursor(this, int(qMin<qint64>(m_caret, INT_MAX)));
+    QAccessible::updateAccessibility(&cursor);
+    if (selLength() > 0) {
+        QAccessibleTextSelectionEvent selection(
+            this, int(qMin<qint64>(selStart(), INT_MAX)),
+            int(qMin<qint64>(selStart() + selLength(), INT_MAX)));
+        QAccessible::updateAccessibility(&selection);
+    }
 }
 
 // --- Font, width and visibility.
@@ -161,11 +207,11 @@ qreal RichTextView::wrapWidth() const {
 }
 
 void RichTextView::relayout() {
-    const qint64 topOffset = m_layout.rowStart(m_top);
+    const qint64 topOffset = m_scroller.topOffset();
     m_layout.setFont(font());
     m_layout.setWidth(wrapWidth());
-    m_top = m_layout.rowOf(topOffset);
-    m_maxTopValid = false;
+    m_scroller.setHeight(viewport()->height() - Padding);
+    m_scroller.setTopOffset(topOffset);
     scheduleGeometry();
 }
 
@@ -177,17 +223,18 @@ void RichTextView::changeEvent(QEvent *event) {
 
 void RichTextView::resizeEvent(QResizeEvent *event) {
     QAbstractScrollArea::resizeEvent(event);
-    const bool atBottom = m_maxTopValid && !(m_top < m_maxTop);
+    // A view that showed the end of its text keeps showing it.
+    const bool atBottom = m_scroller.atBottom();
     relayout();
     if (atBottom)
-        setTop(maxTop());
+        m_scroller.setTop(m_scroller.maxTop());
 }
 
 // --- Scrolling. The vertical position is a row; the scroll bar counts bytes (in units that
 // keep the range within an int), so it stays meaningful for any mix of short and long lines.
 
 void RichTextView::textChanged() {
-    m_maxTopValid = false;
+    m_scroller.textChanged();
     scheduleGeometry();
 }
 
@@ -201,38 +248,12 @@ void RichTextView::scheduleGeometry() {
 
 void RichTextView::updateGeometryNow() {
     m_geometryScheduled = false;
+    m_scroller.setHeight(viewport()->height() - Padding);
     if (m_revealCaret) {
         m_revealCaret = false;
-        const RowPos caret = m_layout.rowOf(m_caret);
-        if (caret < m_top) {
-            setTop(caret);
-        } else {
-            // Visible when it is among the rows that fit from the top.
-            RowPos pos = m_top;
-            qreal y = m_layout.rowHeight(pos);
-            const qreal height = viewport()->height() - Padding;
-            bool visible = pos == caret;
-            while (!visible && y < height && m_layout.nextRow(pos)) {
-                y += m_layout.rowHeight(pos);
-                visible = pos == caret && y <= height;
-                if (caret < pos)
-                    break;
-            }
-            if (!visible) {
-                // Put the caret's row at the bottom.
-                RowPos top = caret;
-                qreal used = m_layout.rowHeight(top);
-                RowPos prev = top;
-                while (m_layout.prevRow(prev)) {
-                    used += m_layout.rowHeight(prev);
-                    if (used > height)
-                        break;
-                    top = prev;
-                }
-                setTop(top);
-            }
-        }
-        const int x = int(m_layout.xOf(caret, m_caret)) + Padding;
+        const qint64 offset = qMin(m_revealOffset, m_text.size());
+        m_scroller.reveal(offset);
+        const int x = int(m_layout.xOf(m_layout.rowOf(offset), offset)) + Padding;
         QScrollBar *h = horizontalScrollBar();
         if (x < h->value())
             h->setValue(x - Padding);
@@ -243,51 +264,10 @@ void RichTextView::updateGeometryNow() {
     viewport()->update();
 }
 
-RowPos RichTextView::maxTop() {
-    if (m_maxTopValid)
-        return m_maxTop;
-    RowPos top = m_layout.lastRow();
-    qreal used = m_layout.rowHeight(top);
-    const qreal height = viewport()->height() - Padding;
-    RowPos prev = top;
-    while (m_layout.prevRow(prev)) {
-        used += m_layout.rowHeight(prev);
-        if (used > height)
-            break;
-        top = prev;
-    }
-    m_maxTop = top;
-    m_maxTopValid = true;
-    return top;
-}
-
-void RichTextView::setTop(const RowPos &top) {
-    const RowPos limit = maxTop();
-    m_top = limit < top ? limit : top;
-    viewport()->update();
-}
-
 void RichTextView::scrollRows(int rows) {
-    RowPos pos = m_top;
-    for (; rows > 0 && m_layout.nextRow(pos); --rows) {
-    }
-    for (; rows < 0 && m_layout.prevRow(pos); ++rows) {
-    }
-    setTop(pos);
+    m_scroller.scrollRows(rows);
     syncScrollBars();
-}
-
-int RichTextView::visibleRowCount() {
-    RowPos pos = m_top;
-    qreal y = m_layout.rowHeight(pos);
-    int rows = 1;
-    const qreal height = viewport()->height() - Padding;
-    while (y < height && m_layout.nextRow(pos)) {
-        y += m_layout.rowHeight(pos);
-        if (y <= height)
-            ++rows;
-    }
-    return rows;
+    viewport()->update();
 }
 
 static qint64 scrollUnit(qint64 size) {
@@ -298,13 +278,10 @@ void RichTextView::syncScrollBars() {
     m_syncing = true;
     const qint64 unit = scrollUnit(m_text.size());
     QScrollBar *v = verticalScrollBar();
-    const qint64 maxOffset = m_layout.rowStart(maxTop());
-    const int rows = visibleRowCount();
-    RowPos bottom = m_top;
-    for (int i = 0; i < rows && m_layout.nextRow(bottom); ++i) {
-    }
-    const qint64 topOffset = m_layout.rowStart(m_top);
-    const qint64 shown = qMax<qint64>(1, m_layout.rowStart(bottom) - topOffset);
+    const qint64 maxOffset = m_layout.rowStart(m_scroller.maxTop());
+    const int rows = m_scroller.visibleRowCount();
+    const auto [topOffset, bottomOffset] = m_scroller.visibleRange();
+    const qint64 shown = qMax<qint64>(1, bottomOffset - topOffset);
     v->setRange(0, int(maxOffset / unit));
     v->setPageStep(int(qMax<qint64>(1, shown / unit)));
     v->setSingleStep(int(qMax<qint64>(1, shown / unit / qMax(1, rows))));
@@ -330,21 +307,20 @@ void RichTextView::onVerticalValue(int value) {
         scrollRows(-1);
         return;
     case QAbstractSlider::SliderPageStepAdd:
-        scrollRows(qMax(1, visibleRowCount() - 1));
+        scrollRows(qMax(1, m_scroller.visibleRowCount() - 1));
         return;
     case QAbstractSlider::SliderPageStepSub:
-        scrollRows(-qMax(1, visibleRowCount() - 1));
+        scrollRows(-qMax(1, m_scroller.visibleRowCount() - 1));
         return;
     default:
         break;
     }
-    if (value >= verticalScrollBar()->maximum()) {
-        setTop(maxTop());
-    } else {
-        RowPos pos = m_layout.rowOf(qint64(value) * scrollUnit(m_text.size()));
-        setTop(pos);
-    }
+    if (value >= verticalScrollBar()->maximum())
+        m_scroller.setTop(m_scroller.maxTop());
+    else
+        m_scroller.setTop(m_layout.rowOf(qint64(value) * scrollUnit(m_text.size())));
     syncScrollBars();
+    viewport()->update();
 }
 
 void RichTextView::scrollContentsBy(int, int) {
@@ -366,7 +342,7 @@ void RichTextView::wheelEvent(QWheelEvent *event) {
 }
 
 qint64 RichTextView::topOffset() {
-    return m_layout.rowStart(m_top);
+    return m_scroller.topOffset();
 }
 
 qint64 RichTextView::countRows() {
@@ -391,40 +367,21 @@ void RichTextView::paintEvent(QPaintEvent *) {
     view.setStyle(style);
     view.setSelection(selStart(), selStart() + selLength());
     view.setCaret(hasFocus() ? m_caret : -1);
-    view.paint(painter, m_top, QPointF(Padding - horizontalScrollBar()->value(), Padding),
+    view.paint(painter, m_scroller.top(),
+               QPointF(Padding - horizontalScrollBar()->value(), Padding),
                viewport()->height() - Padding, true);
 }
 
 // --- Saving and printing.
 
 bool RichTextView::SaveFile(const QString &path, int format, QString *error) {
-    auto fail = [error](const QString &why) {
+    if (format != 0 && format != 1) {
         if (error)
-            *error = why;
+            *error = tr("Unknown file format %1").arg(format);
         return false;
-    };
-    if (format != 1 && format != 0)
-        return fail(tr("Unknown file format %1").arg(format));
-    if (QFileInfo(path).isDir())
-        return fail(tr("%1 is a folder").arg(QDir::toNativeSeparators(path)));
-    // The bytes go to a temporary file beside the target, renamed into place on success:
-    // a failure never leaves a half-written file instead of an existing one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    constexpr qint64 Chunk = 1 << 20;
-    for (qint64 done = 0; done < m_text.size();) {
-        const qint64 n = qMin(Chunk, m_text.size() - done);
-        if (file.write(m_text.data() + done, n) != n) {
-            const QString why = file.errorString();
-            file.cancelWriting();
-            return fail(why);
-        }
-        done += n;
     }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    // Either format writes the bytes as they are: the view holds no formatting to save.
+    return saveBytes(path, m_text.data(), m_text.size(), error);
 }
 
 void RichTextView::SelPrint(QPrinter &printer) {
@@ -436,73 +393,45 @@ void RichTextView::SelPrint(QPrinter &printer) {
 // --- Mouse and keyboard. The view is read-only: keys it does not use for moving or
 // selecting (Ctrl+C, Ctrl+O and every other shortcut) go on to the main window.
 
-RowPos RichTextView::rowAtY(int y) {
-    RowPos pos = m_top;
-    qreal bottom = Padding + m_layout.rowHeight(pos);
-    while (y >= bottom && m_layout.nextRow(pos))
-        bottom += m_layout.rowHeight(pos);
-    return pos;
+QRect RichTextView::characterRect(qint64 offset) {
+    offset = qBound(qint64(0), offset, m_text.size());
+    const RowPos row = m_layout.rowOf(offset);
+    const qreal y = m_scroller.yOfRow(row);
+    if (y < 0)
+        return QRect();
+    const int scrolled = horizontalScrollBar()->value();
+    const qreal x = m_layout.xOf(row, offset) + Padding - scrolled;
+    const qreal next = m_layout.xOf(row, m_text.nextCharOffset(offset)) + Padding - scrolled;
+    return QRectF(x, y + Padding, qMax<qreal>(1, next - x), m_layout.rowHeight(row))
+        .toAlignedRect();
 }
 
-qint64 RichTextView::offsetAtPoint(const QPoint &point) {
-    const RowPos pos = rowAtY(point.y());
+std::pair<qint64, qint64> RichTextView::visibleRange() {
+    if (m_geometryScheduled)
+        updateGeometryNow();
+    return m_scroller.visibleRange();
+}
+
+qint64 RichTextView::offsetAt(const QPoint &point) {
+    const RowPos pos = m_scroller.rowAtY(point.y() - Padding);
     return m_layout.offsetAt(pos, point.x() - Padding + horizontalScrollBar()->value());
 }
 
 void RichTextView::keyPressEvent(QKeyEvent *event) {
-    const bool shift = event->modifiers() & Qt::ShiftModifier;
-    const bool ctrl = event->modifiers() & Qt::ControlModifier;
     if (event == QKeySequence::SelectAll) {
-        m_anchor = 0;
-        m_caret = m_text.size();
-        viewport()->update();
+        selectAll();
         return;
     }
-    qint64 target = m_caret;
-    const bool vertical = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down ||
-                          event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown;
-    if (vertical && m_preferredX < 0)
-        m_preferredX = m_layout.xOf(m_layout.rowOf(m_caret), m_caret);
-    RowPos row = m_layout.rowOf(m_caret);
-    switch (event->key()) {
-    case Qt::Key_Left:
-        target = m_text.prevCharOffset(m_caret);
-        break;
-    case Qt::Key_Right:
-        target = m_text.nextCharOffset(m_caret);
-        break;
-    case Qt::Key_Up:
-        target = m_layout.prevRow(row) ? m_layout.offsetAt(row, m_preferredX) : 0;
-        break;
-    case Qt::Key_Down:
-        target = m_layout.nextRow(row) ? m_layout.offsetAt(row, m_preferredX) : m_text.size();
-        break;
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
-        const int rows = qMax(1, visibleRowCount() - 1);
-        const bool down = event->key() == Qt::Key_PageDown;
-        int moved = 0;
-        while (moved < rows && (down ? m_layout.nextRow(row) : m_layout.prevRow(row)))
-            ++moved;
-        target = moved < rows ? (down ? m_text.size() : 0) : m_layout.offsetAt(row, m_preferredX);
-        scrollRows(down ? rows : -rows);
-        break;
-    }
-    case Qt::Key_Home:
-        target = ctrl ? 0 : m_layout.rowStart(row);
-        break;
-    case Qt::Key_End:
-        target = ctrl ? m_text.size() : m_layout.offsetAt(row, 1e9);
-        break;
-    default:
-        event->ignore();
+    const qint64 target = m_navigator.target(*event, m_caret);
+    if (target < 0) {
+        event->ignore(); // for the main window's shortcuts
         return;
     }
-    if (!vertical)
-        m_preferredX = -1;
-    const qreal keepX = m_preferredX;
-    setCaret(target, shift);
-    m_preferredX = keepX;
+    m_caret = qBound(qint64(0), target, m_text.size());
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        m_anchor = m_caret;
+    revealCaret();
+    syncScrollBars();
 }
 
 void RichTextView::mousePressEvent(QMouseEvent *event) {
@@ -511,8 +440,8 @@ void RichTextView::mousePressEvent(QMouseEvent *event) {
         return;
     }
     m_selecting = true;
-    m_preferredX = -1;
-    setCaret(offsetAtPoint(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+    m_navigator.forgetColumn();
+    setCaret(offsetAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
 }
 
 void RichTextView::mouseMoveEvent(QMouseEvent *event) {
@@ -523,7 +452,7 @@ void RichTextView::mouseMoveEvent(QMouseEvent *event) {
         scrollRows(-1);
     else if (at.y() > viewport()->height())
         scrollRows(1);
-    setCaret(offsetAtPoint(at), true);
+    setCaret(offsetAt(at), true);
 }
 
 void RichTextView::mouseReleaseEvent(QMouseEvent *event) {
@@ -534,11 +463,12 @@ void RichTextView::mouseReleaseEvent(QMouseEvent *event) {
 void RichTextView::mouseDoubleClickEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton)
         return;
-    const auto [start, end] = m_text.wordAt(offsetAtPoint(event->position().toPoint()));
+    const auto [start, end] = m_text.wordAt(offsetAt(event->position().toPoint()));
     m_anchor = start;
     m_caret = end;
     m_selecting = false;
     viewport()->update();
+    caretMoved();
 }
 
 void RichTextView::contextMenuEvent(QContextMenuEvent *event) {
@@ -549,11 +479,7 @@ void RichTextView::contextMenuEvent(QContextMenuEvent *event) {
             [this] { QGuiApplication::clipboard()->setText(selectedPlainText()); });
     menu.addSeparator();
     QAction *all = menu.addAction(tr("Select &All"));
-    connect(all, &QAction::triggered, this, [this] {
-        m_anchor = 0;
-        m_caret = m_text.size();
-        viewport()->update();
-    });
+    connect(all, &QAction::triggered, this, &RichTextView::selectAll);
     menu.exec(event->globalPos());
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "caretnavigator.h"
 #include "core/documentview.h"
 #include "markset.h"
+#include "rowscroller.h"
 #include "viewlayout.h"
 #include "viewtext.h"
 
@@ -62,6 +64,16 @@ public:
     void updateGeometryNow();
     // The byte offset of the first row shown.
     qint64 topOffset();
+    // The bytes [start, end) of the rows on screen.
+    std::pair<qint64, qint64> visibleRange();
+    // The caret's end of the selection.
+    qint64 cursorPosition() const { return m_caret; }
+    // In viewport coordinates: the box of the character at offset (null when not shown),
+    // and the offset nearest to a point.
+    QRect characterRect(qint64 offset);
+    qint64 offsetAt(const QPoint &point);
+    // Scrolls the offset into view without moving the caret.
+    void scrollToOffset(qint64 offset);
 
 signals:
     // A drag over the view or a drop on it, reported instead of being inserted. The
@@ -94,32 +106,30 @@ private:
     void relayout();
     void textChanged();
     void scheduleGeometry();
-    void setTop(const RowPos &top);
     void scrollRows(int rows);
-    RowPos maxTop();
-    int visibleRowCount();
     void syncScrollBars();
     void onVerticalValue(int value);
     void revealCaret();
+    void reveal(qint64 offset);
+    void caretMoved();
+    QString accessibleText(qint64 start, qint64 end) const;
     void setCaret(qint64 offset, bool extend);
-    qint64 offsetAtPoint(const QPoint &point);
-    RowPos rowAtY(int y);
+    void selectAll();
 
     ViewText m_text;
     MarkSet m_marks;
     ViewLayout m_layout{m_text};
     qint64 m_anchor = 0;
     qint64 m_caret = 0;
-    RowPos m_top;
-    RowPos m_maxTop;
-    bool m_maxTopValid = false;
+    RowScroller m_scroller{m_layout};
+    CaretNavigator m_navigator{m_text, m_layout, m_scroller};
     bool m_revealCaret = false;
+    qint64 m_revealOffset = 0; // where the caret was when it was to be brought into view
     bool m_geometryScheduled = false;
     bool m_syncing = false;
     bool m_selecting = false;
     int m_pendingAction = 0;
     int m_rightMargin = 0;
-    qreal m_preferredX = -1;
     int m_wheelRemainder = 0;
 };
 

@@ -38,7 +38,7 @@ void ViewLayout::setFont(const QFont &font, QPaintDevice *device) {
     m_font = font;
     m_device = device;
     QFontMetricsF metrics = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
-    m_tabStop = 8 * metrics.horizontalAdvance(QLatin1Char(' '));
+    m_tabStop = 8 * QFontMetricsF(font).horizontalAdvance(QLatin1Char(' '));
     m_lineSpacing = metrics.lineSpacing();
     invalidate();
 }

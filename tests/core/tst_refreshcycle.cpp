@@ -33,9 +33,11 @@ private slots:
     void vanishedFileFailsUntilItComesBack();
     void nonRegularPathsFailWithoutBlocking_data();
     void nonRegularPathsFailWithoutBlocking();
+    void failureInSlotTwoOfThreeEndsTheCycle_data();
     void failureInSlotTwoOfThreeEndsTheCycle();
     void brokenReadIsForgottenAndRebuiltWhole();
     void refusedOpenShowsItsDescription();
+    void failureWithoutDescriptionStillSaysSo();
     void failingProbeReadsEveryCycle();
 
     void singleSlotCycleClearsPendingPass();
@@ -366,7 +368,20 @@ void tst_RefreshCycle::nonRegularPathsFailWithoutBlocking() {
     QCOMPARE(h.module.MRUFiles[1], path);
 }
 
+void tst_RefreshCycle::failureInSlotTwoOfThreeEndsTheCycle_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("file deleted") << "deleted"
+                                  << "No such file or directory";
+    QTest::newRow("open refused by another process") << "open"
+                                                     << "Permission denied";
+    QTest::newRow("read breaks midway") << "read"
+                                        << "Input/output error";
+}
+
 void tst_RefreshCycle::failureInSlotTwoOfThreeEndsTheCycle() {
+    QFETCH(QString, fault);
+    QFETCH(QString, description);
     CoreHarness h;
     h.write("1.log", "one");
     const QString second = h.write("2.log", "two");
@@ -376,23 +391,33 @@ void tst_RefreshCycle::failureInSlotTwoOfThreeEndsTheCycle() {
     h.open("3.log");
     h.module.HighLightString = QStringLiteral("e");
     h.module.HighLightPending = true;
-    h.files.remove("2.log");
+    if (fault == QLatin1String("deleted")) {
+        h.files.remove("2.log");
+    } else if (fault == QLatin1String("open")) {
+        h.files.append("2.log", "!");
+        h.fs.failOpen(second, description);
+    } else {
+        h.files.append("2.log", "!");
+        h.fs.failReadAfter(second, 2, description);
+    }
     h.fs.resetCounters();
     h.clock.monotonicStep = 0.25;
     const int durationWrites = h.main.panels.writes(1);
 
     h.module.RefreshDocuments(0);
 
-    QCOMPARE(h.window(2)->caption(), second + QStringLiteral(" - No such file or directory"));
+    QCOMPARE(h.window(2)->caption(), second + QStringLiteral(" - ") + description);
     QVERIFY(h.view(2).bytes().isEmpty());
     QCOMPARE(h.fs.stampCalls(third), 0);
     QVERIFY(h.module.HighLightPending); // the pending pass waits for the next cycle
     QCOMPARE(h.main.panels.writes(1), durationWrites + 1);
-    QVERIFY(h.main.panels.panelText(1).startsWith(QStringLiteral("Last Update Took ")));
+    QCOMPARE(h.main.panels.panelText(1), QStringLiteral("Last Update Took 0.50 Seconds"));
 
+    h.fs.healAll();
     h.write("2.log", "two");
     h.module.RefreshDocuments(0);
     QCOMPARE(h.fs.stampCalls(third), 1);
+    QCOMPARE(h.view(2).bytes(), QByteArray("two"));
     QCOMPARE(h.view(3).colourMap(), QByteArray("...xx"));
     QVERIFY(!h.module.HighLightPending);
 }
@@ -426,6 +451,14 @@ void tst_RefreshCycle::refusedOpenShowsItsDescription() {
     h.fs.heal(path);
     h.module.RefreshDocuments(0);
     QCOMPARE(h.view(1).bytes(), QByteArray("secret"));
+}
+
+void tst_RefreshCycle::failureWithoutDescriptionStillSaysSo() {
+    CoreHarness h;
+    const QString path = h.write("a.log", "abc");
+    h.fs.failOpen(path, QString());
+    h.module.OpenDocument(path);
+    QCOMPARE(h.window(1)->caption(), path + QStringLiteral(" - cannot be read"));
 }
 
 void tst_RefreshCycle::failingProbeReadsEveryCycle() {
