@@ -177,6 +177,9 @@ void appendBenchmark(benchmark::State &state, qint64 startSize) {
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Without colour codes, so that the ratio lines after the table start the line.
+    RatioReporter()
+        : ConsoleReporter(OO_None) {}
     // Fastest processor time per iteration by benchmark name: processor time holds on a
     // machine busy with other work, where wall time does not.
     std::map<std::string, double> best;
