@@ -49,11 +49,10 @@ public:
     // The bytes [start, end) as a text of their own, sharing the store.
     ViewText slice(qint64 start, qint64 end) const;
 
-    // The text as a Contents sharing the store when it can; a copy when the text was grown
-    // beyond the Contents it was given.
-    Contents contents() const;
-    const char *data() const { return m_store ? m_store->data() + m_offset : nullptr; }
-    qint64 size() const { return m_size; }
+    // The text, sharing the bytes.
+    const Contents &contents() const { return m_text; }
+    const char *data() const { return m_text.data(); }
+    qint64 size() const { return m_text.size(); }
     const LineIndex &lines() const { return m_lines; }
     qint64 lineCount() const { return m_lines.lineCount(); }
     qint64 lineStart(qint64 line) const { return m_lines.lineStart(line); }
@@ -81,11 +80,7 @@ public:
 private:
     qint64 pieceBoundary(qint64 lineBegin, qint64 lineEnd, qint64 at, bool utf8) const;
 
-    std::shared_ptr<ByteStore> m_store;
-    qint64 m_offset = 0;
-    qint64 m_size = 0;
-    // The Contents last given whole; contents() shares it while the text still equals it.
-    Contents m_given;
+    Contents m_text;
     LineIndex m_lines;
 
     // UTF-8 validity of long lines, checked incrementally as the last line grows.
