@@ -45,5 +45,20 @@ bench: deps
 	    [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
 	    QT_QPA_PLATFORM=offscreen "$$b" --benchmark_min_time=0.05; done
 
+# Installs the program with its launcher, icons, AppStream data, man page and About file under
+# $(PREFIX), staged under $(DESTDIR) when that is set. A system prefix needs root:
+# `sudo make install`; `make install PREFIX=$$HOME/.local` needs none.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Builds the Debian package $(BUILD)/orvik_<version>_<arch>.deb with CPack, then checks its
+# control fields and, unpacked into a scratch root, its files.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	@version=$$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$$/\1/p' $(BUILD)/CPackConfig.cmake); \
+	deb=$(BUILD)/orvik_$${version}_$$(dpkg --print-architecture).deb; \
+	tests/package/deb_test.sh $(BUILD) $(BUILD)/package-check "$$version" "$$deb" && \
+	echo "Package: $$deb"
+
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench

@@ -41,6 +41,19 @@ bool Contents::continues(const Contents &before) const {
     return m_offset == before.m_offset + before.m_size;
 }
 
+bool Contents::extendWith(const Contents &more) {
+    if (more.isEmpty())
+        return true;
+    if (isEmpty()) {
+        *this = more;
+        return true;
+    }
+    if (!more.continues(*this))
+        return false;
+    m_size += more.m_size;
+    return true;
+}
+
 void Contents::detachForAppend() {
     if (m_store && m_offset + m_size == m_store->size())
         return;

@@ -33,6 +33,9 @@ public:
     // True when this contents starts exactly where `before` ends, in the same store: an
     // append to `before` that can be taken over without copying a byte.
     bool continues(const Contents &before) const;
+    // Takes `more` over when it continues this contents (or this one is empty): afterwards
+    // this contents covers both, without a copy. False, and nothing changed, otherwise.
+    bool extendWith(const Contents &more);
 
     // Appends at the end. When this Contents ends where its store ends, the bytes go into
     // the same store; otherwise the contents are first copied into a store of their own.

@@ -1,13 +1,74 @@
 #include "module1.h"
 
+#include "documentopener.h"
+#include "documentview.h"
+#include "documentwindow.h"
+#include "mainwindow.h"
+#include "recentfiles.h"
+#include "refreshcycle.h"
+
 namespace Orvik {
 
 Module1::Module1(FileSystem &fileSystem, Clock &clock)
     : m_fileSystem(fileSystem)
-    , m_clock(clock) {}
+    , m_clock(clock)
+    , m_refreshCycle(std::make_unique<RefreshCycle>(*this)) {}
+
+Module1::~Module1() = default;
 
 DisplayFont Module1::displayFont() const {
     return {FontName, FontSize, FontBold, FontItalic, FontUnderline};
+}
+
+void Module1::OpenDocument(const QString &path) {
+    DocumentOpener(*this).OpenDocument(path);
+}
+
+void Module1::NewDocumentWindow() {
+    DocumentOpener(*this).NewDocumentWindow();
+}
+
+void Module1::RefreshDocuments(int index) {
+    m_refreshCycle->run(index);
+}
+
+void Module1::timerUpdate_Timer() {
+    RefreshDocuments(0);
+}
+
+void Module1::RemoveDocument(int slot) {
+    if (slot < 1 || slot > DocCount)
+        return;
+    for (int j = slot + 1; j <= DocCount; ++j) {
+        DocFileName[j - 1] = DocFileName[j];
+        DocFileTime[j - 1] = DocFileTime[j];
+        DocFileSize[j - 1] = DocFileSize[j];
+        DocContents[j - 1] = std::move(DocContents[j]);
+        DocWindow[j - 1] = DocWindow[j];
+        if (DocWindow[j - 1])
+            DocWindow[j - 1]->setTag(QString::number(j - 1));
+    }
+    // The freed slot lets go of its window and of its contents' memory.
+    DocFileName[DocCount].clear();
+    DocFileTime[DocCount] = QDateTime();
+    DocFileSize[DocCount] = 0;
+    DocContents[DocCount] = Contents();
+    DocWindow[DocCount] = nullptr;
+    --DocCount;
+}
+
+void Module1::AddToMRU(const QString &name) {
+    addRecentFile(MRUFiles, name);
+    UpdateMRUMenu();
+}
+
+void Module1::UpdateMRUMenu() {
+    if (MainForm)
+        showRecentFiles(MRUFiles, MainForm->mruMenu(), m_mruSeparatorShown);
+}
+
+void Module1::setReadChunkSize(qint64 bytes) {
+    m_refreshCycle->reader().setChunkSize(bytes);
 }
 
 } // namespace Orvik

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
 namespace Orvik {
 
@@ -14,6 +15,7 @@ class Clock;
 class DocumentWindow;
 class FileSystem;
 class MainWindow;
+class RefreshCycle;
 
 // The shared state of the program: the document table, the display preferences, the
 // recently used files and the main window, with the operations shared by all windows.
@@ -27,6 +29,9 @@ public:
     static constexpr int MaxRefreshInterval = 60000;
 
     Module1(FileSystem &fileSystem, Clock &clock);
+    ~Module1();
+    Module1(const Module1 &) = delete;
+    Module1 &operator=(const Module1 &) = delete;
 
     // --- Document table: slots 1..10, entry 0 unused. Slots 1..DocCount are in use, in
     // opening order, without gaps; the window of slot k has the tag "k".
@@ -56,14 +61,22 @@ public:
     MainWindow *MainForm = nullptr;
 
     // --- Shared operations.
+    // Opens `path` as a document, or activates its window when it is already open (compared
+    // trimmed of blanks, any letter case); refuses an eleventh document with a warning.
     void OpenDocument(const QString &path);
+    // Takes slot DocCount + 1 with a new, placed window (called by OpenDocument).
     void NewDocumentWindow();
     // Runs one refresh cycle: slot `index` only when it is above 0, else every document.
     void RefreshDocuments(int index);
     void timerUpdate_Timer();
+    // Frees the slot of a closing window: later slots move down one place and their windows
+    // are retagged; the freed slot is emptied. A slot not in use is ignored.
     void RemoveDocument(int slot);
     void AddToMRU(const QString &name);
     void UpdateMRUMenu();
+
+    // Bytes compared per step when a changed file is read (tests make it small).
+    void setReadChunkSize(qint64 bytes);
 
     FileSystem &fileSystem() const { return m_fileSystem; }
     Clock &clock() const { return m_clock; }
@@ -72,6 +85,7 @@ private:
     FileSystem &m_fileSystem;
     Clock &m_clock;
     bool m_mruSeparatorShown = false;
+    std::unique_ptr<RefreshCycle> m_refreshCycle;
 };
 
 } // namespace Orvik

@@ -1,0 +1,106 @@
+#include "documentreader.h"
+
+#include "filesystem.h"
+
+#include <cstring>
+
+namespace Orvik {
+
+namespace {
+
+// Reads until `count` bytes are in, the end is reached, or a failure (-1).
+qint64 readFully(FileReader &file, char *buffer, qint64 count) {
+    qint64 done = 0;
+    while (done < count) {
+        const qint64 n = file.read(buffer + done, count - done);
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break; // the file shrank after the open: keep what was there
+        done += n;
+    }
+    return done;
+}
+
+ReadOutcome failed(const QString &error) {
+    ReadOutcome outcome;
+    outcome.error = error;
+    return outcome;
+}
+
+} // namespace
+
+DocumentReader::DocumentReader(FileSystem &fileSystem, qint64 chunkSize)
+    : m_fileSystem(fileSystem)
+    , m_chunkSize(qMax<qint64>(1, chunkSize)) {}
+
+void DocumentReader::setChunkSize(qint64 bytes) {
+    m_chunkSize = qMax<qint64>(1, bytes);
+    m_chunk.clear();
+    m_chunk.shrink_to_fit();
+}
+
+ReadOutcome DocumentReader::read(const QString &path, const Contents &previous) {
+    QString error;
+    const std::unique_ptr<FileReader> file = m_fileSystem.openForRead(path, &error);
+    if (!file)
+        return failed(error);
+    const qint64 size = file->size();
+    const qint64 kept = previous.size();
+
+    if (kept == 0 || size < kept)
+        return readAfterMismatch(*file, previous, 0, 0, false);
+
+    if (qint64(m_chunk.size()) < qMin(m_chunkSize, kept))
+        m_chunk.resize(size_t(qMin(m_chunkSize, kept)));
+    qint64 compared = 0;
+    while (compared < kept) {
+        const qint64 want = qMin(m_chunkSize, kept - compared);
+        const qint64 got = readFully(*file, m_chunk.data(), want);
+        if (got < 0)
+            return failed(file->errorString());
+        if (got < want || std::memcmp(m_chunk.data(), previous.data() + compared, size_t(got)))
+            return readAfterMismatch(*file, previous, compared, got, got < want);
+        compared += got;
+    }
+
+    ReadOutcome outcome;
+    outcome.kind = ReadKind::Append;
+    outcome.contents = previous;
+    const qint64 remainder = size - kept;
+    if (remainder > 0) {
+        char *space = outcome.contents.appendSpace(remainder);
+        const qint64 got = readFully(*file, space, remainder);
+        if (got < 0)
+            return failed(file->errorString());
+        outcome.contents.commitAppend(got);
+    }
+    return outcome;
+}
+
+// Builds a new whole: the `matched` bytes that equalled the previous contents, the
+// `chunkBytes` of the chunk in hand, then the rest of the file unless the end was reached.
+ReadOutcome DocumentReader::readAfterMismatch(FileReader &file, const Contents &previous,
+                                              qint64 matched, qint64 chunkBytes, bool atEnd) {
+    ReadOutcome outcome;
+    outcome.kind = ReadKind::Replacement;
+    const qint64 size = file.size();
+    if (size <= 0)
+        return outcome;
+    char *space = outcome.contents.appendSpace(size);
+    if (matched > 0)
+        std::memcpy(space, previous.data(), size_t(matched));
+    if (chunkBytes > 0)
+        std::memcpy(space + matched, m_chunk.data(), size_t(chunkBytes));
+    qint64 total = matched + chunkBytes;
+    if (!atEnd) {
+        const qint64 got = readFully(file, space + total, size - total);
+        if (got < 0)
+            return failed(file.errorString());
+        total += got;
+    }
+    outcome.contents.commitAppend(total);
+    return outcome;
+}
+
+} // namespace Orvik

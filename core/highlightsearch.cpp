@@ -1,0 +1,228 @@
+#include "highlightsearch.h"
+
+#include "contents.h"
+#include "documentview.h"
+#include "pathtext.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace Orvik {
+
+namespace {
+
+constexpr char32_t InvalidByteBase = 0x110000; // a byte that is not valid UTF-8 stands alone
+
+struct FoldTable {
+    unsigned char lower[256];
+    FoldTable() {
+        for (int i = 0; i < 256; ++i)
+            lower[i] = (i >= 'A' && i <= 'Z') ? (unsigned char)(i + 32) : (unsigned char)i;
+    }
+};
+const FoldTable foldTable;
+
+bool isAsciiLetter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool equalFoldedAscii(const unsigned char *text, const unsigned char *folded, qint64 count) {
+    for (qint64 k = 0; k < count; ++k) {
+        if (foldTable.lower[text[k]] != folded[k])
+            return false;
+    }
+    return true;
+}
+
+// Decodes one UTF-8 sequence at `s` (at most `avail` bytes). Malformed input, overlong
+// forms and surrogates decode as the single byte marked invalid.
+int decodeUtf8(const unsigned char *s, qint64 avail, char32_t *cp) {
+    const unsigned char b = s[0];
+    if (b < 0x80) {
+        *cp = b;
+        return 1;
+    }
+    int length;
+    char32_t value;
+    char32_t minimum;
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+        value = b & 0x1F;
+        minimum = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        value = b & 0x0F;
+        minimum = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        value = b & 0x07;
+        minimum = 0x10000;
+    } else {
+        *cp = InvalidByteBase + b;
+        return 1;
+    }
+    if (avail < length) {
+        *cp = InvalidByteBase + b;
+        return 1;
+    }
+    for (int k = 1; k < length; ++k) {
+        if ((s[k] & 0xC0) != 0x80) {
+            *cp = InvalidByteBase + b;
+            return 1;
+        }
+        value = (value << 6) | (s[k] & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        *cp = InvalidByteBase + b;
+        return 1;
+    }
+    *cp = value;
+    return length;
+}
+
+char32_t fold(char32_t cp) {
+    if (cp < 0x80)
+        return foldTable.lower[cp];
+    if (cp >= InvalidByteBase)
+        return cp;
+    return QChar::toCaseFolded(cp);
+}
+
+} // namespace
+
+HighlightSearch::HighlightSearch(const QString &pattern) {
+    m_active = !isBlank(pattern);
+    if (!m_active)
+        return;
+    const QByteArray utf8 = pattern.toUtf8();
+    for (char c : utf8) {
+        if ((unsigned char)c >= 0x80)
+            m_ascii = false;
+    }
+    if (m_ascii) {
+        m_folded = utf8;
+        for (char &c : m_folded)
+            c = char(foldTable.lower[(unsigned char)c]);
+        return;
+    }
+    const auto *s = reinterpret_cast<const unsigned char *>(utf8.constData());
+    qint64 pos = 0;
+    while (pos < utf8.size()) {
+        char32_t cp;
+        pos += decodeUtf8(s + pos, utf8.size() - pos, &cp);
+        m_units.push_back(fold(cp));
+    }
+}
+
+void HighlightSearch::forEachMatch(const char *text, qint64 size, const MatchSink &sink) const {
+    if (!m_active || size <= 0)
+        return;
+    const auto *t = reinterpret_cast<const unsigned char *>(text);
+    if (m_ascii)
+        scanAscii(t, size, sink);
+    else
+        scanFolded(t, size, sink);
+}
+
+void HighlightSearch::scanAscii(const unsigned char *text, qint64 size,
+                                const MatchSink &sink) const {
+    const auto *folded = reinterpret_cast<const unsigned char *>(m_folded.constData());
+    const qint64 m = m_folded.size();
+    if (size < m)
+        return;
+    // Candidates are positions whose first and last bytes match; a letter is compared with
+    // the 0x20 bit set, which folds exactly the two cases of that letter together.
+    const unsigned char first = folded[0];
+    const unsigned char last = folded[m - 1];
+    const unsigned char firstMask = isAsciiLetter(first) ? 0x20 : 0;
+    const unsigned char lastMask = isAsciiLetter(last) ? 0x20 : 0;
+    qint64 i = 0;
+#if defined(__SSE2__)
+    const __m128i vFirst = _mm_set1_epi8(char(first));
+    const __m128i vLast = _mm_set1_epi8(char(last));
+    const __m128i vFirstMask = _mm_set1_epi8(char(firstMask));
+    const __m128i vLastMask = _mm_set1_epi8(char(lastMask));
+    for (; i + 16 + m - 1 <= size; i += 16) {
+        const __m128i blockFirst = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i));
+        const __m128i blockLast =
+            _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i + m - 1));
+        const __m128i eqFirst = _mm_cmpeq_epi8(_mm_or_si128(blockFirst, vFirstMask), vFirst);
+        const __m128i eqLast = _mm_cmpeq_epi8(_mm_or_si128(blockLast, vLastMask), vLast);
+        unsigned bits = unsigned(_mm_movemask_epi8(_mm_and_si128(eqFirst, eqLast)));
+        while (bits) {
+            const int j = __builtin_ctz(bits);
+            bits &= bits - 1;
+            if (m <= 2 || equalFoldedAscii(text + i + j + 1, folded + 1, m - 2))
+                sink(i + j, m);
+        }
+    }
+#endif
+    for (; i + m <= size; ++i) {
+        if ((text[i] | firstMask) == first && (text[i + m - 1] | lastMask) == last &&
+            (m <= 2 || equalFoldedAscii(text + i + 1, folded + 1, m - 2)))
+            sink(i, m);
+    }
+}
+
+void HighlightSearch::scanFolded(const unsigned char *text, qint64 size,
+                                 const MatchSink &sink) const {
+    const char32_t firstUnit = m_units.front();
+    // Only non-ASCII characters fold to a non-ASCII character, so such a pattern can start
+    // only at a lead byte; ASCII runs are skipped eight bytes at a time.
+    const bool skipAscii = firstUnit >= 0x80;
+    qint64 p = 0;
+    while (p < size) {
+        if (skipAscii) {
+            while (p + 8 <= size) {
+                quint64 word;
+                std::memcpy(&word, text + p, 8);
+                if (word & 0x8080808080808080ULL)
+                    break;
+                p += 8;
+            }
+            if (p >= size)
+                break;
+        }
+        const unsigned char b = text[p];
+        if ((b < 0x80 && foldTable.lower[b] != firstUnit) || (b >= 0x80 && b < 0xC0)) {
+            ++p;
+            continue;
+        }
+        qint64 q = p;
+        bool matched = true;
+        for (char32_t unit : m_units) {
+            if (q >= size) {
+                matched = false;
+                break;
+            }
+            char32_t cp;
+            q += decodeUtf8(text + q, size - q, &cp);
+            if (fold(cp) != unit) {
+                matched = false;
+                break;
+            }
+        }
+        if (matched)
+            sink(p, q - p);
+        ++p;
+    }
+}
+
+void HighlightSearch::markIn(DocumentView &view, const Contents &text, qint64 base) const {
+    forEachMatch(text.data(), text.size(), [&view, base](qint64 offset, qint64 length) {
+        view.colorRange(base + offset, length, HighlightColor);
+    });
+}
+
+std::vector<HighlightSearch::Match> HighlightSearch::matches(const QByteArray &text) const {
+    std::vector<Match> found;
+    forEachMatch(text.constData(), text.size(), [&found](qint64 offset, qint64 length) {
+        found.push_back({offset, length});
+    });
+    return found;
+}
+
+} // namespace Orvik

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/posixfilesystem.h"
+
+#include <QHash>
+#include <QString>
+
+#include <map>
+
+namespace Orvik {
+
+// The real file system with failures injected per path (paths compared exactly), for what
+// tests cannot make happen with real files when they run as root: a stamp that cannot be
+// taken, a probe that cannot open, an open refused by another process, a read that breaks
+// after some bytes. Calls are counted per path.
+class FaultyFileSystem : public FileSystem {
+public:
+    QDateTime lastModified(const QString &path, QString *error) override;
+    qint64 FileSizeProbe(const QString &path) override;
+    std::unique_ptr<FileReader> openForRead(const QString &path, QString *error) override;
+    bool exists(const QString &path) override;
+
+    void failStamp(const QString &path, const QString &error) { m_stampErrors[path] = error; }
+    void failProbe(const QString &path) { m_probeFails[path] = true; }
+    void failOpen(const QString &path, const QString &error) { m_openErrors[path] = error; }
+    // The read breaks with `error` once `bytes` bytes were delivered.
+    void failReadAfter(const QString &path, qint64 bytes, const QString &error);
+    void heal(const QString &path);
+    void healAll();
+
+    int stampCalls(const QString &path) const { return m_stampCalls.value(path); }
+    int probeCalls(const QString &path) const { return m_probeCalls.value(path); }
+    int openCalls(const QString &path) const { return m_openCalls.value(path); }
+    // Bytes delivered by reads of the path since the counters were reset.
+    qint64 bytesRead(const QString &path) const {
+        const auto it = m_bytesRead.find(path);
+        return it == m_bytesRead.end() ? 0 : it->second;
+    }
+    void resetCounters();
+
+    PosixFileSystem &real() { return m_real; }
+
+private:
+    PosixFileSystem m_real;
+    QHash<QString, QString> m_stampErrors;
+    QHash<QString, bool> m_probeFails;
+    QHash<QString, QString> m_openErrors;
+    struct ReadFault {
+        qint64 after;
+        QString error;
+    };
+    QHash<QString, ReadFault> m_readFaults;
+    QHash<QString, int> m_stampCalls;
+    QHash<QString, int> m_probeCalls;
+    QHash<QString, int> m_openCalls;
+    std::map<QString, qint64> m_bytesRead; // node-based: readers keep a pointer
+};
+
+} // namespace Orvik

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace Orvik {
+
+// Writes files in a private temporary folder the way the programs that produce logs do:
+// whole writes, appends (also of a partial line), truncation, rename, delete, and a chosen
+// modification time so tests never wait for the clock. Failures abort the test program,
+// since a test on a file that was not written means nothing.
+class FileWriter {
+public:
+    FileWriter();
+
+    QString folder() const { return m_dir.path(); }
+    // The path of `name` inside the folder (the file need not exist).
+    QString path(const QString &name) const;
+
+    QString write(const QString &name, const QByteArray &bytes);
+    void append(const QString &name, const QByteArray &bytes);
+    // Appends a line without its line feed, as a writer caught mid-line leaves it.
+    void appendPartialLine(const QString &name, const QByteArray &text) { append(name, text); }
+    void truncate(const QString &name, qint64 size);
+    void rename(const QString &from, const QString &to);
+    void remove(const QString &name);
+    // Sets the modification time (access time too), to the second.
+    void setModified(const QString &name, const QDateTime &when);
+    // Writes `bytes` and sets the modification time in one step.
+    QString writeAt(const QString &name, const QByteArray &bytes, const QDateTime &when);
+    QString makeDirectory(const QString &name);
+    QString makeFifo(const QString &name);
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace Orvik
