@@ -60,5 +60,9 @@ package: build
 	tests/package/deb_test.sh $(BUILD) $(BUILD)/package-check "$$version" "$$deb" && \
 	echo "Package: $$deb"
 
+# Builds, then follows a demo log that tools/demolog.sh keeps appending to until Orvik exits.
+run: build
+	tools/run-demo.sh $(BUILD)/orvik
+
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench
