@@ -1,19 +1,11 @@
 #include "commandline.h"
 
+#include "core/pathtext.h"
+
 namespace Orvik::CommandLine {
 
 namespace {
 const QString EndOfOptions = QStringLiteral("--");
-
-QString trimBlanks(const QString &text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
 } // namespace
 
 Request request(const QStringList &arguments) {
