@@ -64,5 +64,20 @@ package: build
 run: build
 	tools/run-demo.sh $(BUILD)/orvik
 
+# The whole test suite under AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer,
+# in its own build folder. -O1 keeps the instrumented tests quick; the Debug configuration keeps
+# Q_ASSERT on. Any report fails the test that caused it.
+SANITIZE_ENV = \
+	ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1:print_stacktrace=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0
+
+sanitize: deps
+	cmake -S . -B $(BUILD)-sanitize -DORVIK_SANITIZE=ON -DORVIK_BUILD_BENCH=OFF \
+	    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" $(CMAKE_ARGS)
+	cmake --build $(BUILD)-sanitize -j $(JOBS)
+	cd $(BUILD)-sanitize && $(SANITIZE_ENV) QT_QPA_PLATFORM=offscreen \
+	    ctest --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-sanitize $(BUILD)-fuzz

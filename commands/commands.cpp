@@ -1,28 +1,105 @@
 #include "commands.h"
 
+#include "commandhost.h"
+#include "dialogs.h"
+
+#include <iterator>
+
 namespace Orvik {
 
-// The handlers do nothing yet; each command lands with its own change.
 Commands::Commands(CommandHost &host, Dialogs &dialogs)
     : m_host(host)
-    , m_dialogs(dialogs) {}
+    , m_dialogs(dialogs)
+    , m_display(host.module(), dialogs)
+    , m_file(host, dialogs)
+    , m_window(host) {}
 
-void Commands::mnuFileOpen_Click() {}
-void Commands::mnuFileClose_Click() {}
-void Commands::mnuFileSaveAs_Click() {}
-void Commands::mnuFilePrint_Click() {}
-void Commands::mnuFileExit_Click() {}
-void Commands::mnuEditCopy_Click() {}
-void Commands::mnuViewToolbar_Click() {}
-void Commands::mnuViewStatusBar_Click() {}
-void Commands::mnuHighlightText_Click() {}
-void Commands::mnuSelectFont_Click() {}
-void Commands::mnuRefreshInterval_Click() {}
-void Commands::mnuWindowCascade_Click() {}
-void Commands::mnuWindowTileHorizontal_Click() {}
-void Commands::mnuWindowTileVertical_Click() {}
-void Commands::mnuWindowArrangeIcons_Click() {}
-void Commands::mnuHelpAbout_Click() {}
-void Commands::tbToolBar_ButtonClick(const QString &) {}
+void Commands::mnuFileOpen_Click() {
+    m_file.open();
+}
+
+void Commands::mnuFileClose_Click() {
+    m_file.close();
+}
+
+void Commands::mnuFileSaveAs_Click() {
+    m_file.saveAs();
+}
+
+void Commands::mnuFilePrint_Click() {
+    m_file.print();
+}
+
+void Commands::mnuFileExit_Click() {
+    m_file.exit();
+}
+
+void Commands::mnuEditCopy_Click() {
+    m_window.copy();
+}
+
+void Commands::mnuViewToolbar_Click() {
+    m_window.toggleToolbar();
+}
+
+void Commands::mnuViewStatusBar_Click() {
+    m_window.toggleStatusBar();
+}
+
+void Commands::mnuHighlightText_Click() {
+    m_display.highlightText();
+}
+
+void Commands::mnuSelectFont_Click() {
+    m_display.selectFont();
+}
+
+void Commands::mnuRefreshInterval_Click() {
+    m_display.refreshInterval();
+}
+
+void Commands::mnuWindowCascade_Click() {
+    m_window.arrange(WindowCommands::Arrangement::Cascade);
+}
+
+void Commands::mnuWindowTileHorizontal_Click() {
+    m_window.arrange(WindowCommands::Arrangement::TileHorizontal);
+}
+
+void Commands::mnuWindowTileVertical_Click() {
+    m_window.arrange(WindowCommands::Arrangement::TileVertical);
+}
+
+void Commands::mnuWindowArrangeIcons_Click() {
+    m_window.arrange(WindowCommands::Arrangement::ArrangeIcons);
+}
+
+void Commands::mnuHelpAbout_Click() {
+    m_window.about();
+}
+
+// Keys are compared exactly, in this order; the first equal key runs its command.
+void Commands::tbToolBar_ButtonClick(const QString &key) {
+    static const struct {
+        const char *key;
+        void (Commands::*handler)();
+    } table[] = {
+        {"Open", &Commands::mnuFileOpen_Click},
+        {"Save", &Commands::mnuFileSaveAs_Click},
+        {"Print", &Commands::mnuFilePrint_Click},
+        {"Copy", &Commands::mnuEditCopy_Click},
+        {"Cascade", &Commands::mnuWindowCascade_Click},
+        {"Tile Horizontally", &Commands::mnuWindowTileHorizontal_Click},
+        {"Tile Vertically", &Commands::mnuWindowTileVertical_Click},
+        {"Refresh", &Commands::mnuRefreshInterval_Click},
+        {"Font", &Commands::mnuSelectFont_Click},
+    };
+    for (const auto &entry : table) {
+        if (key == QLatin1String(entry.key)) {
+            (this->*entry.handler)();
+            return;
+        }
+    }
+}
 
 } // namespace Orvik

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "displaycommands.h"
+#include "filecommands.h"
+#include "windowcommands.h"
+
 #include <QString>
 
 namespace Orvik {
@@ -7,7 +11,8 @@ namespace Orvik {
 class CommandHost;
 class Dialogs;
 
-// The menu and toolbar commands of the main window, one handler per menu item.
+// The menu and toolbar commands of the main window, one handler per menu item. A command
+// from a toolbar button runs the same handler as its menu item.
 class Commands {
 public:
     Commands(CommandHost &host, Dialogs &dialogs);
@@ -34,6 +39,9 @@ public:
 private:
     CommandHost &m_host;
     Dialogs &m_dialogs;
+    DisplayCommands m_display;
+    FileCommands m_file;
+    WindowCommands m_window;
 };
 
 } // namespace Orvik

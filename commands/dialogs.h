@@ -1,15 +1,49 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QPrinter;
 
 namespace Orvik {
 
+// What the font chooser gives back; the size may be fractional.
+struct FontChoice {
+    QString name;
+    double size = 0.0; // points
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+};
+
 // The modal boxes and choosers the commands show (dlgCommonDialog, the message box and the
-// text-entry box): Qt's dialogs in the program, scripted answers in tests.
+// text-entry box): Qt's dialogs in the program, scripted answers in tests. Every call blocks
+// until the user has answered.
 class Dialogs {
 public:
+    enum class Icon { None, Information, Warning, Critical };
+
     virtual ~Dialogs() = default;
-    // Filled in by the commands' owner; see qtdialogs.h for the program's implementation.
+
+    // The text-entry box: the entered text, or the empty text when the user cancels.
+    virtual QString inputBox(const QString &prompt, const QString &title,
+                             const QString &defaultText) = 0;
+    // A message box with one OK button.
+    virtual void messageBox(const QString &text, const QString &title, Icon icon) = 0;
+    // The open-file chooser over `filters` ("Description (*.pattern)"), starting on
+    // `selectedFilter`: the full path of the chosen file, or the empty text on cancel.
+    virtual QString openFileName(const QString &title, const QStringList &filters,
+                                 const QString &selectedFilter) = 0;
+    // The save-file chooser; it asks before an existing file is replaced. The full path, or
+    // the empty text on cancel (also when the user declines to replace).
+    virtual QString saveFileName(const QString &title, const QStringList &filters) = 0;
+    // The print dialog over `printer`, which it configures. With `offerSelection` the
+    // selection is offered, and preselected, as the range to print. False on cancel.
+    virtual bool printDialog(QPrinter &printer, const QString &title, bool offerSelection) = 0;
+    // The font chooser, not primed with any font; nothing on cancel.
+    virtual std::optional<FontChoice> chooseFont() = 0;
 };
 
 } // namespace Orvik

@@ -82,7 +82,15 @@ QDateTime PosixFileSystem::lastModified(const QString &path, QString *error) {
             *error = errorDescription(name.isEmpty() ? ENOENT : errno);
         return {};
     }
-    return QDateTime::fromSecsSinceEpoch(qint64(st.st_mtime));
+    const qint64 seconds = qint64(st.st_mtime);
+    const auto known = m_localStamps.constFind(seconds);
+    if (known != m_localStamps.constEnd())
+        return *known;
+    if (m_localStamps.size() >= 256)
+        m_localStamps.clear();
+    const QDateTime stamp = QDateTime::fromSecsSinceEpoch(seconds);
+    m_localStamps.insert(seconds, stamp);
+    return stamp;
 }
 
 qint64 PosixFileSystem::FileSizeProbe(const QString &path) {

@@ -2,6 +2,8 @@
 
 #include "filesystem.h"
 
+#include <QHash>
+
 namespace Orvik {
 
 // The file system of a POSIX system. Every call opens, asks and closes at once; opens use
@@ -16,6 +18,11 @@ public:
 
     // The description of an errno value, as the caption shows it.
     static QString errorDescription(int errorNumber);
+
+private:
+    // Stamps already converted to local time, by seconds since the epoch: an unchanged file
+    // is stamped every cycle, and the conversion costs more than the stat.
+    QHash<qint64, QDateTime> m_localStamps;
 };
 
 } // namespace Orvik

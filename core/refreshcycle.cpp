@@ -117,7 +117,8 @@ bool RefreshCycle::visit(int slot, QString *error) {
 void RefreshCycle::fail(int slot, const QString &error) {
     Module1 &m = m_module;
     if (DocumentWindow *window = m.DocWindow[slot]) {
-        window->setCaption(m.DocFileName[slot] + CaptionSeparator + error);
+        const QString description = error.isEmpty() ? QStringLiteral("cannot be read") : error;
+        window->setCaption(m.DocFileName[slot] + CaptionSeparator + description);
         window->rtfText().setText(Contents());
     }
     m.DocFileTime[slot] = QDateTime();

@@ -7,21 +7,29 @@
 
 namespace Orvik {
 
+QStringList DroppedFiles(const QMimeData *data) {
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    const QList<QUrl> urls = data->urls();
+    for (const QUrl &url : urls) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
 Qt::DropAction DragOverFiles(const QMimeData *data, Qt::DropActions possibleActions) {
-    if (!data || !data->hasUrls() || !(possibleActions & Qt::CopyAction))
+    if (!(possibleActions & Qt::CopyAction) || DroppedFiles(data).isEmpty())
         return Qt::IgnoreAction;
     return Qt::CopyAction;
 }
 
 void DropFiles(Module1 &module, const QMimeData *data) {
-    if (!data)
-        return;
-    const QList<QUrl> urls = data->urls();
-    for (const QUrl &url : urls) {
-        if (!url.isLocalFile())
-            continue;
+    const QStringList paths = DroppedFiles(data);
+    for (const QString &path : paths) {
         if (module.DocCount < Module1::MaxDocuments)
-            module.OpenDocument(url.toLocalFile());
+            module.OpenDocument(path);
     }
 }
 

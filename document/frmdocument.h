@@ -7,6 +7,7 @@
 
 class QDragMoveEvent;
 class QDropEvent;
+class QIcon;
 
 namespace Orvik {
 
@@ -37,6 +38,16 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    static QIcon documentIcon();
+
+    Module1 &m_module;
+    QWidget *m_client;
+    RichTextView *m_rtfText;
+    QString m_tag;
+    bool m_unloaded = false;
 };
 
 } // namespace Orvik

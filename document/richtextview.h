@@ -1,6 +1,11 @@
 #pragma once
 
+#include "caretnavigator.h"
 #include "core/documentview.h"
+#include "markset.h"
+#include "rowscroller.h"
+#include "viewlayout.h"
+#include "viewtext.h"
 
 #include <QAbstractScrollArea>
 
@@ -48,11 +53,84 @@ public:
     // Prints the selection, or the whole text when nothing is selected.
     void SelPrint(QPrinter &printer);
 
+    // The marks (coloured ranges) and the row at the top, for tests and the printer.
+    const MarkSet &marks() const { return m_marks; }
+    const ViewText &viewText() const { return m_text; }
+    // The row count of the whole text at the current width (lays out every line: for
+    // tests and small texts only).
+    qint64 countRows();
+    // Brings scroll bars and the scroll position up to date now instead of at the next
+    // paint (the view defers that work so that runs of operations cost one update).
+    void updateGeometryNow();
+    // The byte offset of the first row shown.
+    qint64 topOffset();
+    // The bytes [start, end) of the rows on screen.
+    std::pair<qint64, qint64> visibleRange();
+    // The caret's end of the selection.
+    qint64 cursorPosition() const { return m_caret; }
+    // In viewport coordinates: the box of the character at offset (null when not shown),
+    // and the offset nearest to a point.
+    QRect characterRect(qint64 offset);
+    qint64 offsetAt(const QPoint &point);
+    // Scrolls the offset into view without moving the caret.
+    void scrollToOffset(qint64 offset);
+
 signals:
     // A drag over the view or a drop on it, reported instead of being inserted. The
     // receiver accepts or ignores the event.
     void oleDragOver(QDragMoveEvent *event);
     void oleDragDrop(QDropEvent *event);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    static constexpr int Padding = 2; // pixels between the frame and the text
+
+    qreal wrapWidth() const;
+    void relayout();
+    void textChanged();
+    void scheduleGeometry();
+    void scrollRows(int rows);
+    void syncScrollBars();
+    void onVerticalValue(int value);
+    void revealCaret();
+    void reveal(qint64 offset);
+    void caretMoved();
+    QString accessibleText(qint64 start, qint64 end) const;
+    void setCaret(qint64 offset, bool extend);
+    void selectAll();
+
+    ViewText m_text;
+    MarkSet m_marks;
+    ViewLayout m_layout{m_text};
+    qint64 m_anchor = 0;
+    qint64 m_caret = 0;
+    RowScroller m_scroller{m_layout};
+    CaretNavigator m_navigator{m_text, m_layout, m_scroller};
+    bool m_revealCaret = false;
+    qint64 m_revealOffset = 0; // where the caret was when it was to be brought into view
+    bool m_geometryScheduled = false;
+    bool m_syncing = false;
+    bool m_selecting = false;
+    int m_pendingAction = 0;
+    int m_rightMargin = 0;
+    int m_wheelRemainder = 0;
 };
 
 } // namespace Orvik

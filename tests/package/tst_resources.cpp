@@ -45,6 +45,8 @@ private Q_SLOTS:
     void iconIsValidSvg();
     void iconIsSharpAtDoubleScale_data() { iconIsValidSvg_data(); }
     void iconIsSharpAtDoubleScale();
+    void straightEdgesFallOnWholePixels_data();
+    void straightEdgesFallOnWholePixels();
     void toolbarPathsFollowTheButtonKeys();
     void descriptionIsTheOneParagraphInWindowsRichText();
     void initialisingTwiceIsHarmless();
@@ -82,6 +84,37 @@ void tst_resources::iconIsSharpAtDoubleScale() {
     QImage drawn = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
     drawn.setDevicePixelRatio(1.0);
     QCOMPARE(drawn, render(path, 32).convertToFormat(QImage::Format_ARGB32));
+}
+
+void tst_resources::straightEdgesFallOnWholePixels_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("size");
+    const char *const rectilinear[] = {"Print", "Copy", "Cascade", "Tile Horizontally",
+                                       "Tile Vertically"};
+    for (const char *key : rectilinear) {
+        for (int size : {16, 32, 48}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(key).arg(size)))
+                << Orvik::toolbarIconPath(QString::fromLatin1(key)) << size;
+        }
+    }
+}
+
+// Pictures made only of horizontal and vertical lines are drawn on the pixel grid, so at 1x,
+// 2x and 3x of their design size no pixel is a blurred mix of line and background.
+void tst_resources::straightEdgesFallOnWholePixels() {
+    QFETCH(QString, path);
+    QFETCH(int, size);
+    const QImage image = render(path, size).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int alpha = qAlpha(image.pixel(x, y));
+            if (alpha != 0 && alpha != 255)
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is partly transparent: %3")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(alpha)));
+        }
+    }
 }
 
 void tst_resources::toolbarPathsFollowTheButtonKeys() {

@@ -1,1 +1,0 @@
-// Placeholder until the folder has sources of its own.

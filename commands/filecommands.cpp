@@ -1,0 +1,92 @@
+#include "filecommands.h"
+
+#include "commandhost.h"
+#include "core/module1.h"
+#include "dialogs.h"
+#include "document/frmdocument.h"
+
+#include <QDir>
+#include <QPrinter>
+
+namespace Orvik {
+
+const QString FileCommands::AllFilesFilter = QStringLiteral("All Files (*.*)");
+const QStringList FileCommands::OpenFilters = {QStringLiteral("Log Files (*.log)"),
+                                               QStringLiteral("Text Files (*.txt)"),
+                                               FileCommands::AllFilesFilter};
+
+FileCommands::FileCommands(CommandHost &host, Dialogs &dialogs)
+    : m_host(host)
+    , m_dialogs(dialogs) {}
+
+// The limit is checked before the chooser is shown; OpenDocument checks it again.
+void FileCommands::open() {
+    Module1 &module = m_host.module();
+    if (module.DocCount >= Module1::MaxDocuments) {
+        m_dialogs.messageBox(
+            QStringLiteral(
+                "Please close some of the currently opened files before adding any new ones."),
+            QStringLiteral("Too many files opened"), Dialogs::Icon::Warning);
+        return;
+    }
+    const QString path =
+        m_dialogs.openFileName(QStringLiteral("Open"), OpenFilters, AllFilesFilter);
+    if (path.isEmpty())
+        return;
+    module.OpenDocument(path);
+}
+
+// Closes the active document as its close box does, which gives its slot back.
+void FileCommands::close() {
+    if (frmDocument *document = m_host.activeDocument())
+        document->close();
+}
+
+// The window keeps following the file it was opened from; only its caption shows the saved
+// path, and only once the text is written: a failed save is reported and changes nothing.
+void FileCommands::saveAs() {
+    frmDocument *document = m_host.activeDocument();
+    if (!document)
+        return;
+    const QString path = m_dialogs.saveFileName(QStringLiteral("Save As"), {AllFilesFilter});
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!document->rtfText().SaveFile(path, 1, &error)) {
+        m_dialogs.messageBox(
+            QStringLiteral("Could not save %1:\n%2").arg(QDir::toNativeSeparators(path), error),
+            QStringLiteral("Save As"), Dialogs::Icon::Critical);
+        return;
+    }
+    document->setCaption(path);
+}
+
+// With a selection the dialog offers it, preselected, as the range to print; a range of all
+// pages chosen there prints the whole text, and the selection is kept.
+void FileCommands::print() {
+    frmDocument *document = m_host.activeDocument();
+    if (!document)
+        return;
+    RichTextView &view = document->rtfText();
+    const qint64 selStart = view.selStart();
+    const qint64 selLength = view.selLength();
+    const bool hasSelection = selLength > 0;
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_dialogs.printDialog(printer, QStringLiteral("Print"), hasSelection))
+        return;
+    if (hasSelection && printer.printRange() != QPrinter::Selection) {
+        view.setSelStart(selStart);
+        view.setSelLength(0);
+        view.SelPrint(printer);
+        view.setSelStart(selStart);
+        view.setSelLength(selLength);
+        return;
+    }
+    view.SelPrint(printer);
+}
+
+void FileCommands::exit() {
+    m_host.closeMainWindow();
+}
+
+} // namespace Orvik

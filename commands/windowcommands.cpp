@@ -1,0 +1,87 @@
+#include "windowcommands.h"
+
+#include "about/frmabout.h"
+#include "commandhost.h"
+#include "core/documentview.h"
+#include "core/documentwindow.h"
+#include "core/module1.h"
+#include "document/frmdocument.h"
+#include "timeroffscope.h"
+#include "windowarranger.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace Orvik {
+
+namespace {
+
+// The check mark and the bar follow the bar's own state, so the toggle is right whether or
+// not the menu already flipped its checkable action before the handler runs.
+void toggleBar(QAction &item, QWidget &bar) {
+    const bool show = bar.isHidden();
+    item.setChecked(show);
+    bar.setVisible(show);
+}
+
+} // namespace
+
+WindowCommands::WindowCommands(CommandHost &host)
+    : m_host(host) {}
+
+// The text as the user sees it: the selection, or the whole text when nothing is selected.
+void WindowCommands::copy() {
+    frmDocument *document = m_host.activeDocument();
+    if (!document)
+        return;
+    const RichTextView &view = document->rtfText();
+    QString text = view.selectedPlainText();
+    if (text.isEmpty())
+        text = view.plainText();
+    if (QClipboard *clipboard = QGuiApplication::clipboard())
+        clipboard->setText(text);
+}
+
+void WindowCommands::toggleToolbar() {
+    toggleBar(m_host.mnuViewToolbar(), m_host.tbToolBar());
+}
+
+void WindowCommands::toggleStatusBar() {
+    toggleBar(m_host.mnuViewStatusBar(), m_host.sbStatusBar());
+}
+
+// Every arrangement but Arrange Icons then puts each caret at the end of its text, so the
+// newest lines are in view in the re-laid windows.
+void WindowCommands::arrange(Arrangement arrangement) {
+    Module1 &module = m_host.module();
+    TimerOffScope timerOff(module.MainForm);
+    QMdiArea &area = m_host.workspace();
+    switch (arrangement) {
+    case Arrangement::Cascade:
+        WindowArranger::cascade(area);
+        break;
+    case Arrangement::TileHorizontal:
+        WindowArranger::tileHorizontal(area);
+        break;
+    case Arrangement::TileVertical:
+        WindowArranger::tileVertical(area);
+        break;
+    case Arrangement::ArrangeIcons:
+        WindowArranger::arrangeIcons(area);
+        return;
+    }
+    for (int slot = 1; slot <= module.DocCount; ++slot) {
+        if (DocumentWindow *window = module.DocWindow[slot])
+            window->rtfText().setSelStart(module.DocFileSize[slot]);
+    }
+}
+
+// Modal, owned by the main window; made anew each time so the About file is read again.
+void WindowCommands::about() {
+    frmAbout window(m_host.window());
+    window.exec();
+}
+
+} // namespace Orvik

@@ -1,0 +1,167 @@
+#include "frmdocument.h"
+
+#include "core/mainwindow.h"
+#include "core/module1.h"
+#include "filedrop.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QIcon>
+#include <QMdiArea>
+#include <QPainter>
+#include <QPixmap>
+
+namespace Orvik {
+
+frmDocument::frmDocument(Module1 &module, QWidget *parent)
+    : QMdiSubWindow(parent)
+    , m_module(module)
+    , m_client(new QWidget)
+    , m_rtfText(new RichTextView(m_client)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("frmDocument"));
+    setWindowIcon(documentIcon());
+    setWidget(m_client);
+    m_client->installEventFilter(this);
+    m_client->setFocusProxy(m_rtfText);
+    m_rtfText->setObjectName(QStringLiteral("rtfText"));
+    m_rtfText->setGeometry(twipsToPixelsX(100, this), twipsToPixelsY(100, this),
+                           twipsToPixelsX(3000, this), twipsToPixelsY(2000, this));
+    m_rtfText->setRightMargin(0);
+    m_rtfText->setVisible(false);
+    connect(m_rtfText, &RichTextView::oleDragOver, this, &frmDocument::rtfText_OLEDragOver);
+    connect(m_rtfText, &RichTextView::oleDragDrop, this, &frmDocument::rtfText_OLEDragDrop);
+}
+
+frmDocument::~frmDocument() = default;
+
+RichTextView &frmDocument::rtfText() {
+    return *m_rtfText;
+}
+
+void frmDocument::setCaption(const QString &caption) {
+    setWindowTitle(caption);
+}
+
+QString frmDocument::caption() const {
+    return windowTitle();
+}
+
+void frmDocument::setTag(const QString &tag) {
+    m_tag = tag;
+}
+
+QString frmDocument::tag() const {
+    return m_tag;
+}
+
+bool frmDocument::moveTo(const QRect &pixels) {
+    if (pixels.width() <= 0 || pixels.height() <= 0)
+        return false;
+    setGeometry(pixels);
+    return true;
+}
+
+void frmDocument::activate() {
+    if (QMdiArea *area = mdiArea())
+        area->setActiveSubWindow(this);
+    else
+        activateWindow();
+    raise();
+    m_rtfText->setFocus();
+}
+
+// Keeps rtfText 100 twips inside the client area on every side and wrapping at its width.
+// A client area too small for that leaves the box where it is (the size is refused).
+void frmDocument::Form_Resize() {
+    const double scaleWidth = pixelsToTwipsX(m_client->width(), this);
+    const double scaleHeight = pixelsToTwipsY(m_client->height(), this);
+    const int width = twipsToPixelsX(scaleWidth - 200, this);
+    const int height = twipsToPixelsY(scaleHeight - 200, this);
+    if (width > 0 && height > 0)
+        m_rtfText->setGeometry(twipsToPixelsX(100, this), twipsToPixelsY(100, this), width, height);
+    m_rtfText->setRightMargin(m_rtfText->width());
+}
+
+void frmDocument::Form_Unload() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    if (m_module.MainForm)
+        m_module.MainForm->timerUpdate().setEnabled(false);
+    m_rtfText->setText(Contents());
+    m_module.RemoveDocument(m_tag.toInt());
+    if (m_module.MainForm)
+        m_module.MainForm->timerUpdate().setEnabled(true);
+}
+
+void frmDocument::rtfText_OLEDragOver(QDragMoveEvent *event) {
+    const Qt::DropAction action = DragOverFiles(event->mimeData(), event->possibleActions());
+    if (action == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
+    event->accept();
+}
+
+void frmDocument::rtfText_OLEDragDrop(QDropEvent *event) {
+    if (DragOverFiles(event->mimeData(), event->possibleActions()) == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    DropFiles(m_module, event->mimeData());
+}
+
+void frmDocument::resizeEvent(QResizeEvent *event) {
+    QMdiSubWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmDocument::closeEvent(QCloseEvent *event) {
+    // Every way of closing (close box, Ctrl+F4, the main window closing) comes here.
+    QMdiSubWindow::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    Form_Unload();
+}
+
+bool frmDocument::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_client && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+QIcon frmDocument::documentIcon() {
+    const QString bundled = QStringLiteral(":/icons/document.svg");
+    if (QFile::exists(bundled))
+        return QIcon(bundled);
+    // A plain grey sheet of paper with its top right corner folded.
+    QIcon icon;
+    for (int size : {16, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal s = size / 16.0;
+        const QPolygonF sheet({QPointF(3 * s, 1 * s), QPointF(10 * s, 1 * s),
+                               QPointF(13 * s, 4 * s), QPointF(13 * s, 15 * s),
+                               QPointF(3 * s, 15 * s)});
+        painter.setPen(QPen(QColor(96, 96, 96), s));
+        painter.setBrush(QColor(192, 192, 192));
+        painter.drawPolygon(sheet);
+        const QPolygonF fold(
+            {QPointF(10 * s, 1 * s), QPointF(10 * s, 4 * s), QPointF(13 * s, 4 * s)});
+        painter.setBrush(QColor(224, 224, 224));
+        painter.drawPolygon(fold);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace Orvik

@@ -1,0 +1,199 @@
+#include "richtextaccessible.h"
+
+#include "richtextview.h"
+#include "viewpainter.h"
+
+#include <QAccessible>
+#include <QScrollBar>
+
+#include <limits>
+
+namespace Orvik {
+
+namespace {
+constexpr qint64 WholeValueLimit = 1 << 20; // larger texts give the rows on screen as value
+
+int clampInt(qint64 v) {
+    return int(qBound(qint64(0), v, qint64(std::numeric_limits<int>::max())));
+}
+
+QAccessibleInterface *factory(const QString &className, QObject *object) {
+    if (className == QLatin1String("Orvik::RichTextView") && object && object->isWidgetType())
+        return new RichTextAccessible(static_cast<RichTextView *>(object));
+    return nullptr;
+}
+} // namespace
+
+RichTextAccessible::RichTextAccessible(RichTextView *view)
+    : QAccessibleWidget(view, QAccessible::EditableText) {}
+
+void RichTextAccessible::installFactory() {
+    static bool installed = false;
+    if (!installed) {
+        QAccessible::installFactory(factory);
+        installed = true;
+    }
+}
+
+RichTextView *RichTextAccessible::view() const {
+    return static_cast<RichTextView *>(widget());
+}
+
+QAccessible::State RichTextAccessible::state() const {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.readOnly = true;
+    s.multiLine = true;
+    s.selectableText = true;
+    s.editable = false;
+    return s;
+}
+
+QString RichTextAccessible::text(QAccessible::Text t) const {
+    if (t != QAccessible::Value)
+        return QAccessibleWidget::text(t);
+    const ViewText &text = view()->viewText();
+    if (text.size() <= WholeValueLimit)
+        return view()->plainText();
+    const auto [start, end] = view()->visibleRange();
+    return text.plainText(start, end);
+}
+
+void *RichTextAccessible::interface_cast(QAccessible::InterfaceType t) {
+    if (t == QAccessible::TextInterface)
+        return static_cast<QAccessibleTextInterface *>(this);
+    return QAccessibleWidget::interface_cast(t);
+}
+
+void RichTextAccessible::selection(int selectionIndex, int *startOffset, int *endOffset) const {
+    *startOffset = *endOffset = 0;
+    if (selectionIndex != 0 || view()->selLength() == 0)
+        return;
+    *startOffset = clampInt(view()->selStart());
+    *endOffset = clampInt(view()->selStart() + view()->selLength());
+}
+
+int RichTextAccessible::selectionCount() const {
+    return view()->selLength() > 0 ? 1 : 0;
+}
+
+void RichTextAccessible::addSelection(int startOffset, int endOffset) {
+    setSelection(0, startOffset, endOffset);
+}
+
+void RichTextAccessible::removeSelection(int selectionIndex) {
+    if (selectionIndex == 0)
+        view()->setSelLength(0);
+}
+
+void RichTextAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
+    if (selectionIndex != 0)
+        return;
+    view()->setSelStart(qMin(startOffset, endOffset));
+    view()->setSelLength(qAbs(endOffset - startOffset));
+}
+
+int RichTextAccessible::cursorPosition() const {
+    return clampInt(view()->cursorPosition());
+}
+
+void RichTextAccessible::setCursorPosition(int position) {
+    view()->setSelStart(position);
+}
+
+QString RichTextAccessible::text(int startOffset, int endOffset) const {
+    return view()->viewText().plainText(startOffset, endOffset);
+}
+
+std::pair<qint64, qint64> RichTextAccessible::unitAt(qint64 offset,
+                                                     QAccessible::TextBoundaryType type) const {
+    const ViewText &text = view()->viewText();
+    offset = qBound(qint64(0), offset, text.size());
+    switch (type) {
+    case QAccessible::CharBoundary:
+        return {offset, text.nextCharOffset(offset)};
+    case QAccessible::WordBoundary:
+        return text.wordAt(offset);
+    case QAccessible::NoBoundary:
+        return {0, text.size()};
+    default: { // lines (and sentences and paragraphs, which are lines here)
+        const qint64 line = text.lineAt(offset);
+        return {text.lineStart(line), text.lines().lineLimit(line)};
+    }
+    }
+}
+
+QString RichTextAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                         int *startOffset, int *endOffset) const {
+    const auto [start, end] = unitAt(offset, boundaryType);
+    *startOffset = clampInt(start);
+    *endOffset = clampInt(end);
+    return text(*startOffset, *endOffset);
+}
+
+QString RichTextAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                             int *startOffset, int *endOffset) const {
+    const qint64 start = unitAt(offset, boundaryType).first;
+    if (start <= 0) {
+        *startOffset = *endOffset = 0;
+        return QString();
+    }
+    const qint64 before = boundaryType == QAccessible::CharBoundary
+                              ? view()->viewText().prevCharOffset(start)
+                              : start - 1;
+    return textAtOffset(clampInt(before), boundaryType, startOffset, endOffset);
+}
+
+QString RichTextAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                            int *startOffset, int *endOffset) const {
+    const qint64 end = unitAt(offset, boundaryType).second;
+    if (end >= view()->viewText().size()) {
+        *startOffset = *endOffset = characterCount();
+        return QString();
+    }
+    return textAtOffset(clampInt(end), boundaryType, startOffset, endOffset);
+}
+
+int RichTextAccessible::characterCount() const {
+    return clampInt(view()->viewText().size());
+}
+
+QRect RichTextAccessible::characterRect(int offset) const {
+    const QRect r = view()->characterRect(offset);
+    if (r.isNull())
+        return r;
+    return QRect(view()->viewport()->mapToGlobal(r.topLeft()), r.size());
+}
+
+int RichTextAccessible::offsetAtPoint(const QPoint &point) const {
+    const QPoint local = view()->viewport()->mapFromGlobal(point);
+    if (!view()->viewport()->rect().contains(local))
+        return -1;
+    return clampInt(view()->offsetAt(local));
+}
+
+void RichTextAccessible::scrollToSubstring(int startIndex, int endIndex) {
+    Q_UNUSED(endIndex);
+    view()->scrollToOffset(startIndex);
+}
+
+QString RichTextAccessible::attributes(int offset, int *startOffset, int *endOffset) const {
+    // The colour runs: a mark's range with its colour, or the plain stretch between marks.
+    const MarkSet &marks = view()->marks();
+    const qint64 size = view()->viewText().size();
+    auto [first, last] = marks.overlapping(offset, offset + 1);
+    if (first < last) {
+        const MarkSet::Mark &m = marks.marks()[size_t(first)];
+        *startOffset = clampInt(m.start);
+        *endOffset = clampInt(m.end);
+        const QColor c = toQColor(m.color);
+        return QStringLiteral("color:rgb(%1,%2,%3);").arg(c.red()).arg(c.green()).arg(c.blue());
+    }
+    auto after = marks.overlapping(offset, size);
+    const int prev = after.first - 1;
+    *startOffset = prev >= 0 ? clampInt(marks.marks()[size_t(prev)].end) : 0;
+    *endOffset = after.first < after.second ? clampInt(marks.marks()[size_t(after.first)].start)
+                                            : clampInt(size);
+    return QString();
+}
+
+} // namespace Orvik

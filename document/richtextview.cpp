@@ -1,0 +1,513 @@
+#include "richtextview.h"
+
+#include "richtextaccessible.h"
+#include "savebytes.h"
+#include "textprinter.h"
+#include "viewpainter.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace Orvik {
+
+RichTextView::RichTextView(QWidget *parent)
+    : QAbstractScrollArea(parent) {
+    RichTextAccessible::installFactory();
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAcceptDrops(true);
+    setAcceptDrops(true);
+    m_layout.setFont(font());
+    m_layout.setWidth(wrapWidth());
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int action) { m_pendingAction = action; });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &RichTextView::onVerticalValue);
+}
+
+RichTextView::~RichTextView() = default;
+
+// --- The text and its colours.
+
+void RichTextView::setText(const Contents &text) {
+    m_text.setText(text);
+    m_marks.clear();
+    m_anchor = m_caret = 0;
+    m_layout.invalidate();
+    m_scroller.setTop(RowPos());
+    textChanged();
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent event(this, 0, QString(), accessibleText(0, m_text.size()));
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+// Text for accessibility events, which carry it whole: only for modest amounts.
+QString RichTextView::accessibleText(qint64 start, qint64 end) const {
+    constexpr qint64 Limit = 64 * 1024;
+    return end - start <= Limit ? m_text.plainText(start, end) : QString();
+}
+
+Contents RichTextView::text() const {
+    return m_text.contents();
+}
+
+void RichTextView::setSelText(const Contents &text) {
+    const qint64 start = selStart();
+    const qint64 length = selLength();
+    if (length == 0 && start == m_text.size()) {
+        // Growth at the end: the earlier lines, their layouts and colours stay as they are.
+        m_layout.invalidateFrom(m_text.lineCount() - 1);
+        m_text.append(text);
+        if (QAccessible::isActive()) {
+            QAccessibleTextInsertEvent event(this, int(qMin<qint64>(start, INT_MAX)),
+                                             accessibleText(start, m_text.size()));
+            QAccessible::updateAccessibility(&event);
+        }
+    } else {
+        const qint64 topOffset = m_scroller.topOffset();
+        const QByteArray bytes = text.toByteArray();
+        m_text.replace(start, length, bytes.constData(), bytes.size());
+        m_marks.replace(start, length, bytes.size());
+        m_layout.invalidate();
+        m_scroller.setTopOffset(qMin(topOffset, m_text.size()));
+    }
+    m_anchor = m_caret = start + text.size();
+    textChanged();
+}
+
+QByteArray RichTextView::selText() const {
+    return QByteArray(m_text.data() + selStart(), qsizetype(selLength()));
+}
+
+void RichTextView::setSelColor(ColorNumber color) {
+    colorRange(selStart(), selLength(), color);
+}
+
+void RichTextView::colorRange(qint64 offset, qint64 length, ColorNumber color) {
+    const qint64 start = qBound<qint64>(0, offset, m_text.size());
+    const qint64 end = qBound<qint64>(start, offset + qMax<qint64>(0, length), m_text.size());
+    m_marks.assign(start, end, color);
+    viewport()->update();
+}
+
+QString RichTextView::plainText() const {
+    return m_text.plainText(0, m_text.size());
+}
+
+QString RichTextView::selectedPlainText() const {
+    return m_text.plainText(selStart(), selStart() + selLength());
+}
+
+// --- Caret and selection.
+
+void RichTextView::setSelStart(qint64 offset) {
+    offset = qBound<qint64>(0, offset, m_text.size());
+    m_anchor = m_caret = offset;
+    m_navigator.forgetColumn();
+    revealCaret();
+}
+
+qint64 RichTextView::selStart() const {
+    return qMin(m_anchor, m_caret);
+}
+
+void RichTextView::setSelLength(qint64 length) {
+    const qint64 start = selStart();
+    m_anchor = start;
+    m_caret = qBound<qint64>(start, start + qMax<qint64>(0, length), m_text.size());
+    viewport()->update();
+    caretMoved();
+}
+
+qint64 RichTextView::selLength() const {
+    return qAbs(m_caret - m_anchor);
+}
+
+void RichTextView::selectAll() {
+    m_anchor = 0;
+    m_caret = m_text.size();
+    viewport()->update();
+    caretMoved();
+}
+
+void RichTextView::setCaret(qint64 offset, bool extend) {
+    m_caret = qBound<qint64>(0, offset, m_text.size());
+    if (!extend)
+        m_anchor = m_caret;
+    revealCaret();
+}
+
+void RichTextView::revealCaret() {
+    reveal(m_caret);
+    caretMoved();
+}
+
+void RichTextView::scrollToOffset(qint64 offset) {
+    reveal(offset);
+    updateGeometryNow();
+}
+
+void RichTextView::reveal(qint64 offset) {
+    m_revealCaret = true;
+    m_revealOffset = offset;
+    scheduleGeometry();
+}
+
+void RichTextView::caretMoved() {
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTextCursorEvent cursor(this, int(qMin<qint64>(m_caret, INT_MAX)));
+    QAccessible::updateAccessibility(&cursor);
+    if (selLength() > 0) {
+        QAccessibleTextSelectionEvent selection(
+            this, int(qMin<qint64>(selStart(), INT_MAX)),
+            int(qMin<qint64>(selStart() + selLength(), INT_MAX)));
+        QAccessible::updateAccessibility(&selection);
+    }
+}
+
+// --- Font, width and visibility.
+
+void RichTextView::setDisplayFont(const DisplayFont &font) {
+    QFont f(font.name);
+    f.setPointSize(qMax(1, font.size));
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    f.setUnderline(font.underline);
+    setFont(f);
+}
+
+void RichTextView::setVisible(bool visible) {
+    QAbstractScrollArea::setVisible(visible);
+}
+
+void RichTextView::setRightMargin(int pixels) {
+    m_rightMargin = qMax(0, pixels);
+    relayout();
+}
+
+int RichTextView::rightMargin() const {
+    return m_rightMargin;
+}
+
+qreal RichTextView::wrapWidth() const {
+    const int width = m_rightMargin > 0 ? m_rightMargin : viewport()->width();
+    return qMax(16, width - 2 * Padding);
+}
+
+void RichTextView::relayout() {
+    const qint64 topOffset = m_scroller.topOffset();
+    m_layout.setFont(font());
+    m_layout.setWidth(wrapWidth());
+    m_scroller.setHeight(viewport()->height() - Padding);
+    m_scroller.setTopOffset(topOffset);
+    scheduleGeometry();
+}
+
+void RichTextView::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::FontChange)
+        relayout();
+    QAbstractScrollArea::changeEvent(event);
+}
+
+void RichTextView::resizeEvent(QResizeEvent *event) {
+    QAbstractScrollArea::resizeEvent(event);
+    // A view that showed the end of its text keeps showing it.
+    const bool atBottom = m_scroller.atBottom();
+    relayout();
+    if (atBottom)
+        m_scroller.setTop(m_scroller.maxTop());
+}
+
+// --- Scrolling. The vertical position is a row; the scroll bar counts bytes (in units that
+// keep the range within an int), so it stays meaningful for any mix of short and long lines.
+
+void RichTextView::textChanged() {
+    m_scroller.textChanged();
+    scheduleGeometry();
+}
+
+void RichTextView::scheduleGeometry() {
+    viewport()->update();
+    if (m_geometryScheduled)
+        return;
+    m_geometryScheduled = true;
+    QMetaObject::invokeMethod(this, &RichTextView::updateGeometryNow, Qt::QueuedConnection);
+}
+
+void RichTextView::updateGeometryNow() {
+    m_geometryScheduled = false;
+    m_scroller.setHeight(viewport()->height() - Padding);
+    if (m_revealCaret) {
+        m_revealCaret = false;
+        const qint64 offset = qMin(m_revealOffset, m_text.size());
+        m_scroller.reveal(offset);
+        const int x = int(m_layout.xOf(m_layout.rowOf(offset), offset)) + Padding;
+        QScrollBar *h = horizontalScrollBar();
+        if (x < h->value())
+            h->setValue(x - Padding);
+        else if (x > h->value() + viewport()->width() - Padding)
+            h->setValue(x - viewport()->width() + 2 * Padding);
+    }
+    syncScrollBars();
+    viewport()->update();
+}
+
+void RichTextView::scrollRows(int rows) {
+    m_scroller.scrollRows(rows);
+    syncScrollBars();
+    viewport()->update();
+}
+
+static qint64 scrollUnit(qint64 size) {
+    return 1 + size / 1000000000;
+}
+
+void RichTextView::syncScrollBars() {
+    m_syncing = true;
+    const qint64 unit = scrollUnit(m_text.size());
+    QScrollBar *v = verticalScrollBar();
+    const qint64 maxOffset = m_layout.rowStart(m_scroller.maxTop());
+    const int rows = m_scroller.visibleRowCount();
+    const auto [topOffset, bottomOffset] = m_scroller.visibleRange();
+    const qint64 shown = qMax<qint64>(1, bottomOffset - topOffset);
+    v->setRange(0, int(maxOffset / unit));
+    v->setPageStep(int(qMax<qint64>(1, shown / unit)));
+    v->setSingleStep(int(qMax<qint64>(1, shown / unit / qMax(1, rows))));
+    if (!v->isSliderDown())
+        v->setValue(int(topOffset / unit));
+    QScrollBar *h = horizontalScrollBar();
+    h->setRange(0, qMax(0, int(wrapWidth()) + 2 * Padding - viewport()->width()));
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(qMax(1, fontMetrics().averageCharWidth() * 2));
+    m_syncing = false;
+}
+
+void RichTextView::onVerticalValue(int value) {
+    if (m_syncing)
+        return;
+    const int action = m_pendingAction;
+    m_pendingAction = QAbstractSlider::SliderNoAction;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        scrollRows(1);
+        return;
+    case QAbstractSlider::SliderSingleStepSub:
+        scrollRows(-1);
+        return;
+    case QAbstractSlider::SliderPageStepAdd:
+        scrollRows(qMax(1, m_scroller.visibleRowCount() - 1));
+        return;
+    case QAbstractSlider::SliderPageStepSub:
+        scrollRows(-qMax(1, m_scroller.visibleRowCount() - 1));
+        return;
+    default:
+        break;
+    }
+    if (value >= verticalScrollBar()->maximum())
+        m_scroller.setTop(m_scroller.maxTop());
+    else
+        m_scroller.setTop(m_layout.rowOf(qint64(value) * scrollUnit(m_text.size())));
+    syncScrollBars();
+    viewport()->update();
+}
+
+void RichTextView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void RichTextView::wheelEvent(QWheelEvent *event) {
+    const QPoint delta = event->angleDelta();
+    if (qAbs(delta.x()) > qAbs(delta.y())) {
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - delta.x() / 4);
+    } else {
+        m_wheelRemainder += delta.y();
+        const int steps = m_wheelRemainder / 120;
+        m_wheelRemainder -= steps * 120;
+        if (steps != 0)
+            scrollRows(-steps * QApplication::wheelScrollLines());
+    }
+    event->accept();
+}
+
+qint64 RichTextView::topOffset() {
+    return m_scroller.topOffset();
+}
+
+qint64 RichTextView::countRows() {
+    qint64 rows = 0;
+    for (qint64 line = 0; line < m_text.lineCount(); ++line)
+        for (int p = 0; p < m_text.pieceCount(line); ++p)
+            rows += m_layout.piece(line, p)->rows();
+    return rows;
+}
+
+// --- Painting.
+
+void RichTextView::paintEvent(QPaintEvent *) {
+    if (m_geometryScheduled)
+        updateGeometryNow();
+    QPainter painter(viewport());
+    ViewPainter view(m_layout, m_marks);
+    ViewPainter::Style style;
+    style.text = palette().color(QPalette::Text);
+    style.highlight = palette().color(QPalette::Highlight);
+    style.highlightedText = palette().color(QPalette::HighlightedText);
+    view.setStyle(style);
+    view.setSelection(selStart(), selStart() + selLength());
+    view.setCaret(hasFocus() ? m_caret : -1);
+    view.paint(painter, m_scroller.top(),
+               QPointF(Padding - horizontalScrollBar()->value(), Padding),
+               viewport()->height() - Padding, true);
+}
+
+// --- Saving and printing.
+
+bool RichTextView::SaveFile(const QString &path, int format, QString *error) {
+    if (format != 0 && format != 1) {
+        if (error)
+            *error = tr("Unknown file format %1").arg(format);
+        return false;
+    }
+    // Either format writes the bytes as they are: the view holds no formatting to save.
+    return saveBytes(path, m_text.data(), m_text.size(), error);
+}
+
+void RichTextView::SelPrint(QPrinter &printer) {
+    const qint64 start = selLength() > 0 ? selStart() : 0;
+    const qint64 end = selLength() > 0 ? selStart() + selLength() : m_text.size();
+    TextPrinter(m_text, m_marks, font()).print(printer, start, end);
+}
+
+// --- Mouse and keyboard. The view is read-only: keys it does not use for moving or
+// selecting (Ctrl+C, Ctrl+O and every other shortcut) go on to the main window.
+
+QRect RichTextView::characterRect(qint64 offset) {
+    offset = qBound(qint64(0), offset, m_text.size());
+    const RowPos row = m_layout.rowOf(offset);
+    const qreal y = m_scroller.yOfRow(row);
+    if (y < 0)
+        return QRect();
+    const int scrolled = horizontalScrollBar()->value();
+    const qreal x = m_layout.xOf(row, offset) + Padding - scrolled;
+    const qreal next = m_layout.xOf(row, m_text.nextCharOffset(offset)) + Padding - scrolled;
+    return QRectF(x, y + Padding, qMax<qreal>(1, next - x), m_layout.rowHeight(row))
+        .toAlignedRect();
+}
+
+std::pair<qint64, qint64> RichTextView::visibleRange() {
+    if (m_geometryScheduled)
+        updateGeometryNow();
+    return m_scroller.visibleRange();
+}
+
+qint64 RichTextView::offsetAt(const QPoint &point) {
+    const RowPos pos = m_scroller.rowAtY(point.y() - Padding);
+    return m_layout.offsetAt(pos, point.x() - Padding + horizontalScrollBar()->value());
+}
+
+void RichTextView::keyPressEvent(QKeyEvent *event) {
+    if (event == QKeySequence::SelectAll) {
+        selectAll();
+        return;
+    }
+    const qint64 target = m_navigator.target(*event, m_caret);
+    if (target < 0) {
+        event->ignore(); // for the main window's shortcuts
+        return;
+    }
+    m_caret = qBound(qint64(0), target, m_text.size());
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        m_anchor = m_caret;
+    revealCaret();
+    syncScrollBars();
+}
+
+void RichTextView::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    m_selecting = true;
+    m_navigator.forgetColumn();
+    setCaret(offsetAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+}
+
+void RichTextView::mouseMoveEvent(QMouseEvent *event) {
+    if (!m_selecting || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint at = event->position().toPoint();
+    if (at.y() < 0)
+        scrollRows(-1);
+    else if (at.y() > viewport()->height())
+        scrollRows(1);
+    setCaret(offsetAt(at), true);
+}
+
+void RichTextView::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton)
+        m_selecting = false;
+}
+
+void RichTextView::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const auto [start, end] = m_text.wordAt(offsetAt(event->position().toPoint()));
+    m_anchor = start;
+    m_caret = end;
+    m_selecting = false;
+    viewport()->update();
+    caretMoved();
+}
+
+void RichTextView::contextMenuEvent(QContextMenuEvent *event) {
+    QMenu menu(this);
+    QAction *copy = menu.addAction(tr("&Copy"));
+    copy->setEnabled(selLength() > 0);
+    connect(copy, &QAction::triggered, this,
+            [this] { QGuiApplication::clipboard()->setText(selectedPlainText()); });
+    menu.addSeparator();
+    QAction *all = menu.addAction(tr("Select &All"));
+    connect(all, &QAction::triggered, this, &RichTextView::selectAll);
+    menu.exec(event->globalPos());
+}
+
+void RichTextView::focusInEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void RichTextView::focusOutEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+// --- Drops are reported, never inserted.
+
+void RichTextView::dragEnterEvent(QDragEnterEvent *event) {
+    event->ignore();
+    emit oleDragOver(event);
+}
+
+void RichTextView::dragMoveEvent(QDragMoveEvent *event) {
+    event->ignore();
+    emit oleDragOver(event);
+}
+
+void RichTextView::dropEvent(QDropEvent *event) {
+    event->ignore();
+    emit oleDragDrop(event);
+}
+
+} // namespace Orvik

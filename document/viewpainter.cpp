@@ -1,0 +1,94 @@
+#include "viewpainter.h"
+
+#include <QPainter>
+#include <QTextLayout>
+
+namespace Orvik {
+
+QColor toQColor(ColorNumber color) {
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+RowPos ViewPainter::paint(QPainter &painter, RowPos top, QPointF origin, qreal height,
+                          bool partialLast, bool *more) {
+    qreal y = origin.y();
+    const qreal bottom = origin.y() + height;
+    RowPos pos = top;
+    bool haveRow = true;
+    QList<QTextLayout::FormatRange> formats;
+    painter.setPen(m_style.text);
+    while (haveRow && y < bottom) {
+        auto piece = m_layout.piece(pos);
+        const int rows = piece->rows();
+        // Rows of this piece that fit, from pos.row on.
+        const qreal firstY = rows > 0 ? piece->layout.lineAt(pos.row).y() : 0;
+        int last = pos.row;
+        qreal rowsBottom = y;
+        for (int r = pos.row; r < rows; ++r) {
+            const QTextLine row = piece->layout.lineAt(r);
+            const qreal rowBottom = y + row.y() + row.height() - firstY;
+            if (rowBottom > bottom && !(partialLast && y + row.y() - firstY < bottom))
+                break;
+            last = r + 1;
+            rowsBottom = rowBottom;
+            if (rowBottom > bottom)
+                break;
+        }
+        if (last == pos.row && rows > 0)
+            break; // the next row does not fit
+
+        const PieceRange &range = piece->range;
+        const DecodedPiece &decoded = piece->decoded;
+        formats.clear();
+        auto [firstMark, lastMark] = m_marks.overlapping(range.start, range.end);
+        for (int i = firstMark; i < lastMark; ++i) {
+            const MarkSet::Mark &m = m_marks.marks()[size_t(i)];
+            const int from = decoded.unitAt(qMax(m.start, range.start) - range.start);
+            const int to =
+                m.end >= range.end ? int(decoded.text.size()) : decoded.unitAt(m.end - range.start);
+            if (to <= from)
+                continue;
+            QTextLayout::FormatRange f;
+            f.start = from;
+            f.length = to - from;
+            f.format.setForeground(toQColor(m.color));
+            formats.append(f);
+        }
+        if (m_selEnd > m_selStart && m_selStart < range.end && m_selEnd > range.start) {
+            const int from = decoded.unitAt(qMax(m_selStart, range.start) - range.start);
+            const int to = m_selEnd >= range.end ? int(decoded.text.size())
+                                                 : decoded.unitAt(m_selEnd - range.start);
+            if (to > from) {
+                QTextLayout::FormatRange f;
+                f.start = from;
+                f.length = to - from;
+                f.format.setBackground(m_style.highlight);
+                f.format.setForeground(m_style.highlightedText);
+                formats.append(f);
+            }
+        }
+        const QPointF at(origin.x(), y - firstY);
+        // Only the rows that fit: a hair inside the band so that rows touching it stay out.
+        const QRectF clip(origin.x() - 1e6, y + 0.25, 2e6, qMax<qreal>(0, rowsBottom - y - 0.5));
+        piece->layout.draw(&painter, at, formats, clip);
+        if (m_caret >= range.start && m_caret <= range.end) {
+            const int unit = decoded.unitAt(m_caret - range.start);
+            const int caretRow = piece->rowOfOffset(m_caret);
+            if (caretRow >= pos.row && caretRow < last) {
+                const QTextLine row = piece->layout.lineAt(caretRow);
+                const qreal x = at.x() + row.cursorToX(unit);
+                painter.fillRect(QRectF(x, at.y() + row.y(), 1, row.height()), m_style.text);
+            }
+        }
+        y = rowsBottom;
+        pos.row = qMax(0, last - 1);
+        haveRow = m_layout.nextRow(pos);
+        if (rows == 0)
+            y += m_layout.lineSpacing();
+    }
+    if (more)
+        *more = haveRow;
+    return pos;
+}
+
+} // namespace Orvik

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "markset.h"
+#include "viewlayout.h"
+
+#include <QColor>
+#include <QPointF>
+
+class QPainter;
+
+namespace Orvik {
+
+QColor toQColor(ColorNumber color);
+
+// Paints laid-out rows with their marks, the selection and the caret. Shared by the view,
+// its printing and the benchmarks, so all of them show the same thing.
+class ViewPainter {
+public:
+    struct Style {
+        QColor text = Qt::black;
+        QColor highlight = QColor(48, 140, 198);
+        QColor highlightedText = Qt::white;
+    };
+
+    ViewPainter(ViewLayout &layout, const MarkSet &marks)
+        : m_layout(layout)
+        , m_marks(marks) {}
+
+    void setStyle(const Style &style) { m_style = style; }
+    void setSelection(qint64 start, qint64 end) {
+        m_selStart = start;
+        m_selEnd = end;
+    }
+    // The caret's byte offset, or -1 for none.
+    void setCaret(qint64 offset) { m_caret = offset; }
+
+    // Paints rows from `top` downwards with the top row's top-left corner at `origin`, as
+    // long as rows fit in `height` (a row that does not fit whole is painted only when
+    // `partialLast`). Returns the first row not painted, or false as `more` at the end.
+    RowPos paint(QPainter &painter, RowPos top, QPointF origin, qreal height, bool partialLast,
+                 bool *more = nullptr);
+
+private:
+    ViewLayout &m_layout;
+    const MarkSet &m_marks;
+    Style m_style;
+    qint64 m_selStart = 0;
+    qint64 m_selEnd = 0;
+    qint64 m_caret = -1;
+};
+
+} // namespace Orvik
