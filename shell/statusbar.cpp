@@ -36,7 +36,7 @@ StatusBar::StatusBar(QWidget *parent)
     m_panels[1]->resize(twipsToPixelsX(SpringCreatedTwips, this), m_panels[1]->height());
 
     m_panels[2] = makePanel(this, QStringLiteral("Refresh Interval:"));
-    m_panels[2]->setFixedWidth(twipsToPixelsX(IntervalPanelTwips, this));
+    fitIntervalPanel();
 
     m_panels[3] = makePanel(this, QString());
     m_panels[3]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
@@ -59,8 +59,18 @@ QString StatusBar::panelText(int index) const {
 }
 
 void StatusBar::setPanelText(int index, const QString &text) {
-    if (QLabel *label = panel(index))
-        label->setText(text);
+    QLabel *label = panel(index);
+    if (!label)
+        return;
+    label->setText(text);
+    if (index == 2)
+        fitIntervalPanel();
+}
+
+void StatusBar::fitIntervalPanel() {
+    // 136 pixels at 96 dpi, wider only when the desktop's font would cut the text off.
+    const int width = twipsToPixelsX(IntervalPanelTwips, this);
+    m_panels[2]->setFixedWidth(qMax(width, m_panels[2]->sizeHint().width()));
 }
 
 QLabel *StatusBar::panel(int index) const {

@@ -14,7 +14,8 @@ class QLabel;
 namespace Orvik {
 
 // sbStatusBar: four panels, addressed by 1-based index. Panel 1 takes the width the others
-// leave, never less than 67 pixels at 96 dpi; panel 2 is 136 pixels wide; panel 3 shows
+// leave, never less than 67 pixels at 96 dpi; panel 2 is 136 pixels wide (more only when
+// the desktop's font needs it for the text); panel 3 shows
 // today's date in the locale's short format and keeps it current by itself; panel 4 fits
 // its text.
 class StatusBar : public QStatusBar, public StatusPanels {
@@ -38,6 +39,8 @@ public:
     const QTimer &dateTimer() const { return m_dateTimer; }
 
 private:
+    void fitIntervalPanel();
+
     std::array<QLabel *, PanelCount + 1> m_panels{};
     std::function<QDate()> m_today;
     QTimer m_dateTimer;

@@ -1,5 +1,7 @@
 #include "toolbaricons.h"
 
+#include "resources/resources.h"
+
 #include <QFile>
 
 namespace Orvik {
@@ -37,17 +39,13 @@ QString toolbarThemeIconName(const QString &key) {
     return name ? QString::fromLatin1(name->themeName) : QString();
 }
 
-QString toolbarBundledIconPath(const QString &key) {
-    return QStringLiteral(":/icons/toolbar/%1.svg").arg(key);
-}
-
 QIcon imlToolbarIcons(const QString &key) {
     if (!find(key))
         return QIcon();
     const QString themeName = toolbarThemeIconName(key);
     if (!themeName.isEmpty() && QIcon::hasThemeIcon(themeName))
         return QIcon::fromTheme(themeName);
-    const QString bundled = toolbarBundledIconPath(key);
+    const QString bundled = toolbarIconPath(key);
     if (QFile::exists(bundled))
         return QIcon(bundled);
     return QIcon::fromTheme(themeName);

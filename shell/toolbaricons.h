@@ -7,13 +7,11 @@ namespace Orvik {
 
 // imlToolbarIcons: the toolbar's pictures by button key ("Open", "Save", "Print", "Copy",
 // "Font", "Refresh", "Cascade", "Tile Horizontally", "Tile Vertically"). The desktop
-// theme's icon where it has a fitting one, else the picture bundled as
-// ":/icons/toolbar/<key>.svg"; a null icon for an unknown key.
+// theme's icon where it has a fitting one, else our bundled picture (initResources() must
+// have run); a null icon for an unknown key.
 QIcon imlToolbarIcons(const QString &key);
 
 // The theme icon name tried first for a key; empty when no standard name fits.
 QString toolbarThemeIconName(const QString &key);
-// The bundled picture's resource path for a key.
-QString toolbarBundledIconPath(const QString &key);
 
 } // namespace Orvik

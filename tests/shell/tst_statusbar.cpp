@@ -18,6 +18,7 @@ private slots:
     void outOfRangeIndexIsIgnored();
     void onlyPanelOneShrinksAsTheWindowNarrows();
     void panelFourFitsItsText();
+    void intervalPanelNeverCutsItsText();
     void dateFollowsTheDay();
 };
 
@@ -106,6 +107,17 @@ void tst_StatusBar::panelFourFitsItsText() {
     settle();
     QVERIFY(widthOf(*bar, 4) > shortWidth);
     QVERIFY(widthOf(*bar, 4) >= bar->panel(4)->sizeHint().width());
+}
+
+void tst_StatusBar::intervalPanelNeverCutsItsText() {
+    StatusBar bar;
+    const int fixed = twipsToPixelsX(2040, &bar);
+    bar.setPanelText(2, QStringLiteral("x"));
+    QCOMPARE(bar.panel(2)->width(), fixed);
+    QCOMPARE(bar.panel(2)->minimumWidth(), fixed);
+    bar.setPanelText(2, QStringLiteral("Refresh Interval: 60000ms and then some more"));
+    QVERIFY(bar.panel(2)->minimumWidth() >= bar.panel(2)->sizeHint().width());
+    QCOMPARE(bar.panel(2)->minimumWidth(), bar.panel(2)->maximumWidth());
 }
 
 void tst_StatusBar::dateFollowsTheDay() {
