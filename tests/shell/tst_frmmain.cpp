@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -19,6 +20,8 @@ class tst_frmMain : public QObject {
 private slots:
     void createdAsTheTablesSay();
     void newWindowDoesNothing();
+    void menuItemsReachTheirCommands();
+    void toolbarPressesReachTheirCommands();
     void newDocumentWindowsArePlacedBySlot();
     void viewIsFittedWithItsMargin();
     void closingDocuments_data();
@@ -26,6 +29,7 @@ private slots:
     void windowListShowsDocumentCaptions();
     void recentFileItemOpensItsName();
     void openAndCopyShortcutsWorkWhileAViewHasTheFocus();
+    void copyShortcutCopiesTheWholeTextWhileAViewHasTheFocus();
     void filesDroppedOnTheWorkspaceOpen();
     void otherDragsAreRefused_data();
     void otherDragsAreRefused();
@@ -77,6 +81,36 @@ void tst_frmMain::newWindowDoesNothing() {
     f.window->menus().mnuWindowNewWindow->trigger();
     QVERIFY(f.subWindows().isEmpty());
     QCOMPARE(f.module.DocCount, 0);
+}
+
+void tst_frmMain::menuItemsReachTheirCommands() {
+    MainWindowFixture f;
+    f.window->show();
+    f.window->menus().mnuViewToolbar->trigger();
+    QVERIFY(!f.window->tbToolBar().isVisible());
+    QVERIFY(!f.window->mnuViewToolbar().isChecked());
+    f.window->menus().mnuViewStatusBar->trigger();
+    QVERIFY(!f.window->sbStatusBar().isVisible());
+    f.window->menus().mnuViewToolbar->trigger();
+    QVERIFY(f.window->tbToolBar().isVisible());
+}
+
+void tst_frmMain::toolbarPressesReachTheirCommands() {
+    MainWindowFixture f;
+    f.window->resize(900, 700);
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    for (const char *name : {"a.log", "b.log"})
+        f.module.OpenDocument(f.files.write(QLatin1String(name), "line\n"));
+    QCOMPARE(f.document(2)->geometry().topLeft(), QPoint(20, 20));
+
+    ToolBar &bar = f.window->tbToolBar();
+    QTest::mouseClick(bar.widgetForAction(bar.button(QStringLiteral("Tile Horizontally"))),
+                      Qt::LeftButton);
+    const QRect room = f.window->workspace().viewport()->rect();
+    QCOMPARE(f.document(1)->geometry().topLeft(), QPoint(0, 0));
+    QCOMPARE(f.document(1)->width(), room.width());
+    QCOMPARE(f.document(2)->geometry().top(), f.document(1)->geometry().bottom() + 1);
 }
 
 void tst_frmMain::newDocumentWindowsArePlacedBySlot() {
@@ -210,6 +244,18 @@ void tst_frmMain::openAndCopyShortcutsWorkWhileAViewHasTheFocus() {
     QCOMPARE(open.size(), 1);
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(copy.size(), 1);
+}
+
+void tst_frmMain::copyShortcutCopiesTheWholeTextWhileAViewHasTheFocus() {
+    MainWindowFixture f;
+    showActive(*f.window);
+    f.module.OpenDocument(f.files.write(QStringLiteral("a.log"), "first\nsecond\n"));
+    RichTextView &view = f.document(1)->rtfText();
+    view.setFocus();
+    QVERIFY(QTest::qWaitFor([&view] { return view.hasFocus(); }));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first\nsecond\n"));
 }
 
 void tst_frmMain::filesDroppedOnTheWorkspaceOpen() {

@@ -188,8 +188,9 @@ void tst_StartupShutdown::exitClosesDocumentsAndWritesSettingsAndList() {
     f.module.MRUFiles[3] = QStringLiteral("  /var/log/padded.log  ");
     const WindowTwips frame = f.window->frameTwips();
 
-    f.window->closeMainWindow();
+    f.window->menus().mnuFileExit->trigger();
     QVERIFY(f.window->isUnloaded());
+    QVERIFY(!f.window->isVisible());
     QCOMPARE(f.module.DocCount, 0);
     QVERIFY(f.subWindows().isEmpty());
     QVERIFY(!f.window->timerUpdate().isEnabled());
