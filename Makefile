@@ -42,7 +42,7 @@ bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DORVIK_BUILD_TESTS=OFF
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	@set -e; for b in $(BUILD)-bench/bench/bench_*; do \
-	    [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
+	    [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
 	    QT_QPA_PLATFORM=offscreen "$$b" --benchmark_min_time=0.05; done
 
 # Installs the program with its launcher, icons, AppStream data, man page and About file under

@@ -6,7 +6,9 @@
 namespace Orvik {
 
 namespace {
-constexpr qint64 BoundarySearch = 256; // how far back a piece boundary looks for a blank
+// How far back a piece boundary looks for a blank; less than a piece, so that boundaries
+// stay in order.
+constexpr qint64 BoundarySearch = 256;
 
 inline bool isContinuation(uchar c) {
     return (c & 0xC0) == 0x80;
@@ -167,6 +169,10 @@ bool ViewText::append(const Contents &more) {
         return true;
     const bool continues = m_store && more.store() == m_store && more.offset() == m_offset + m_size;
     if (continues) {
+        // The given Contents grows along, so that contents() keeps sharing instead of
+        // copying the whole text of a followed file.
+        if (m_given.store() == m_store && m_given.offset() == m_offset && m_given.size() == m_size)
+            m_given.extendWith(more);
         m_size += more.size();
     } else {
         Contents grown = contents();
@@ -222,7 +228,7 @@ qint64 ViewText::lineEnd(qint64 line) const {
 bool ViewText::isUtf8(qint64 line) const {
     const qint64 start = lineStart(line);
     const qint64 end = lineEnd(line);
-    if (end - start <= PieceBytes)
+    if (end - start <= WholeLineBytes)
         return checkUtf8(data() + start, end - start) == Utf8State::Valid;
     auto it = m_validity.find(line);
     if (it == m_validity.end())
@@ -257,7 +263,9 @@ qint64 ViewText::pieceBoundary(qint64 lineBegin, qint64 lineEnd, qint64 at, bool
 
 int ViewText::pieceCount(qint64 line) const {
     const qint64 length = lineEnd(line) - lineStart(line);
-    return int(qMax<qint64>(1, (length + PieceBytes - 1) / PieceBytes));
+    if (length <= WholeLineBytes)
+        return 1;
+    return int((length + PieceBytes - 1) / PieceBytes);
 }
 
 PieceRange ViewText::piece(qint64 line, int index) const {

@@ -11,8 +11,9 @@
 
 namespace Orvik {
 
-// A stretch of one line shown as one unit of layout. Lines longer than a piece are cut into
-// pieces of about PieceBytes, so a line of any length is laid out only where it is shown.
+// A stretch of one line shown as one unit of layout. Lines up to WholeLineBytes are one
+// piece; longer lines are cut into pieces of about PieceBytes (after a blank where one is
+// near), so a line of any length is laid out only where it is shown.
 struct PieceRange {
     qint64 start = 0;
     qint64 end = 0; // exclusive, before any CR LF / LF
@@ -35,7 +36,8 @@ struct DecodedPiece {
 // store already holds costs nothing to take over.
 class ViewText {
 public:
-    static constexpr qint64 PieceBytes = 4096;
+    static constexpr qint64 WholeLineBytes = 4096;
+    static constexpr qint64 PieceBytes = 1024;
 
     void setText(const Contents &text);
     // Takes over `more` at the end. True when it continued the text in the same store, so
