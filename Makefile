@@ -60,6 +60,10 @@ package: build
 	tests/package/deb_test.sh $(BUILD) $(BUILD)/package-check "$$version" "$$deb" && \
 	echo "Package: $$deb"
 
+# Builds, then follows a demo log that tools/demolog.sh keeps appending to until Orvik exits.
+run: build
+	tools/run-demo.sh $(BUILD)/orvik
+
 # The whole test suite under AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer,
 # in its own build folder. -O1 keeps the instrumented tests quick; the Debug configuration keeps
 # Q_ASSERT on. Any report fails the test that caused it.
