@@ -79,5 +79,31 @@ sanitize: deps
 	cd $(BUILD)-sanitize && $(SANITIZE_ENV) QT_QPA_PLATFORM=offscreen \
 	    ctest --output-on-failure -j $(JOBS)
 
+# libFuzzer targets (clang, with AddressSanitizer and UBSan) for every reader of outside
+# text, each run for FUZZ_SECONDS from the checked-in seeds; new inputs collect in the build
+# folder, crashes are written to $(BUILD)-fuzz/crashes/ and fail the run.
+FUZZ_SECONDS ?= 30
+FUZZ_FLAGS = -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined \
+             -fno-omit-frame-pointer
+
+fuzz: deps
+	cmake -S . -B $(BUILD)-fuzz -DCMAKE_CXX_COMPILER=clang++ -DORVIK_FUZZ=ON \
+	    -DORVIK_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)" $(CMAKE_ARGS)
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target orvik_fuzzers
+	@set -e; mkdir -p $(BUILD)-fuzz/crashes; \
+	for f in $(BUILD)-fuzz/tests/fuzz/fuzz_*; do \
+	    [ -f "$$f" ] && [ -x "$$f" ] || continue; name=$$(basename $$f); \
+	    mkdir -p $(BUILD)-fuzz/corpus/$$name tests/fuzz/corpus/$$name; \
+	    echo "== $$name ($(FUZZ_SECONDS) s)"; \
+	    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
+	    "$$f" -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	        -print_final_stats=1 -artifact_prefix=$(BUILD)-fuzz/crashes/$$name- \
+	        $(BUILD)-fuzz/corpus/$$name tests/fuzz/corpus/$$name >$(BUILD)-fuzz/$$name.log 2>&1 \
+	        || { tail -n 60 $(BUILD)-fuzz/$$name.log; exit 1; }; \
+	    grep -E "^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)|^Done " $(BUILD)-fuzz/$$name.log \
+	        || true; \
+	done
+
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-sanitize $(BUILD)-fuzz
