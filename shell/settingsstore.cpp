@@ -1,5 +1,7 @@
 #include "settingsstore.h"
 
+#include "iniformat.h"
+
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
@@ -14,7 +16,7 @@ QString address(const QString &section, const QString &key) {
 } // namespace
 
 IniSettingsStore::IniSettingsStore(const QString &path)
-    : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat)) {
+    : m_settings(std::make_unique<QSettings>(path, orvikIniFormat())) {
     m_readable = m_settings->status() == QSettings::NoError;
 }
 
@@ -36,9 +38,6 @@ QString IniSettingsStore::read(const QString &section, const QString &key,
     const QVariant value = m_settings->value(address(section, key));
     if (!value.isValid())
         return defaultValue;
-    // An unquoted value with commas, edited by hand, comes back split into a list.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
     return value.toString();
 }
 

@@ -78,6 +78,8 @@ void tst_SettingsStore::textsComeBackExactly_data() {
                                      << "@Variant(x)";
     QTest::newRow("quotes and backslashes") << "MRU Documents"
                                             << "\"C:\\logs\\a.log\"";
+    QTest::newRow("line breaks") << "Settings"
+                                 << "one\ntwo\r\nthree";
     QTest::newRow("non-ASCII") << "MRU Documents"
                                << "/home/jörg/Протокол.log";
 }

@@ -87,7 +87,7 @@ void tst_StartupShutdown::unconvertibleValuesGiveDefaults() {
 }
 
 void tst_StartupShutdown::recentFilesAreShownAtLoad() {
-    MainWindowFixture f("[MRU%20Documents]\n01=/var/log/one.log\n03=/var/log/three.log\n");
+    MainWindowFixture f("[MRU Documents]\n01=/var/log/one.log\n03=/var/log/three.log\n");
     f.window->Form_Load(QString());
     MainMenus &menus = f.window->menus();
     QVERIFY(menus.mnuFileMRU[1]->isVisible());
