@@ -2,6 +2,7 @@
 
 #include "core/module1.h"
 
+#include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -31,6 +32,26 @@ void DropFiles(Module1 &module, const QMimeData *data) {
         if (module.DocCount < Module1::MaxDocuments)
             module.OpenDocument(path);
     }
+}
+
+void answerFileDrag(QDragMoveEvent *event) {
+    const Qt::DropAction action = DragOverFiles(event->mimeData(), event->possibleActions());
+    if (action == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
+    event->accept();
+}
+
+void takeFileDrop(Module1 &module, QDropEvent *event) {
+    if (DragOverFiles(event->mimeData(), event->possibleActions()) == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    DropFiles(module, event->mimeData());
 }
 
 } // namespace Orvik

@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <Qt>
 
+class QDragMoveEvent;
+class QDropEvent;
 class QMimeData;
 
 namespace Orvik {
@@ -21,5 +23,10 @@ Qt::DropAction DragOverFiles(const QMimeData *data, Qt::DropActions possibleActi
 // read again before each file); the rest are skipped without a message. A file already open
 // has its window activated by OpenDocument.
 void DropFiles(Module1 &module, const QMimeData *data);
+
+// The event side shared by every drop target (the workspace and each view): a drag is
+// accepted with the action DragOverFiles offers, or ignored; an accepted drop opens its files.
+void answerFileDrag(QDragMoveEvent *event);
+void takeFileDrop(Module1 &module, QDropEvent *event);
 
 } // namespace Orvik

@@ -98,23 +98,11 @@ void frmDocument::Form_Unload() {
 }
 
 void frmDocument::rtfText_OLEDragOver(QDragMoveEvent *event) {
-    const Qt::DropAction action = DragOverFiles(event->mimeData(), event->possibleActions());
-    if (action == Qt::IgnoreAction) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(action);
-    event->accept();
+    answerFileDrag(event);
 }
 
 void frmDocument::rtfText_OLEDragDrop(QDropEvent *event) {
-    if (DragOverFiles(event->mimeData(), event->possibleActions()) == Qt::IgnoreAction) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    DropFiles(m_module, event->mimeData());
+    takeFileDrop(m_module, event);
 }
 
 void frmDocument::resizeEvent(QResizeEvent *event) {

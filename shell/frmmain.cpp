@@ -269,23 +269,11 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void frmMain::MDIForm_OLEDragOver(QDragMoveEvent *event) {
-    const Qt::DropAction action = DragOverFiles(event->mimeData(), event->possibleActions());
-    if (action == Qt::IgnoreAction) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(action);
-    event->accept();
+    answerFileDrag(event);
 }
 
 void frmMain::MDIForm_OLEDragDrop(QDropEvent *event) {
-    if (DragOverFiles(event->mimeData(), event->possibleActions()) == Qt::IgnoreAction) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    DropFiles(m_module, event->mimeData());
+    takeFileDrop(m_module, event);
 }
 
 } // namespace Orvik
