@@ -1,5 +1,6 @@
 #include "commands/commands.h"
 #include "scripteddialogs.h"
+#include "support/filewriter.h"
 #include "testhost.h"
 
 #include <QTemporaryDir>
@@ -30,16 +31,18 @@ private slots:
     void selectFontCancelled();
 
 private:
-    QString writeFile(const QString &name, const QByteArray &bytes);
+    QString writeFile(const QString &name, const QByteArray &bytes) {
+        return m_files->write(name, bytes);
+    }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FileWriter> m_files;
     std::unique_ptr<TestHost> m_host;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<Commands> m_commands;
 };
 
 void tst_DisplayCommands::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_files = std::make_unique<FileWriter>();
     m_host = std::make_unique<TestHost>();
     m_dialogs = std::make_unique<ScriptedDialogs>();
     m_commands = std::make_unique<Commands>(*m_host, *m_dialogs);
@@ -49,15 +52,6 @@ void tst_DisplayCommands::cleanup() {
     m_commands.reset();
     m_host.reset();
     m_dialogs.reset();
-}
-
-QString tst_DisplayCommands::writeFile(const QString &name, const QByteArray &bytes) {
-    const QString path = m_dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-    return path;
 }
 
 void tst_DisplayCommands::highlightAsksWithAnEmptyDefault() {

@@ -1,5 +1,6 @@
 #include "commands/commands.h"
 #include "scripteddialogs.h"
+#include "support/filewriter.h"
 #include "testhost.h"
 
 #include <QProcess>
@@ -36,18 +37,20 @@ private slots:
     void exitClosesTheMainWindow();
 
 private:
-    QString writeFile(const QString &name, const QByteArray &bytes);
+    QString writeFile(const QString &name, const QByteArray &bytes) {
+        return m_files->write(name, bytes);
+    }
     void openFiles(int count);
     static QString pdfText(const QString &path);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FileWriter> m_files;
     std::unique_ptr<TestHost> m_host;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<Commands> m_commands;
 };
 
 void tst_FileCommands::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_files = std::make_unique<FileWriter>();
     m_host = std::make_unique<TestHost>();
     m_host->show();
     m_dialogs = std::make_unique<ScriptedDialogs>();
@@ -58,15 +61,6 @@ void tst_FileCommands::cleanup() {
     m_commands.reset();
     m_host.reset();
     m_dialogs.reset();
-}
-
-QString tst_FileCommands::writeFile(const QString &name, const QByteArray &bytes) {
-    const QString path = m_dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-    return path;
 }
 
 void tst_FileCommands::openFiles(int count) {
@@ -149,7 +143,7 @@ void tst_FileCommands::closeWithoutDocumentDoesNothing() {
 void tst_FileCommands::saveAsWritesThePlainTextAndShowsThePath() {
     const QString source = writeFile("app.log", "first line\nsecond line\n");
     m_host->module().OpenDocument(source);
-    const QString target = m_dir->filePath("copy.txt");
+    const QString target = m_files->path("copy.txt");
     m_dialogs->saveReplies = {target};
     m_commands->mnuFileSaveAs_Click();
 
@@ -184,7 +178,7 @@ void tst_FileCommands::saveAsCancelledChangesNothing() {
 void tst_FileCommands::saveAsFailureIsReportedAndChangesNothing() {
     m_host->module().OpenDocument(writeFile("app.log", "x\n"));
     const QString caption = m_host->document(1)->caption();
-    const QString target = m_dir->filePath("no such folder/copy.txt");
+    const QString target = m_files->path("no such folder/copy.txt");
     m_dialogs->saveReplies = {target};
     m_commands->mnuFileSaveAs_Click();
 
@@ -237,7 +231,7 @@ void tst_FileCommands::printSelectionOrWholeText() {
         view.setSelLength(9);
         QCOMPARE(view.selectedPlainText(), QStringLiteral("BRAVO two"));
     }
-    const QString pdf = m_dir->filePath("out.pdf");
+    const QString pdf = m_files->path("out.pdf");
     m_dialogs->printReplies.push_back({true, pdf, range});
     m_commands->mnuFilePrint_Click();
 
@@ -258,7 +252,7 @@ void tst_FileCommands::printCancelledPrintsNothing() {
     m_commands->mnuFilePrint_Click(); // no reply: cancelled
     QCOMPARE(m_dialogs->count("print"), 1);
     QCOMPARE(m_dialogs->count("message"), 0);
-    QCOMPARE(QDir(m_dir->path()).entryList({"*.pdf"}), QStringList());
+    QCOMPARE(QDir(m_files->folder()).entryList({"*.pdf"}), QStringList());
 }
 
 void tst_FileCommands::printKeepsTheSelectionWhileTheFileGrows() {
@@ -276,7 +270,7 @@ void tst_FileCommands::printKeepsTheSelectionWhileTheFileGrows() {
         m_host->module().RefreshDocuments(0);
         QCOMPARE(view.selLength(), 0);
     };
-    const QString pdf = m_dir->filePath("out.pdf");
+    const QString pdf = m_files->path("out.pdf");
     m_dialogs->printReplies.push_back({true, pdf, {}});
     m_commands->mnuFilePrint_Click();
     const QString text = pdfText(pdf);

@@ -1,4 +1,5 @@
 #include "document/filedrop.h"
+#include "support/filewriter.h"
 #include "testhost.h"
 
 #include <QApplication>
@@ -41,30 +42,23 @@ private slots:
     void moveOnlyDropOnAViewIsRefused();
 
 private:
-    QString writeFile(const QString &name, const QByteArray &bytes = "text\n");
+    QString writeFile(const QString &name, const QByteArray &bytes = "text\n") {
+        return m_files->write(name, bytes);
+    }
     QStringList writeFiles(int count, const QString &prefix);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FileWriter> m_files;
     std::unique_ptr<TestHost> m_host;
 };
 
 void tst_FileDrop::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_files = std::make_unique<FileWriter>();
     m_host = std::make_unique<TestHost>();
     m_host->show();
 }
 
 void tst_FileDrop::cleanup() {
     m_host.reset();
-}
-
-QString tst_FileDrop::writeFile(const QString &name, const QByteArray &bytes) {
-    const QString path = m_dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-    return path;
 }
 
 QStringList tst_FileDrop::writeFiles(int count, const QString &prefix) {

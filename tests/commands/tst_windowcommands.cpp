@@ -1,6 +1,7 @@
 #include "about/frmabout.h"
 #include "commands/commands.h"
 #include "scripteddialogs.h"
+#include "support/filewriter.h"
 #include "testhost.h"
 
 #include <QApplication>
@@ -34,18 +35,20 @@ private slots:
     void toolbarKeysRunTheirCommands();
 
 private:
-    QString writeFile(const QString &name, const QByteArray &bytes);
+    QString writeFile(const QString &name, const QByteArray &bytes) {
+        return m_files->write(name, bytes);
+    }
     void openThree();
     void caretsToStart();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FileWriter> m_files;
     std::unique_ptr<TestHost> m_host;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<Commands> m_commands;
 };
 
 void tst_WindowCommands::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_files = std::make_unique<FileWriter>();
     m_host = std::make_unique<TestHost>();
     m_host->show();
     m_dialogs = std::make_unique<ScriptedDialogs>();
@@ -57,15 +60,6 @@ void tst_WindowCommands::cleanup() {
     m_commands.reset();
     m_host.reset();
     m_dialogs.reset();
-}
-
-QString tst_WindowCommands::writeFile(const QString &name, const QByteArray &bytes) {
-    const QString path = m_dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-    return path;
 }
 
 void tst_WindowCommands::openThree() {
