@@ -12,6 +12,10 @@ cd "$prefix"
 
 # The program, and the About file beside it where the About window looks for it.
 [ -f bin/orvik ] && [ -x bin/orvik ] || fail "bin/orvik is missing or not executable"
+if [ -x bin/orvik ]; then
+    said=$(QT_QPA_PLATFORM=offscreen bin/orvik --version 2>/dev/null) || true
+    [ "$said" = "Orvik $version" ] || fail "installed bin/orvik --version says '$said'"
+fi
 head -c 6 bin/Orvik.rtf 2>/dev/null | grep -q '^{\\rtf1' || fail "bin/Orvik.rtf is not rich text"
 if [ -f bin/Orvik.rtf ]; then
     opened=$(tr -cd '{' < bin/Orvik.rtf | wc -c)
