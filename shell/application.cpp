@@ -38,6 +38,8 @@ int runApplication(int argc, char *argv[]) {
     QApplication::setOrganizationName(QStringLiteral("Orvik"));
     QApplication::setApplicationName(QStringLiteral("Orvik"));
     QApplication::setApplicationVersion(QStringLiteral(ORVIK_VERSION));
+    // Ties the windows to the launcher (and its icon) on Wayland desktops.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.orvik.Orvik"));
 
     // QApplication has taken its own options out of the arguments.
     const QStringList arguments = QCoreApplication::arguments();
