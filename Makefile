@@ -42,7 +42,7 @@ bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DORVIK_BUILD_TESTS=OFF
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	@set -e; for b in $(BUILD)-bench/bench/bench_*; do \
-	    [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
+	    [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
 	    QT_QPA_PLATFORM=offscreen "$$b" --benchmark_min_time=0.05; done
 
 # Installs the program with its launcher, icons, AppStream data, man page and About file under
@@ -59,6 +59,10 @@ package: build
 	deb=$(BUILD)/orvik_$${version}_$$(dpkg --print-architecture).deb; \
 	tests/package/deb_test.sh $(BUILD) $(BUILD)/package-check "$$version" "$$deb" && \
 	echo "Package: $$deb"
+
+# Builds, then follows a demo log that tools/demolog.sh keeps appending to until Orvik exits.
+run: build
+	tools/run-demo.sh $(BUILD)/orvik
 
 # The whole test suite under AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer,
 # in its own build folder. -O1 keeps the instrumented tests quick; the Debug configuration keeps

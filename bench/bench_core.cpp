@@ -390,6 +390,9 @@ BENCHMARK(BM_HighlightPass)->Iterations(20)->Unit(benchmark::kMillisecond)->UseR
 // Keeps each run's time per iteration for the ratio lines.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, so that piped output has clean "ratio" lines to grep.
+    RatioReporter()
+        : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
     void ReportRuns(const std::vector<Run> &runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &run : runs) {
@@ -423,6 +426,8 @@ int main(int argc, char **argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    std::fflush(stdout);
+    std::printf("\n"); // a terminal's pending colour reset ends up on this line
 
     const auto line = [](const char *name, double value, double limit) {
         std::printf("ratio %s %.2f limit %.1f\n", name, value, limit);

@@ -8,9 +8,7 @@
 namespace Orvik {
 
 Commands::Commands(CommandHost &host, Dialogs &dialogs)
-    : m_host(host)
-    , m_dialogs(dialogs)
-    , m_display(host.module(), dialogs)
+    : m_display(host.module(), dialogs)
     , m_file(host, dialogs)
     , m_window(host) {}
 

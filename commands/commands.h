@@ -37,8 +37,6 @@ public:
     void tbToolBar_ButtonClick(const QString &key);
 
 private:
-    CommandHost &m_host;
-    Dialogs &m_dialogs;
     DisplayCommands m_display;
     FileCommands m_file;
     WindowCommands m_window;

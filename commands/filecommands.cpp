@@ -62,7 +62,8 @@ void FileCommands::saveAs() {
 }
 
 // With a selection the dialog offers it, preselected, as the range to print; a range of all
-// pages chosen there prints the whole text, and the selection is kept.
+// pages chosen there prints the whole text. Refresh cycles go on while the dialog is open and
+// put the caret at the end of a growing file, so the selection made before is set again.
 void FileCommands::print() {
     frmDocument *document = m_host.activeDocument();
     if (!document)
@@ -74,15 +75,12 @@ void FileCommands::print() {
     QPrinter printer(QPrinter::HighResolution);
     if (!m_dialogs.printDialog(printer, QStringLiteral("Print"), hasSelection))
         return;
-    if (hasSelection && printer.printRange() != QPrinter::Selection) {
-        view.setSelStart(selStart);
-        view.setSelLength(0);
-        view.SelPrint(printer);
-        view.setSelStart(selStart);
-        view.setSelLength(selLength);
-        return;
-    }
+    const bool wholeText = !hasSelection || printer.printRange() != QPrinter::Selection;
+    view.setSelStart(selStart);
+    view.setSelLength(wholeText ? 0 : selLength);
     view.SelPrint(printer);
+    if (hasSelection)
+        view.setSelLength(selLength);
 }
 
 void FileCommands::exit() {

@@ -8,10 +8,19 @@ namespace Orvik {
 
 // Where each line of a text starts, as byte offsets. A line ends at a line feed (the feed
 // belongs to the line it ends); the text has one line more than it has line feeds, the last
-// one possibly empty. Offsets are kept as 32-bit distances from the start of a block of
-// lines, so a line costs about four bytes. Growing the text scans only the new bytes.
+// one possibly empty. Each line costs four bytes: its start as a distance from the start of
+// its block of lines. The array lives in memory mapped for huge pages where the system
+// offers them, since touching fresh memory page by page would cost more than the scan.
+// Growing the text scans only the new bytes.
 class LineIndex {
 public:
+    LineIndex() = default;
+    ~LineIndex();
+    LineIndex(const LineIndex &) = delete;
+    LineIndex &operator=(const LineIndex &) = delete;
+    LineIndex(LineIndex &&other) noexcept;
+    LineIndex &operator=(LineIndex &&other) noexcept;
+
     void clear();
     // Indexes `size` bytes from scratch.
     void build(const char *data, qint64 size);
@@ -30,16 +39,19 @@ public:
     qint64 memoryUsage() const;
 
 private:
-    static constexpr int BlockLines = 4096;
+    static constexpr qint64 BlockLines = 4096;
     struct Block {
-        qint64 base = 0;      // start of the block's first line
-        qint64 firstLine = 0; // number of the block's first line
-        std::vector<quint32> starts;
+        qint64 base;      // start of the block's first line
+        qint64 firstLine; // number of the block's first line
     };
     void addStart(qint64 offset);
     void scan(const char *data, qint64 from, qint64 to);
+    void grow(qint64 lines);
     const Block &blockOfLine(qint64 line) const;
+    void release();
 
+    quint32 *m_starts = nullptr; // m_count entries, m_capacity reserved
+    qint64 m_capacity = 0;
     std::vector<Block> m_blocks;
     qint64 m_count = 0;
     qint64 m_size = 0;

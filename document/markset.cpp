@@ -37,7 +37,7 @@ void MarkSet::assign(qint64 start, qint64 end, ColorNumber color) {
     if (first < last && m_marks[size_t(last - 1)].end > end)
         pieces.push_back({end, m_marks[size_t(last - 1)].end, m_marks[size_t(last - 1)].color});
 
-    // Merge with touching neighbours of the same colour.
+    // Merge with touching neighbours of the same colour, and the remnants with the new range.
     if (first > 0) {
         const Mark &before = m_marks[size_t(first - 1)];
         if (before.end == pieces.front().start && before.color == pieces.front().color) {
@@ -52,6 +52,15 @@ void MarkSet::assign(qint64 start, qint64 end, ColorNumber color) {
             ++last;
         }
     }
+    std::vector<Mark> merged;
+    merged.reserve(pieces.size());
+    for (const Mark &m : pieces) {
+        if (!merged.empty() && merged.back().end == m.start && merged.back().color == m.color)
+            merged.back().end = m.end;
+        else
+            merged.push_back(m);
+    }
+    pieces.swap(merged);
     auto at = m_marks.erase(m_marks.begin() + first, m_marks.begin() + last);
     m_marks.insert(at, pieces.begin(), pieces.end());
 }

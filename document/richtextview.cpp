@@ -44,7 +44,7 @@ void RichTextView::setText(const Contents &text) {
     m_marks.clear();
     m_anchor = m_caret = 0;
     m_layout.invalidate();
-    m_scroller.setTop(RowPos());
+    m_scroller.reset();
     textChanged();
     if (QAccessible::isActive()) {
         QAccessibleTextUpdateEvent event(this, 0, QString(), accessibleText(0, m_text.size()));

@@ -17,6 +17,11 @@ public:
     // The text or the layout changed: the lowest top must be found again.
     void textChanged() { m_maxTopValid = false; }
 
+    // Back to the first row, for a new text.
+    void reset() {
+        m_top = RowPos();
+        m_maxTopValid = false;
+    }
     const RowPos &top() const { return m_top; }
     qint64 topOffset() { return m_layout.rowStart(m_top); }
     void setTop(const RowPos &top);

@@ -6,7 +6,9 @@
 namespace Orvik {
 
 namespace {
-constexpr qint64 BoundarySearch = 256; // how far back a piece boundary looks for a blank
+// How far back a piece boundary looks for a blank; less than a piece, so that boundaries
+// stay in order.
+constexpr qint64 BoundarySearch = 256;
 
 inline bool isContinuation(uchar c) {
     return (c & 0xC0) == 0x80;
@@ -154,69 +156,44 @@ int DecodedPiece::unitAt(qint64 byteOffset) const {
 }
 
 void ViewText::setText(const Contents &text) {
-    m_given = text;
-    m_store = text.store();
-    m_offset = text.offset();
-    m_size = text.size();
-    m_lines.build(data(), m_size);
+    m_text = text;
+    m_lines.build(data(), size());
     m_validity.clear();
 }
 
 bool ViewText::append(const Contents &more) {
     if (more.isEmpty())
         return true;
-    const bool continues = m_store && more.store() == m_store && more.offset() == m_offset + m_size;
-    if (continues) {
-        // The given Contents grows along, so that contents() keeps sharing instead of
-        // copying the whole text of a followed file.
-        if (m_given.store() == m_store && m_given.offset() == m_offset && m_given.size() == m_size)
-            m_given.extendWith(more);
-        m_size += more.size();
-    } else {
-        Contents grown = contents();
-        grown.append(more.data(), more.size());
-        m_given = grown;
-        m_store = grown.store();
-        m_offset = grown.offset();
-        m_size = grown.size();
-    }
-    m_lines.extend(data(), m_size);
+    const bool continues = m_text.extendWith(more);
+    if (!continues)
+        m_text.append(more); // bytes from elsewhere: copied
+    m_lines.extend(data(), size());
     return continues;
 }
 
 void ViewText::replace(qint64 offset, qint64 removed, const char *bytes, qint64 count) {
-    offset = qBound<qint64>(0, offset, m_size);
-    removed = qBound<qint64>(0, removed, m_size - offset);
+    const qint64 total = size();
+    offset = qBound(qint64(0), offset, total);
+    removed = qBound(qint64(0), removed, total - offset);
     Contents c;
-    char *out = c.appendSpace(m_size - removed + count);
+    char *out = c.appendSpace(total - removed + count);
     std::memcpy(out, data(), size_t(offset));
     std::memcpy(out + offset, bytes, size_t(count));
-    std::memcpy(out + offset + count, data() + offset + removed, size_t(m_size - offset - removed));
-    c.commitAppend(m_size - removed + count);
+    std::memcpy(out + offset + count, data() + offset + removed, size_t(total - offset - removed));
+    c.commitAppend(total - removed + count);
     setText(c);
 }
 
 ViewText ViewText::slice(qint64 start, qint64 end) const {
-    start = qBound<qint64>(0, start, m_size);
-    end = qBound<qint64>(start, end, m_size);
     ViewText t;
-    t.m_store = m_store;
-    t.m_offset = m_offset + start;
-    t.m_size = end - start;
-    t.m_lines.build(t.data(), t.m_size);
+    t.setText(m_text.mid(start, qMax(qint64(0), end - start)));
     return t;
-}
-
-Contents ViewText::contents() const {
-    if (m_given.size() == m_size && m_given.store() == m_store && m_given.offset() == m_offset)
-        return m_given;
-    return Contents::fromRaw(data(), m_size);
 }
 
 qint64 ViewText::lineEnd(qint64 line) const {
     const qint64 start = m_lines.lineStart(line);
     if (line + 1 >= m_lines.lineCount())
-        return m_size;
+        return size();
     qint64 end = m_lines.lineStart(line + 1) - 1; // the LF
     if (end > start && data()[end - 1] == '\r')
         --end;
@@ -226,7 +203,7 @@ qint64 ViewText::lineEnd(qint64 line) const {
 bool ViewText::isUtf8(qint64 line) const {
     const qint64 start = lineStart(line);
     const qint64 end = lineEnd(line);
-    if (end - start <= PieceBytes)
+    if (end - start <= WholeLineBytes)
         return checkUtf8(data() + start, end - start) == Utf8State::Valid;
     auto it = m_validity.find(line);
     if (it == m_validity.end())
@@ -261,7 +238,9 @@ qint64 ViewText::pieceBoundary(qint64 lineBegin, qint64 lineEnd, qint64 at, bool
 
 int ViewText::pieceCount(qint64 line) const {
     const qint64 length = lineEnd(line) - lineStart(line);
-    return int(qMax<qint64>(1, (length + PieceBytes - 1) / PieceBytes));
+    if (length <= WholeLineBytes)
+        return 1;
+    return int((length + PieceBytes - 1) / PieceBytes);
 }
 
 PieceRange ViewText::piece(qint64 line, int index) const {
@@ -300,8 +279,8 @@ DecodedPiece ViewText::decode(qint64 line, const PieceRange &piece) const {
 }
 
 QString ViewText::plainText(qint64 start, qint64 end) const {
-    start = qBound<qint64>(0, start, m_size);
-    end = qBound<qint64>(start, end, m_size);
+    start = qBound<qint64>(0, start, size());
+    end = qBound<qint64>(start, end, size());
     QString out;
     if (start == end)
         return out;
@@ -315,14 +294,14 @@ QString ViewText::plainText(qint64 start, qint64 end) const {
 }
 
 qint64 ViewText::nextCharOffset(qint64 offset) const {
-    if (offset >= m_size)
-        return m_size;
+    if (offset >= size())
+        return size();
     const qint64 line = lineAt(offset);
     if (offset >= lineEnd(line))
-        return line + 1 < lineCount() ? lineStart(line + 1) : m_size;
+        return line + 1 < lineCount() ? lineStart(line + 1) : size();
     ++offset;
     if (isUtf8(line))
-        while (offset < m_size && isContinuation(uchar(data()[offset])))
+        while (offset < size() && isContinuation(uchar(data()[offset])))
             ++offset;
     return offset;
 }
@@ -330,7 +309,7 @@ qint64 ViewText::nextCharOffset(qint64 offset) const {
 qint64 ViewText::prevCharOffset(qint64 offset) const {
     if (offset <= 0)
         return 0;
-    offset = qMin(offset, m_size);
+    offset = qMin(offset, size());
     const qint64 line = lineAt(offset);
     if (offset <= lineStart(line))
         return lineEnd(line - 1);
@@ -342,9 +321,9 @@ qint64 ViewText::prevCharOffset(qint64 offset) const {
 }
 
 std::pair<qint64, qint64> ViewText::wordAt(qint64 offset) const {
-    if (m_size == 0)
+    if (size() == 0)
         return {0, 0};
-    offset = qBound<qint64>(0, offset, m_size - 1);
+    offset = qBound<qint64>(0, offset, size() - 1);
     const qint64 line = lineAt(offset);
     const PieceRange range = piece(line, pieceAt(line, offset));
     const DecodedPiece d = decode(line, range);

@@ -11,8 +11,9 @@
 
 namespace Orvik {
 
-// A stretch of one line shown as one unit of layout. Lines longer than a piece are cut into
-// pieces of about PieceBytes, so a line of any length is laid out only where it is shown.
+// A stretch of one line shown as one unit of layout. Lines up to WholeLineBytes are one
+// piece; longer lines are cut into pieces of about PieceBytes (after a blank where one is
+// near), so a line of any length is laid out only where it is shown.
 struct PieceRange {
     qint64 start = 0;
     qint64 end = 0; // exclusive, before any CR LF / LF
@@ -35,7 +36,8 @@ struct DecodedPiece {
 // store already holds costs nothing to take over.
 class ViewText {
 public:
-    static constexpr qint64 PieceBytes = 4096;
+    static constexpr qint64 WholeLineBytes = 4096;
+    static constexpr qint64 PieceBytes = 1024;
 
     void setText(const Contents &text);
     // Takes over `more` at the end. True when it continued the text in the same store, so
@@ -47,11 +49,10 @@ public:
     // The bytes [start, end) as a text of their own, sharing the store.
     ViewText slice(qint64 start, qint64 end) const;
 
-    // The text as a Contents sharing the store when it can; a copy when the text was grown
-    // beyond the Contents it was given.
-    Contents contents() const;
-    const char *data() const { return m_store ? m_store->data() + m_offset : nullptr; }
-    qint64 size() const { return m_size; }
+    // The text, sharing the bytes.
+    const Contents &contents() const { return m_text; }
+    const char *data() const { return m_text.data(); }
+    qint64 size() const { return m_text.size(); }
     const LineIndex &lines() const { return m_lines; }
     qint64 lineCount() const { return m_lines.lineCount(); }
     qint64 lineStart(qint64 line) const { return m_lines.lineStart(line); }
@@ -79,11 +80,7 @@ public:
 private:
     qint64 pieceBoundary(qint64 lineBegin, qint64 lineEnd, qint64 at, bool utf8) const;
 
-    std::shared_ptr<ByteStore> m_store;
-    qint64 m_offset = 0;
-    qint64 m_size = 0;
-    // The Contents last given whole; contents() shares it while the text still equals it.
-    Contents m_given;
+    Contents m_text;
     LineIndex m_lines;
 
     // UTF-8 validity of long lines, checked incrementally as the last line grows.

@@ -1,13 +1,70 @@
 #include "application.h"
 
+#include "commandline.h"
+#include "frmmain.h"
+#include "settingsstore.h"
+#include "terminationsignals.h"
+
+#include "core/module1.h"
+#include "core/posixfilesystem.h"
+#include "core/systemclock.h"
+#include "resources/resources.h"
+
 #include <QApplication>
+#include <QSessionManager>
+
+#include <cstdio>
 
 namespace Orvik {
 
-int runApplication(int argc, char *argv[])
-{
+int runApplication(int argc, char *argv[]) {
+    // Usage and version need no display, so they are answered before Qt starts.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    switch (CommandLine::request(rawArguments)) {
+    case CommandLine::Request::Help:
+        std::fputs(qPrintable(CommandLine::usage()), stdout);
+        return 0;
+    case CommandLine::Request::Version:
+        std::printf("%s\n", qPrintable(CommandLine::versionText()));
+        return 0;
+    case CommandLine::Request::Open:
+        break;
+    }
+
     QApplication app(argc, argv);
-    return 0;
+    initResources();
+    QApplication::setOrganizationName(QStringLiteral("Orvik"));
+    QApplication::setApplicationName(QStringLiteral("Orvik"));
+    QApplication::setApplicationVersion(QStringLiteral(ORVIK_VERSION));
+
+    // QApplication has taken its own options out of the arguments.
+    const QStringList arguments = QCoreApplication::arguments();
+
+    PosixFileSystem fileSystem;
+    SystemClock clock;
+    Module1 module(fileSystem, clock);
+    IniSettingsStore store;
+    frmMain mainWindow(module, store);
+    module.MainForm = &mainWindow;
+
+    // The desktop session ending closes the main window like its close box: through the
+    // session manager, or by the signals a session sends when it ends.
+#ifndef QT_NO_SESSIONMANAGER
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
+                     [&mainWindow](QSessionManager &) { mainWindow.close(); });
+#endif
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, &mainWindow,
+                     [&mainWindow] { mainWindow.close(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &mainWindow, [&mainWindow] {
+        if (!mainWindow.isUnloaded())
+            mainWindow.close();
+    });
+
+    mainWindow.Form_Load(CommandLine::argumentText(arguments));
+    return app.exec();
 }
 
 } // namespace Orvik

@@ -31,6 +31,7 @@ private slots:
     void printSelectionOrWholeText_data();
     void printSelectionOrWholeText();
     void printCancelledPrintsNothing();
+    void printKeepsTheSelectionWhileTheFileGrows();
 
     void exitClosesTheMainWindow();
 
@@ -258,6 +259,29 @@ void tst_FileCommands::printCancelledPrintsNothing() {
     QCOMPARE(m_dialogs->count("print"), 1);
     QCOMPARE(m_dialogs->count("message"), 0);
     QCOMPARE(QDir(m_dir->path()).entryList({"*.pdf"}), QStringList());
+}
+
+void tst_FileCommands::printKeepsTheSelectionWhileTheFileGrows() {
+    const QString path = writeFile("live.log", "ALPHA one\nBRAVO two\n");
+    m_host->module().OpenDocument(path);
+    RichTextView &view = m_host->document(1)->rtfText();
+    view.setSelStart(10);
+    view.setSelLength(5);
+    // A tick while the dialog is open: the log grows and the caret goes to its end.
+    m_dialogs->whileOpen = [&](const QString &) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("CHARLIE three\n");
+        file.close();
+        m_host->module().RefreshDocuments(0);
+        QCOMPARE(view.selLength(), 0);
+    };
+    const QString pdf = m_dir->filePath("out.pdf");
+    m_dialogs->printReplies.push_back({true, pdf, {}});
+    m_commands->mnuFilePrint_Click();
+    const QString text = pdfText(pdf);
+    QVERIFY2(text.contains("BRAVO") && !text.contains("ALPHA") && !text.contains("CHARLIE"),
+             qPrintable(text));
 }
 
 void tst_FileCommands::exitClosesTheMainWindow() {

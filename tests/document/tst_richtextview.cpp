@@ -1,6 +1,6 @@
-#include "corestubs.h"
 #include "document/richtextview.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -48,6 +48,7 @@ private slots:
     void keysSelectAndMove();
     void shortcutsOfTheMainWindowAreNotTaken();
     void mouseSelectsAndDoubleClickTakesAWord();
+    void accessibleTextReadsByRange();
 
 private:
     RichTextView *m_view = nullptr;
@@ -301,6 +302,52 @@ void tst_RichTextView::mouseSelectsAndDoubleClickTakesAWord() {
     const int x = QFontMetrics(m_view->font()).horizontalAdvance("alpha be") + 2;
     QTest::mouseDClick(vp, Qt::LeftButton, {}, QPoint(x, 8));
     QCOMPARE(m_view->selText(), QByteArray("beta"));
+}
+
+void tst_RichTextView::accessibleTextReadsByRange() {
+    m_view->setText(bytes("first line\nsecond ERROR line\nth\xc3\xa9 end"));
+    m_view->colorRange(18, 5, HighlightColor);
+    m_view->setSelStart(11);
+    m_view->setSelLength(6);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(m_view);
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), QAccessible::EditableText);
+    QVERIFY(iface->state().readOnly);
+    QVERIFY(iface->state().multiLine);
+    QAccessibleTextInterface *text = iface->textInterface();
+    QVERIFY(text);
+    // Offsets are the view's byte offsets.
+    QCOMPARE(text->characterCount(), 37);
+    QCOMPARE(text->text(0, 5), QStringLiteral("first"));
+    QCOMPARE(text->text(29, 35), QString::fromUtf8("th\xc3\xa9 e"));
+    int start = -1;
+    int end = -1;
+    QCOMPARE(text->textAtOffset(13, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("second ERROR line\n"));
+    QCOMPARE(start, 11);
+    QCOMPARE(end, 29);
+    QCOMPARE(text->textAtOffset(20, QAccessible::WordBoundary, &start, &end),
+             QStringLiteral("ERROR"));
+    QCOMPARE(text->textAfterOffset(13, QAccessible::LineBoundary, &start, &end),
+             QString::fromUtf8("th\xc3\xa9 end"));
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    QCOMPARE(start, 11);
+    QCOMPARE(end, 17);
+    QCOMPARE(text->cursorPosition(), 17);
+    QCOMPARE(text->attributes(19, &start, &end), QStringLiteral("color:rgb(255,0,0);"));
+    QCOMPARE(start, 18);
+    QCOMPARE(end, 23);
+    QVERIFY(text->attributes(5, &start, &end).isEmpty());
+    QCOMPARE(end, 18);
+    // The first row is on screen: it has a place, and the place gives its offset back.
+    const QRect box = text->characterRect(2);
+    QVERIFY(box.isValid());
+    QCOMPARE(text->offsetAtPoint(box.center()), 2);
+    // Tools may select and move the caret.
+    text->setSelection(0, 0, 5);
+    QCOMPARE(m_view->selText(), QByteArray("first"));
+    QCOMPARE(iface->text(QAccessible::Value), m_view->plainText());
 }
 
 QTEST_MAIN(tst_RichTextView)

@@ -1,4 +1,3 @@
-#include "corestubs.h"
 #include "document/richtextview.h"
 
 #include <QFile>

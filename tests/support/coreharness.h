@@ -6,6 +6,8 @@
 #include "filewriter.h"
 
 #include "core/module1.h"
+#include "core/sizetext.h"
+#include "core/timetext.h"
 
 namespace Orvik {
 
@@ -22,6 +24,11 @@ struct CoreHarness {
     // current time, and returns the path.
     QString write(const QString &name, const QByteArray &bytes, int secondsLater = 0) {
         return files.writeAt(name, bytes, clock.currentDateTime().addSecs(secondsLater));
+    }
+    // The caption of a document read now: path, the clock's date and time, size.
+    QString stateCaption(const QString &path, qint64 size) const {
+        return path + QStringLiteral(" - ") + generalDateTimeText(clock.currentDateTime()) +
+               QStringLiteral(" - ") + sizeText(size);
     }
     QString open(const QString &name) {
         const QString path = files.path(name);

@@ -1,0 +1,65 @@
+#include "commandline.h"
+
+#include "core/pathtext.h"
+
+namespace Orvik::CommandLine {
+
+namespace {
+const QString EndOfOptions = QStringLiteral("--");
+} // namespace
+
+Request request(const QStringList &arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (a == EndOfOptions)
+            break;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+            return Request::Help;
+        if (a == QLatin1String("--version") || a == QLatin1String("-v"))
+            return Request::Version;
+    }
+    return Request::Open;
+}
+
+QString argumentText(const QStringList &arguments) {
+    QStringList names = arguments.mid(1);
+    const qsizetype end = names.indexOf(EndOfOptions);
+    if (end >= 0)
+        names.removeAt(end);
+    return names.join(QLatin1Char(','));
+}
+
+QStringList names(const QString &argumentText) {
+    QStringList result;
+    const QString text = trimBlanks(argumentText);
+    if (text.isEmpty())
+        return result;
+    for (QString name : text.split(QLatin1Char(','))) {
+        if (name.startsWith(QLatin1Char('"')))
+            name.remove(0, 1);
+        if (name.endsWith(QLatin1Char('"')))
+            name.chop(1);
+        result.append(name);
+    }
+    return result;
+}
+
+QString usage() {
+    return QStringLiteral(
+        "Usage: orvik [options] [file[,file...] ...]\n"
+        "Follows text files as they grow, one window per file.\n"
+        "\n"
+        "Files are separated by commas or given as separate arguments; a name may be\n"
+        "wrapped in double quotes.\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help     Show this help and exit.\n"
+        "  -v, --version  Show the version and exit.\n"
+        "  --             End of options: the arguments after it are file names.\n");
+}
+
+QString versionText() {
+    return QStringLiteral("Orvik " ORVIK_VERSION);
+}
+
+} // namespace Orvik::CommandLine

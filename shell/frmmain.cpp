@@ -1,0 +1,291 @@
+#include "frmmain.h"
+
+#include "commandline.h"
+#include "mrulist.h"
+#include "settingsstore.h"
+
+#include "commands/windowarranger.h"
+#include "core/module1.h"
+#include "core/numbertext.h"
+#include "document/filedrop.h"
+#include "document/frmdocument.h"
+#include "document/twips.h"
+#include "resources/resources.h"
+
+#include <QCloseEvent>
+#include <QDebug>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+
+#include <cmath>
+
+namespace Orvik {
+
+namespace {
+constexpr double CreatedClientWidthTwips = 7200;
+constexpr double CreatedClientHeightTwips = 7080;
+constexpr int InitialTimerInterval = 1000;
+
+QIcon applicationIcon() {
+    const QString bundled = QString::fromLatin1(appIconPath);
+    if (QFile::exists(bundled))
+        return QIcon(bundled);
+    return QIcon::fromTheme(QStringLiteral("text-x-generic"));
+}
+} // namespace
+
+frmMain::frmMain(Module1 &module, SettingsStore &store, QWidget *parent)
+    : QMainWindow(parent)
+    , m_module(module)
+    , m_store(store) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Orvik"));
+    setWindowIcon(applicationIcon());
+
+    m_workspace = new QMdiArea(this);
+    m_workspace->setObjectName(QStringLiteral("workspace"));
+    m_workspace->setBackground(palette().brush(QPalette::Dark));
+    m_workspace->viewport()->setAcceptDrops(true);
+    m_workspace->viewport()->installEventFilter(this);
+    setCentralWidget(m_workspace);
+
+    createActions();
+
+    m_timer.setInterval(InitialTimerInterval);
+    connect(&m_timer, &QTimer::timeout, this, &frmMain::timerUpdate_Timer);
+    m_timer.start();
+
+    resize(twipsToPixelsX(CreatedClientWidthTwips, this),
+           twipsToPixelsY(CreatedClientHeightTwips, this));
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createActions() {
+    m_menus = std::make_unique<MainMenus>(*menuBar(), *m_workspace);
+    MainMenus &m = *m_menus;
+    const auto wire = [this](QAction *action, void (Commands::*handler)()) {
+        connect(action, &QAction::triggered, this, [this, handler] { (m_commands.*handler)(); });
+    };
+    wire(m.mnuFileOpen, &Commands::mnuFileOpen_Click);
+    wire(m.mnuFileClose, &Commands::mnuFileClose_Click);
+    wire(m.mnuFileSaveAs, &Commands::mnuFileSaveAs_Click);
+    wire(m.mnuFilePrint, &Commands::mnuFilePrint_Click);
+    for (int i = 1; i <= Module1::MruCount; ++i)
+        connect(m.mnuFileMRU[i], &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i); });
+    wire(m.mnuFileExit, &Commands::mnuFileExit_Click);
+    wire(m.mnuEditCopy, &Commands::mnuEditCopy_Click);
+    wire(m.mnuViewToolbar, &Commands::mnuViewToolbar_Click);
+    wire(m.mnuViewStatusBar, &Commands::mnuViewStatusBar_Click);
+    wire(m.mnuHighlightText, &Commands::mnuHighlightText_Click);
+    wire(m.mnuSelectFont, &Commands::mnuSelectFont_Click);
+    wire(m.mnuRefreshInterval, &Commands::mnuRefreshInterval_Click);
+    // mnuWindowNewWindow has no handler: choosing it does nothing.
+    wire(m.mnuWindowCascade, &Commands::mnuWindowCascade_Click);
+    wire(m.mnuWindowTileHorizontal, &Commands::mnuWindowTileHorizontal_Click);
+    wire(m.mnuWindowTileVertical, &Commands::mnuWindowTileVertical_Click);
+    wire(m.mnuWindowArrangeIcons, &Commands::mnuWindowArrangeIcons_Click);
+    wire(m.mnuHelpAbout, &Commands::mnuHelpAbout_Click);
+
+    m_toolBar = new ToolBar(this);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    connect(m_toolBar, &ToolBar::buttonClick, this, &frmMain::tbToolBar_ButtonClick);
+
+    m_statusBar = new StatusBar(this);
+    setStatusBar(m_statusBar);
+}
+
+void frmMain::Form_Load(const QString &argumentText) {
+    applyFrameTwips(Settings::LoadSettings(m_store, m_module));
+    MRUList::LoadMRUList(m_store, m_module);
+    m_module.RefreshInterval = Settings::limitRefreshInterval(m_module.RefreshInterval);
+    m_updateTimer.setInterval(m_module.RefreshInterval);
+    m_statusBar->setPanelText(2, QStringLiteral("Refresh Interval:") +
+                                     displayNumber(qint64(m_module.RefreshInterval)) +
+                                     QStringLiteral("ms"));
+    m_module.HighLightPending = true;
+    show();
+    fitPendingFrame();
+    openCommandLine(argumentText);
+}
+
+void frmMain::openCommandLine(const QString &argumentText) {
+    const QStringList names = CommandLine::names(argumentText);
+    if (names.isEmpty())
+        return;
+    for (const QString &name : names)
+        m_module.OpenDocument(name);
+    // Unlike the Tile Horizontal command, this leaves the timer and the pointer alone.
+    WindowArranger::tileHorizontal(*m_workspace);
+    for (int i = 1; i <= m_module.DocCount; ++i) {
+        if (DocumentWindow *window = m_module.DocWindow[i])
+            window->rtfText().setSelStart(m_module.DocFileSize[i]);
+    }
+}
+
+void frmMain::closeMainWindow() {
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event) {
+    // The program never asks and never cancels: every document closes, then the unload.
+    closeAllDocuments();
+    Form_Unload();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void frmMain::closeAllDocuments() {
+    const QList<QMdiSubWindow *> windows = m_workspace->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow *window : windows)
+        window->close();
+}
+
+void frmMain::Form_Unload() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_updateTimer.setEnabled(false);
+    std::optional<WindowTwips> frame;
+    if (!isMinimized())
+        frame = frameTwips();
+    Settings::SaveSettings(m_store, m_module, frame);
+    MRUList::SaveMRUList(m_store, m_module);
+    QString error;
+    if (!m_store.flush(&error))
+        qWarning().noquote() << QStringLiteral("orvik: the settings were not saved:") << error;
+}
+
+void frmMain::timerUpdate_Timer() {
+    m_module.timerUpdate_Timer();
+}
+
+void frmMain::tbToolBar_ButtonClick(const QString &key) {
+    m_commands.tbToolBar_ButtonClick(key);
+}
+
+void frmMain::mnuFileMRU_Click(int index) {
+    if (index >= 1 && index <= Module1::MruCount)
+        m_module.OpenDocument(m_module.MRUFiles[index]);
+}
+
+WindowTwips frmMain::frameTwips() const {
+    const QRect frame = frameGeometry();
+    WindowTwips t;
+    t.left = std::round(pixelsToTwipsX(frame.x(), this));
+    t.top = std::round(pixelsToTwipsY(frame.y(), this));
+    t.width = std::round(pixelsToTwipsX(frame.width(), this));
+    t.height = std::round(pixelsToTwipsY(frame.height(), this));
+    return t;
+}
+
+void frmMain::applyFrameTwips(const WindowTwips &frame) {
+    // Applied as stored, also off screen; move() places the outer frame.
+    move(twipsToPixelsX(frame.left, this), twipsToPixelsY(frame.top, this));
+    const QSize outer(twipsToPixelsX(frame.width, this), twipsToPixelsY(frame.height, this));
+    const QSize decoration = frameGeometry().size() - size();
+    resize(outer - decoration);
+    // Before the window is first on screen its decoration is not known yet.
+    m_pendingOuterSize = isVisible() ? QSize() : outer;
+}
+
+void frmMain::fitPendingFrame() {
+    if (!m_pendingOuterSize.isValid() || !isVisible() || isMaximized() || isMinimized())
+        return;
+    const QSize decoration = frameGeometry().size() - size();
+    if (decoration.isEmpty())
+        return;
+    const QSize outer = m_pendingOuterSize;
+    m_pendingOuterSize = QSize();
+    resize(outer - decoration);
+}
+
+void frmMain::moveEvent(QMoveEvent *event) {
+    QMainWindow::moveEvent(event);
+    fitPendingFrame();
+}
+
+void frmMain::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    fitPendingFrame();
+}
+
+DocumentWindow *frmMain::createDocumentWindow() {
+    auto *document = new frmDocument(m_module);
+    m_workspace->addSubWindow(document);
+    document->show();
+    return document;
+}
+
+QSize frmMain::outerSizePixels() const {
+    return frameGeometry().size();
+}
+
+void frmMain::setBusyPointer(bool busy) {
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void frmMain::showWarning(const QString &text, const QString &title) {
+    QMessageBox::warning(this, title, text, QMessageBox::Ok);
+}
+
+frmDocument *frmMain::activeDocument() {
+    // The current window stays current while a dialog or another program has the focus.
+    return qobject_cast<frmDocument *>(m_workspace->currentSubWindow());
+}
+
+QMenu *frmMain::createPopupMenu() {
+    // No context menu over the bars: their visibility belongs to the View menu.
+    return nullptr;
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_workspace->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+            MDIForm_OLEDragOver(static_cast<QDragMoveEvent *>(event));
+            return true;
+        case QEvent::Drop:
+            MDIForm_OLEDragDrop(static_cast<QDropEvent *>(event));
+            return true;
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::MDIForm_OLEDragOver(QDragMoveEvent *event) {
+    const Qt::DropAction action = DragOverFiles(event->mimeData(), event->possibleActions());
+    if (action == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
+    event->accept();
+}
+
+void frmMain::MDIForm_OLEDragDrop(QDropEvent *event) {
+    if (DragOverFiles(event->mimeData(), event->possibleActions()) == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    DropFiles(m_module, event->mimeData());
+}
+
+} // namespace Orvik

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/mainwindow.h"
+
+#include <QList>
+
+#include <array>
+
+class QAction;
+class QMdiArea;
+class QMenu;
+class QMenuBar;
+
+namespace Orvik {
+
+// The five menus of the main window with every item as created; the handlers are wired by
+// the main window. Apart from the recently used file items no caption changes at run time.
+class MainMenus : public MruMenu {
+public:
+    MainMenus(QMenuBar &menuBar, QMdiArea &workspace);
+
+    // MruMenu: item i (1..10) shows slot i of the recently used files.
+    void setItem(int index, const QString &caption, bool visible) override;
+    void setSeparatorVisible(bool visible) override;
+
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileOpen = nullptr;
+    QAction *mnuFileClose = nullptr;
+    QAction *mnuFileBar0 = nullptr;
+    QAction *mnuFileSaveAs = nullptr;
+    QAction *mnuFileBar1 = nullptr;
+    QAction *mnuFilePrint = nullptr;
+    QAction *mnuFileBar2 = nullptr;
+    std::array<QAction *, 11> mnuFileMRU{}; // 1..10; no item 0
+    QAction *mnuMRUSep = nullptr;
+    QAction *mnuFileExit = nullptr;
+
+    QMenu *mnuEdit = nullptr;
+    QAction *mnuEditCopy = nullptr;
+
+    QMenu *mnuView = nullptr;
+    QAction *mnuViewToolbar = nullptr;
+    QAction *mnuViewStatusBar = nullptr;
+    QAction *mnuViewBar0 = nullptr;
+    QAction *mnuHighlightText = nullptr;
+    QAction *mnuSelectFont = nullptr;
+    QAction *mnuRefreshInterval = nullptr;
+
+    QMenu *mnuWindow = nullptr;
+    QAction *mnuWindowNewWindow = nullptr;
+    QAction *mnuWindowBar0 = nullptr;
+    QAction *mnuWindowCascade = nullptr;
+    QAction *mnuWindowTileHorizontal = nullptr;
+    QAction *mnuWindowTileVertical = nullptr;
+    QAction *mnuWindowArrangeIcons = nullptr;
+
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuHelpAbout = nullptr;
+
+    // Rebuilds the window list below the Window menu's last item: a separator and one
+    // numbered entry per document window with its caption, the active one checked.
+    void updateWindowList();
+    // The window list's entries as they stand (the separator first), for checks.
+    const QList<QAction *> &windowListActions() const { return m_windowList; }
+
+private:
+    QMdiArea &m_workspace;
+    QList<QAction *> m_windowList;
+};
+
+} // namespace Orvik

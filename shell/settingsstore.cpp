@@ -1,0 +1,62 @@
+#include "settingsstore.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace Orvik {
+
+namespace {
+QString address(const QString &section, const QString &key) {
+    return section + QLatin1Char('/') + key;
+}
+} // namespace
+
+IniSettingsStore::IniSettingsStore(const QString &path)
+    : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat)) {
+    m_readable = m_settings->status() == QSettings::NoError;
+}
+
+IniSettingsStore::~IniSettingsStore() = default;
+
+QString IniSettingsStore::defaultPath() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QDir(base).filePath(QStringLiteral("Orvik/Orvik.conf"));
+}
+
+QString IniSettingsStore::path() const {
+    return m_settings->fileName();
+}
+
+QString IniSettingsStore::read(const QString &section, const QString &key,
+                               const QString &defaultValue) {
+    if (!m_readable)
+        return defaultValue;
+    const QVariant value = m_settings->value(address(section, key));
+    if (!value.isValid())
+        return defaultValue;
+    // An unquoted value with commas, edited by hand, comes back split into a list.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+
+void IniSettingsStore::write(const QString &section, const QString &key, const QString &value) {
+    m_settings->setValue(address(section, key), value);
+}
+
+bool IniSettingsStore::flush(QString *error) {
+    m_settings->sync();
+    if (m_settings->status() == QSettings::NoError)
+        return true;
+    if (error) {
+        *error =
+            m_settings->status() == QSettings::AccessError
+                ? QStringLiteral("cannot write %1").arg(m_settings->fileName())
+                : QStringLiteral("cannot store the settings in %1").arg(m_settings->fileName());
+    }
+    return false;
+}
+
+} // namespace Orvik

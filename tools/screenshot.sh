@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Retakes docs/screenshot.png: Orvik following two logs that are being written while it runs,
+# with "ERROR" highlighted. Runs on a virtual X server, so it works on a headless machine too.
+#   tools/screenshot.sh [output.png]        (BUILD=dir picks the build directory, default build)
+# Needs the packages xvfb, xauth and imagemagick (all in `make deps`) and a built program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD=${BUILD:-build}
+output=${1:-docs/screenshot.png}
+width=960
+height=600
+
+if [ -z "${ORVIK_SCREENSHOT_DISPLAY:-}" ]; then
+    [ -x "$BUILD/orvik" ] || { echo "no program at $BUILD/orvik; run make build first" >&2; exit 1; }
+    mkdir -p "$(dirname "$output")"
+    export BUILD
+    exec xvfb-run -a -s "-screen 0 ${width}x${height}x24 -nolisten tcp" \
+        env ORVIK_SCREENSHOT_DISPLAY=1 "$0" "$output"
+fi
+
+# From here on we run inside the virtual display.
+work=$(mktemp -d /tmp/orvik-demo.XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Settings of a user who likes ERROR in red: the window fills the screen (geometry in twips,
+# 15 to a pixel at 96 dpi) and the views refresh twice a second.
+mkdir -p "$work/config/Orvik"
+cat > "$work/config/Orvik/Orvik.conf" <<CONF
+[Settings]
+Left=0
+Top=0
+Width=$((width * 15))
+Height=$((height * 15))
+FontName=DejaVu Sans Mono
+FontSize=9
+FontBold=False
+FontItalic=False
+FontUnderline=False
+HighLightString=ERROR
+RefreshInterval=500
+CONF
+
+# Two logs as a web service would write them: a request log and an application log.
+stamp() { date '+%Y-%m-%d %H:%M:%S'; }
+paths=(/ /login /api/orders /api/orders/1042 /static/app.js /api/cart /health /api/search)
+entries=("INFO order 1042 confirmed" "DEBUG cache refreshed in 12 ms"
+         "ERROR payment gateway timeout after 30 s" "INFO user alice signed in"
+         "WARN retrying delivery of message 77" "WARN disk usage at 81%"
+         "ERROR connection pool exhausted" "INFO nightly report written"
+         "INFO order 1043 confirmed" "INFO user bob signed out")
+write_access() { # <lines>
+    for ((i = 0; i < $1; i++)); do
+        local code=200
+        ((RANDOM % 9 == 0)) && code=500
+        echo "10.0.0.$((RANDOM % 40 + 2)) - - [$(stamp)] \"GET ${paths[RANDOM % 8]} HTTP/1.1\"" \
+             "$code $((RANDOM % 9000 + 300))"
+    done >> "$work/access.log"
+}
+write_app() { # <lines>
+    for ((i = 0; i < $1; i++)); do
+        local entry=${entries[RANDOM % ${#entries[@]}]}
+        echo "$(stamp) ${entry%% *} [worker-$((RANDOM % 4 + 1))] ${entry#* }"
+    done >> "$work/app.log"
+}
+write_access 30
+write_app 30
+(while :; do write_access 1; sleep 0.3; done) &
+pids+=($!)
+(while :; do write_app 1; sleep 0.4; done) &
+pids+=($!)
+
+XDG_CONFIG_HOME="$work/config" "$BUILD/orvik" "$work/access.log" "$work/app.log" &
+orvik=$!
+pids+=("$orvik")
+
+# Let a few refresh cycles bring both views up to date, then take the whole screen.
+sleep 4
+kill -0 "$orvik" 2>/dev/null || { echo "orvik ended before the screenshot" >&2; exit 1; }
+import -window root "$output"
+echo "wrote $output"
