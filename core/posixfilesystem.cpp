@@ -13,10 +13,20 @@ namespace Orvik {
 
 namespace {
 
-int openForReading(const QString &path) {
+// Opens a regular file or a folder. Anything else is refused before it is opened: opening a
+// FIFO releases a writer waiting for a reader (its data then goes nowhere, or it dies of
+// SIGPIPE), and opening a device can act on it. *special tells that refusal from a failed open.
+int openForReading(const QString &path, bool *special = nullptr) {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty()) {
         errno = ENOENT;
+        return -1;
+    }
+    struct stat st;
+    if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        if (special)
+            *special = true;
+        errno = ENODEV;
         return -1;
     }
     int fd;
@@ -104,10 +114,11 @@ qint64 PosixFileSystem::FileSizeProbe(const QString &path) {
 }
 
 std::unique_ptr<FileReader> PosixFileSystem::openForRead(const QString &path, QString *error) {
-    const int fd = openForReading(path);
+    bool special = false;
+    const int fd = openForReading(path, &special);
     if (fd < 0) {
         if (error)
-            *error = errorDescription(errno);
+            *error = special ? QStringLiteral("not a regular file") : errorDescription(errno);
         return nullptr;
     }
     struct stat st;

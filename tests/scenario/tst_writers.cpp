@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include <sys/inotify.h>
+
 using namespace Orvik;
 
 // Writers caught mid-line or mid-character, many writers at once, rewrites and files that
@@ -21,6 +23,7 @@ private slots:
     void replacedByANonRegularFile_data();
     void replacedByANonRegularFile();
     void readFailingOnce();
+    void fifoIsNeverOpened();
 };
 
 void tst_Writers::partialLastLineCompletedLater() {
@@ -220,6 +223,26 @@ void tst_Writers::readFailingOnce() {
     VERIFY_VIEW_EQUALS_FILE(h, 1);
     VERIFY_VIEW_EQUALS_FILE(h, 2);
     QVERIFY(h.window(1)->caption().endsWith(QStringLiteral(" - 14.0 Bytes")));
+}
+
+// Opening a FIFO is not a read without effects: it releases a writer blocked until a reader
+// comes, whose data then goes nowhere (or which dies of SIGPIPE once the open is closed).
+// Following a path that names a FIFO must never open it.
+void tst_Writers::fifoIsNeverOpened() {
+    ViewHarness h;
+    const QString path = h.files.makeFifo(QStringLiteral("pipe"));
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watch >= 0);
+    QVERIFY(inotify_add_watch(watch, QFile::encodeName(path).constData(), IN_OPEN) >= 0);
+
+    h.open(QStringLiteral("pipe"));
+    h.cycle();
+    h.cycle();
+    QVERIFY(h.window(1)->caption().startsWith(path + QStringLiteral(" - ")));
+    char events[4096];
+    const ssize_t n = ::read(watch, events, sizeof events);
+    ::close(watch);
+    QVERIFY2(n < 0 && errno == EAGAIN, "the FIFO was opened");
 }
 
 QTEST_MAIN(tst_Writers)

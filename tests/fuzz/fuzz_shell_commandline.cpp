@@ -1,0 +1,56 @@
+// The command-line cutter over any argument text: every comma ends a name, empty names
+// included, and a name loses one leading and then one trailing double quote; nothing else
+// of the text is changed or lost.
+#include "shell/commandline.h"
+
+#include <QStringList>
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace Orvik;
+
+namespace {
+
+void require(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+QString withoutOuterSpaces(const QString &text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QStringList names = CommandLine::names(text);
+    const QString trimmed = withoutOuterSpaces(text);
+    if (trimmed.isEmpty()) {
+        require(names.isEmpty());
+    } else {
+        const QStringList pieces = trimmed.split(QLatin1Char(','));
+        require(names.size() == pieces.size());
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            QString expected = pieces.at(i);
+            if (expected.startsWith(QLatin1Char('"')))
+                expected.remove(0, 1);
+            if (expected.endsWith(QLatin1Char('"')))
+                expected.chop(1);
+            require(names.at(i) == expected);
+        }
+    }
+    // The same text as separate program arguments (split at NULs, as argv would be).
+    QStringList arguments{QStringLiteral("orvik")};
+    arguments += text.split(QChar(0));
+    (void)CommandLine::request(arguments);
+    (void)CommandLine::names(CommandLine::argumentText(arguments));
+    return 0;
+}

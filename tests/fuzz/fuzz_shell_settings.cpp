@@ -1,0 +1,79 @@
+// The settings reader over a raw INI file of any bytes: the load must take defaults for what
+// it cannot use and keep the refresh interval within its limits; and whatever text the
+// preferences then hold must survive a write and a second read unchanged.
+#include "core/module1.h"
+#include "core/posixfilesystem.h"
+#include "core/systemclock.h"
+#include "shell/mrulist.h"
+#include "shell/settings.h"
+#include "shell/settingsstore.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace Orvik;
+
+namespace {
+
+void require(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+QTemporaryDir *folder;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+    static QCoreApplication app(*argc, *argv);
+    folder = new QTemporaryDir;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const QString path = folder->filePath(QStringLiteral("Orvik.conf"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            std::abort();
+        file.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+    PosixFileSystem fs;
+    SystemClock clock;
+    Module1 module(fs, clock);
+    {
+        IniSettingsStore store(path);
+        (void)Settings::LoadSettings(store, module);
+        MRUList::LoadMRUList(store, module);
+    }
+    require(module.RefreshInterval >= Module1::MinRefreshInterval &&
+            module.RefreshInterval <= Module1::MaxRefreshInterval);
+
+    // What was read is written back and must read the same.
+    const QString path2 = folder->filePath(QStringLiteral("Orvik2.conf"));
+    QFile::remove(path2);
+    {
+        IniSettingsStore store(path2);
+        Settings::SaveSettings(store, module, WindowTwips());
+        MRUList::SaveMRUList(store, module);
+        QString error;
+        require(store.flush(&error));
+    }
+    Module1 again(fs, clock);
+    {
+        IniSettingsStore store(path2);
+        (void)Settings::LoadSettings(store, again);
+        MRUList::LoadMRUList(store, again);
+    }
+    require(again.HighLightString == module.HighLightString);
+    require(again.FontName == module.FontName);
+    require(again.FontSize == module.FontSize);
+    require(again.RefreshInterval == module.RefreshInterval);
+    require(again.FontBold == module.FontBold && again.FontItalic == module.FontItalic &&
+            again.FontUnderline == module.FontUnderline);
+    return 0;
+}
