@@ -9,6 +9,7 @@
 //                        appends, against its contents plus the process's base
 // The last lines printed are "ratio NAME VALUE limit LIMIT".
 
+#include "benchhost.h"
 #include "core/documentview.h"
 #include "core/documentwindow.h"
 #include "core/highlightsearch.h"
@@ -72,49 +73,7 @@ private:
     qint64 m_caret = 0;
 };
 
-class BenchWindow : public DocumentWindow {
-public:
-    DocumentView &rtfText() override { return view; }
-    void setCaption(const QString &caption) override { m_caption = caption; }
-    QString caption() const override { return m_caption; }
-    void setTag(const QString &tag) override { m_tag = tag; }
-    QString tag() const override { return m_tag; }
-    bool moveTo(const QRect &) override { return true; }
-    void activate() override {}
-    BenchView view;
-
-private:
-    QString m_caption;
-    QString m_tag;
-};
-
-class BenchMain : public MainWindow, UpdateTimer, StatusPanels, MruMenu {
-public:
-    UpdateTimer &timerUpdate() override { return *this; }
-    StatusPanels &sbStatusBar() override { return *this; }
-    MruMenu &mruMenu() override { return *this; }
-    DocumentWindow *createDocumentWindow() override {
-        windows.push_back(std::make_unique<BenchWindow>());
-        return windows.back().get();
-    }
-    QSize outerSizePixels() const override { return {1024, 768}; }
-    void setBusyPointer(bool) override {}
-    void showWarning(const QString &, const QString &) override {}
-
-    void setEnabled(bool) override {}
-    bool isEnabled() const override { return true; }
-    void setInterval(int) override {}
-    int interval() const override { return 1000; }
-    QString panelText(int index) const override { return m_panels[index & 7]; }
-    void setPanelText(int index, const QString &text) override { m_panels[index & 7] = text; }
-    void setItem(int, const QString &, bool) override {}
-    void setSeparatorVisible(bool) override {}
-
-    std::vector<std::unique_ptr<BenchWindow>> windows;
-
-private:
-    QString m_panels[8];
-};
+using BenchMain = BenchHost<BenchView>;
 
 // --- Files.
 
@@ -184,23 +143,6 @@ void appendChunk(const QString &path, int round) {
 }
 
 // --- Memory.
-
-qint64 statusKilobytes(const char *field) {
-    FILE *f = std::fopen("/proc/self/status", "r");
-    if (!f)
-        return -1;
-    char line[256];
-    qint64 value = -1;
-    const size_t length = std::strlen(field);
-    while (std::fgets(line, sizeof line, f)) {
-        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
-            value = std::atoll(line + length + 1);
-            break;
-        }
-    }
-    std::fclose(f);
-    return value;
-}
 
 struct MemoryResult {
     double ratio = 0;

@@ -9,6 +9,7 @@
 //                      (the work an append cycle has to do), measured at the same cycles
 // The last lines printed are "ratio NAME VALUE limit LIMIT".
 
+#include "benchhost.h"
 #include "core/documentwindow.h"
 #include "core/mainwindow.h"
 #include "core/module1.h"
@@ -39,53 +40,7 @@ constexpr int Cycles = 10000;
 constexpr int Window = 1000; // cycles compared at each end
 constexpr int AppendBytes = 512;
 
-class SoakWindow : public DocumentWindow {
-public:
-    DocumentView &rtfText() override { return view; }
-    void setCaption(const QString &caption) override { m_caption = caption; }
-    QString caption() const override { return m_caption; }
-    void setTag(const QString &tag) override { m_tag = tag; }
-    QString tag() const override { return m_tag; }
-    bool moveTo(const QRect &pixels) override {
-        view.setGeometry(pixels);
-        return true;
-    }
-    void activate() override {}
-    RichTextView view;
-
-private:
-    QString m_caption;
-    QString m_tag;
-};
-
-class SoakMain : public MainWindow, UpdateTimer, StatusPanels, MruMenu {
-public:
-    UpdateTimer &timerUpdate() override { return *this; }
-    StatusPanels &sbStatusBar() override { return *this; }
-    MruMenu &mruMenu() override { return *this; }
-    DocumentWindow *createDocumentWindow() override {
-        window = std::make_unique<SoakWindow>();
-        window->view.show();
-        return window.get();
-    }
-    QSize outerSizePixels() const override { return {1024, 768}; }
-    void setBusyPointer(bool) override {}
-    void showWarning(const QString &, const QString &) override {}
-
-    void setEnabled(bool) override {}
-    bool isEnabled() const override { return true; }
-    void setInterval(int) override {}
-    int interval() const override { return 1000; }
-    QString panelText(int index) const override { return m_panels[index & 7]; }
-    void setPanelText(int index, const QString &text) override { m_panels[index & 7] = text; }
-    void setItem(int, const QString &, bool) override {}
-    void setSeparatorVisible(bool) override {}
-
-    std::unique_ptr<SoakWindow> window;
-
-private:
-    QString m_panels[8];
-};
+using SoakMain = BenchHost<RichTextView>;
 
 // CPU time of this thread: what a cycle costs, without the time other programs on a busy
 // machine take from it.
@@ -93,23 +48,6 @@ double threadSeconds() {
     timespec t;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-qint64 statusKilobytes(const char *field) {
-    FILE *f = std::fopen("/proc/self/status", "r");
-    if (!f)
-        return -1;
-    char line[256];
-    qint64 value = -1;
-    const size_t length = std::strlen(field);
-    while (std::fgets(line, sizeof line, f)) {
-        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
-            value = std::atoll(line + length + 1);
-            break;
-        }
-    }
-    std::fclose(f);
-    return value;
 }
 
 // About 512 bytes of log lines, numbered so that no two appends are alike.
@@ -185,7 +123,7 @@ int main(int argc, char **argv) {
     // that only what grows with the run is left for the ratio.
     appendTo(name, appendText(-1));
     module.RefreshDocuments(0);
-    (void)main.window->view.grab();
+    (void)main.windows.back()->view.grab();
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
     const qint64 baseKB = statusKilobytes("VmRSS");
@@ -196,7 +134,7 @@ int main(int argc, char **argv) {
         appendTo(name, appendText(cycle));
         const double cycleStart = threadSeconds();
         module.RefreshDocuments(0);
-        main.window->view.updateGeometryNow();
+        main.windows.back()->view.updateGeometryNow();
         const double cycleSeconds = threadSeconds() - cycleStart;
         const bool first = cycle < Window;
         const bool last = cycle >= Cycles - Window;
@@ -215,8 +153,8 @@ int main(int argc, char **argv) {
     malloc_trim(0);        // nor is what the allocator keeps of them
 
     const qint64 contents = module.DocContents[1].size();
-    const bool followed =
-        contents == qint64(Cycles + 1) * AppendBytes && main.window->view.text().size() == contents;
+    const bool followed = contents == qint64(Cycles + 1) * AppendBytes &&
+                          main.windows.back()->view.text().size() == contents;
     const qint64 afterKB = statusKilobytes("VmRSS");
     const double memoryRatio = double(afterKB) / double(baseKB + contents / 1024);
     const double drift =

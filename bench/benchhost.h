@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/documentwindow.h"
+#include "core/mainwindow.h"
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+namespace Orvik {
+
+// A field of /proc/self/status in kilobytes (VmRSS, VmHWM), or -1.
+inline qint64 statusKilobytes(const char *field) {
+    FILE *f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return -1;
+    char line[256];
+    qint64 value = -1;
+    const size_t length = std::strlen(field);
+    while (std::fgets(line, sizeof line, f)) {
+        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
+            value = std::atoll(line + length + 1);
+            break;
+        }
+    }
+    std::fclose(f);
+    return value;
+}
+
+// A document window around a view of type View; a widget view takes the window's place.
+template <typename View> class BenchWindow : public DocumentWindow {
+public:
+    DocumentView &rtfText() override { return view; }
+    void setCaption(const QString &caption) override { m_caption = caption; }
+    QString caption() const override { return m_caption; }
+    void setTag(const QString &tag) override { m_tag = tag; }
+    QString tag() const override { return m_tag; }
+    bool moveTo(const QRect &pixels) override {
+        if constexpr (std::is_base_of_v<QWidget, View>)
+            view.setGeometry(pixels);
+        return true;
+    }
+    void activate() override {}
+    View view;
+
+private:
+    QString m_caption;
+    QString m_tag;
+};
+
+// A main window that only keeps what the core writes to it: panel texts and the windows.
+template <typename View> class BenchHost : public MainWindow, UpdateTimer, StatusPanels, MruMenu {
+public:
+    UpdateTimer &timerUpdate() override { return *this; }
+    StatusPanels &sbStatusBar() override { return *this; }
+    MruMenu &mruMenu() override { return *this; }
+    DocumentWindow *createDocumentWindow() override {
+        windows.push_back(std::make_unique<BenchWindow<View>>());
+        if constexpr (std::is_base_of_v<QWidget, View>)
+            windows.back()->view.show();
+        return windows.back().get();
+    }
+    QSize outerSizePixels() const override { return {1024, 768}; }
+    void setBusyPointer(bool) override {}
+    void showWarning(const QString &, const QString &) override {}
+
+    void setEnabled(bool) override {}
+    bool isEnabled() const override { return true; }
+    void setInterval(int) override {}
+    int interval() const override { return 1000; }
+    QString panelText(int index) const override { return m_panels[index & 7]; }
+    void setPanelText(int index, const QString &text) override { m_panels[index & 7] = text; }
+    void setItem(int, const QString &, bool) override {}
+    void setSeparatorVisible(bool) override {}
+
+    std::vector<std::unique_ptr<BenchWindow<View>>> windows;
+
+private:
+    QString m_panels[8];
+};
+
+} // namespace Orvik
