@@ -31,7 +31,13 @@ void RowScroller::scrollRows(int rows) {
 RowPos RowScroller::maxTop() {
     if (m_maxTopValid)
         return m_maxTop;
-    RowPos top = m_layout.lastRow();
+    m_maxTop = topShowingAtBottom(m_layout.lastRow());
+    m_maxTopValid = true;
+    return m_maxTop;
+}
+
+RowPos RowScroller::topShowingAtBottom(const RowPos &bottom) {
+    RowPos top = bottom;
     qreal used = m_layout.rowHeight(top);
     RowPos prev = top;
     while (m_layout.prevRow(prev)) {
@@ -40,8 +46,6 @@ RowPos RowScroller::maxTop() {
             break;
         top = prev;
     }
-    m_maxTop = top;
-    m_maxTopValid = true;
     return top;
 }
 
@@ -95,17 +99,7 @@ void RowScroller::reveal(qint64 offset) {
     }
     if (yOfRow(row) >= 0)
         return;
-    // Put the row at the bottom.
-    RowPos top = row;
-    qreal used = m_layout.rowHeight(top);
-    RowPos prev = top;
-    while (m_layout.prevRow(prev)) {
-        used += m_layout.rowHeight(prev);
-        if (used > m_height)
-            break;
-        top = prev;
-    }
-    setTop(top);
+    setTop(topShowingAtBottom(row));
 }
 
 } // namespace Orvik

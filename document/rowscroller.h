@@ -44,6 +44,9 @@ public:
 private:
     ViewLayout &m_layout;
     qreal m_height = 100;
+    // The highest top from which `bottom` is still the last row that fits in the height.
+    RowPos topShowingAtBottom(const RowPos &bottom);
+
     RowPos m_top;
     RowPos m_maxTop;
     bool m_maxTopValid = false;
