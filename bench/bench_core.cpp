@@ -207,36 +207,16 @@ void BM_AppendCycle(benchmark::State &state) {
 
 void BM_AppendCycleBaseline(benchmark::State &state) {
     const QString path = makeLogFile(QStringLiteral("append-baseline.log"), HundredMB);
-    std::vector<char> buffer;
-    std::vector<char> previous;
-    buffer.reserve(size_t(HundredMB + 1024 * AppendBytes));
-    previous.reserve(buffer.capacity());
-    const auto readWhole = [&path](std::vector<char> &into) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-        struct stat st;
-        ::fstat(fd, &st);
-        into.resize(size_t(st.st_size));
-        qint64 done = 0;
-        while (done < st.st_size) {
-            const ssize_t n = ::pread(fd, into.data() + done, size_t(st.st_size - done), done);
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        ::close(fd);
-    };
-    readWhole(previous);
+    const QByteArray file = QFile::encodeName(path);
+    WholeFileBaseline baseline;
+    baseline.reserve(size_t(HundredMB + 1024 * AppendBytes));
+    baseline.run(file);
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         appendChunk(path, round++);
         state.ResumeTiming();
-        readWhole(buffer);
-        const bool same = std::memcmp(buffer.data(), previous.data(), previous.size()) == 0;
-        benchmark::DoNotOptimize(same);
-        const size_t kept = previous.size();
-        previous.resize(buffer.size());
-        std::memcpy(previous.data() + kept, buffer.data() + kept, buffer.size() - kept);
+        baseline.run(file);
     }
     QFile::remove(path);
 }

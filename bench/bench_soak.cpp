@@ -74,35 +74,6 @@ void appendTo(const QByteArray &path, const QByteArray &bytes) {
     ::close(fd);
 }
 
-// What any follower has to do after an append: read the whole file and compare its
-// beginning with what it held.
-class Baseline {
-public:
-    void run(const QByteArray &path) {
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        struct stat st;
-        ::fstat(fd, &st);
-        m_buffer.resize(size_t(st.st_size));
-        qint64 done = 0;
-        while (done < st.st_size) {
-            const ssize_t n = ::pread(fd, m_buffer.data() + done, size_t(st.st_size - done), done);
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        ::close(fd);
-        volatile bool same = std::memcmp(m_buffer.data(), m_held.data(), m_held.size()) == 0;
-        (void)same;
-        const size_t kept = m_held.size();
-        m_held.resize(m_buffer.size());
-        std::memcpy(m_held.data() + kept, m_buffer.data() + kept, m_buffer.size() - kept);
-    }
-
-private:
-    std::vector<char> m_buffer;
-    std::vector<char> m_held;
-};
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -128,7 +99,7 @@ int main(int argc, char **argv) {
         QCoreApplication::processEvents();
     const qint64 baseKB = statusKilobytes("VmRSS");
 
-    Baseline baseline;
+    WholeFileBaseline baseline;
     double cycleFirst = 0, cycleLast = 0, baseFirst = 0, baseLast = 0;
     for (int cycle = 0; cycle < Cycles; ++cycle) {
         appendTo(name, appendText(cycle));
@@ -149,7 +120,7 @@ int main(int argc, char **argv) {
             QCoreApplication::processEvents(); // what the event loop does between ticks
     }
     QCoreApplication::processEvents();
-    baseline = Baseline(); // its buffers are not the follower's memory
+    baseline = WholeFileBaseline(); // its buffers are not the follower's memory
     malloc_trim(0);        // nor is what the allocator keeps of them
 
     const qint64 contents = module.DocContents[1].size();

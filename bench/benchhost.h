@@ -3,10 +3,15 @@
 #include "core/documentwindow.h"
 #include "core/mainwindow.h"
 
+#include <QByteArray>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <QWidget>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -85,6 +90,40 @@ public:
 
 private:
     QString m_panels[8];
+};
+
+// The baseline of an append cycle: what any follower has to do after an append. It reads the
+// whole file into a reused buffer with pread and compares its beginning with a copy of what it
+// held, then extends that copy.
+class WholeFileBaseline {
+public:
+    void reserve(size_t bytes) {
+        m_buffer.reserve(bytes);
+        m_held.reserve(bytes);
+    }
+    void run(const QByteArray &path) {
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        struct stat st;
+        ::fstat(fd, &st);
+        m_buffer.resize(size_t(st.st_size));
+        qint64 done = 0;
+        while (done < st.st_size) {
+            const ssize_t n = ::pread(fd, m_buffer.data() + done, size_t(st.st_size - done), done);
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        ::close(fd);
+        volatile bool same = std::memcmp(m_buffer.data(), m_held.data(), m_held.size()) == 0;
+        (void)same;
+        const size_t kept = m_held.size();
+        m_held.resize(m_buffer.size());
+        std::memcpy(m_held.data() + kept, m_buffer.data() + kept, m_buffer.size() - kept);
+    }
+
+private:
+    std::vector<char> m_buffer;
+    std::vector<char> m_held;
 };
 
 } // namespace Orvik
