@@ -71,6 +71,7 @@ bool DocumentOpener::NewDocumentWindow() {
         return false;
     const int slot = ++m.DocCount;
     m.DocWindow[slot] = window;
+    m.DocSerial[slot] = m.newDocSerial();
     window->setTag(QString::number(slot));
     window->setCaption(QStringLiteral("Document ") + QString::number(slot));
 

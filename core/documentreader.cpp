@@ -8,6 +8,8 @@ namespace Orvik {
 
 namespace {
 
+constexpr qint64 ProgressStretch = 4 * 1024 * 1024;
+
 // Reads until `count` bytes are in, the end is reached, or a failure (-1).
 qint64 readFully(FileReader &file, char *buffer, qint64 count) {
     qint64 done = 0;
@@ -41,6 +43,16 @@ void DocumentReader::setChunkSize(qint64 bytes) {
 }
 
 ReadOutcome DocumentReader::read(const QString &path, const Contents &previous) {
+    return readWhole(path, previous, false, {});
+}
+
+ReadOutcome DocumentReader::readApart(const QString &path, const Contents &previous,
+                                      const Progress &progress) {
+    return readWhole(path, previous, true, progress);
+}
+
+ReadOutcome DocumentReader::readWhole(const QString &path, const Contents &previous, bool apart,
+                                      const Progress &progress) {
     QString error;
     const std::unique_ptr<FileReader> file = m_fileSystem.openForRead(path, &error);
     if (!file)
@@ -49,7 +61,7 @@ ReadOutcome DocumentReader::read(const QString &path, const Contents &previous) 
     const qint64 kept = previous.size();
 
     if (kept == 0 || size < kept)
-        return readAfterMismatch(*file, previous, 0, 0, false);
+        return readAfterMismatch(*file, previous, 0, 0, false, progress);
 
     if (qint64(m_chunk.size()) < qMin(m_chunkSize, kept))
         m_chunk.resize(size_t(qMin(m_chunkSize, kept)));
@@ -60,13 +72,14 @@ ReadOutcome DocumentReader::read(const QString &path, const Contents &previous) 
         if (got < 0)
             return failed(file->errorString());
         if (got < want || std::memcmp(m_chunk.data(), previous.data() + compared, size_t(got)))
-            return readAfterMismatch(*file, previous, compared, got, got < want);
+            return readAfterMismatch(*file, previous, compared, got, got < want, progress);
         compared += got;
     }
 
     ReadOutcome outcome;
     outcome.kind = ReadKind::Append;
-    outcome.contents = previous;
+    if (!apart)
+        outcome.contents = previous;
     const qint64 remainder = size - kept;
     if (remainder > 0) {
         char *space = outcome.contents.appendSpace(remainder);
@@ -81,7 +94,8 @@ ReadOutcome DocumentReader::read(const QString &path, const Contents &previous) 
 // Builds a new whole: the `matched` bytes that equalled the previous contents, the
 // `chunkBytes` of the chunk in hand, then the rest of the file unless the end was reached.
 ReadOutcome DocumentReader::readAfterMismatch(FileReader &file, const Contents &previous,
-                                              qint64 matched, qint64 chunkBytes, bool atEnd) {
+                                              qint64 matched, qint64 chunkBytes, bool atEnd,
+                                              const Progress &progress) {
     ReadOutcome outcome;
     outcome.kind = ReadKind::Replacement;
     const qint64 size = file.size();
@@ -93,12 +107,20 @@ ReadOutcome DocumentReader::readAfterMismatch(FileReader &file, const Contents &
     if (chunkBytes > 0)
         std::memcpy(space + matched, m_chunk.data(), size_t(chunkBytes));
     qint64 total = matched + chunkBytes;
-    if (!atEnd) {
-        const qint64 got = readFully(file, space + total, size - total);
+    // Read in stretches that still sit in the cache when `progress` looks at them.
+    const qint64 stretch = progress ? ProgressStretch : size;
+    while (!atEnd && total < size) {
+        const qint64 want = qMin(stretch, size - total);
+        const qint64 got = readFully(file, space + total, want);
         if (got < 0)
             return failed(file.errorString());
         total += got;
+        atEnd = got < want;
+        if (progress)
+            progress(space, total);
     }
+    if (progress && total == matched + chunkBytes)
+        progress(space, total);
     outcome.contents.commitAppend(total);
     return outcome;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace Orvik {
@@ -26,9 +27,8 @@ struct ReadOutcome {
 
 // Reads a monitored file whole and classifies the change against what was read before.
 // The file's first bytes are compared with the previous contents chunk by chunk in one
-// reused buffer; on an append only the remainder is read, straight into the previous
-// contents' store, so what is already held is neither copied nor held twice. Only the
-// length that the open saw is read.
+// reused buffer; on an append only the remainder is read, so what is already held is neither
+// copied nor held twice. Only the length that the open saw is read.
 class DocumentReader {
 public:
     static constexpr qint64 DefaultChunkSize = 256 * 1024;
@@ -39,11 +39,22 @@ public:
     void setChunkSize(qint64 bytes);
     qint64 chunkSize() const { return m_chunkSize; }
 
+    // An append goes straight into the previous contents' store; contents are the whole.
     ReadOutcome read(const QString &path, const Contents &previous);
 
+    // Told the bytes of a new whole text in so far (`size` bytes from `data`), as they come.
+    using Progress = std::function<void(const char *data, qint64 size)>;
+    // Touches no store but its own, so the previous contents may be shown meanwhile: an
+    // append's contents are only the new part, in a store of their own; the caller adds them.
+    // `progress` follows a replacement's text as it is read.
+    ReadOutcome readApart(const QString &path, const Contents &previous,
+                          const Progress &progress = {});
+
 private:
+    ReadOutcome readWhole(const QString &path, const Contents &previous, bool apart,
+                          const Progress &progress);
     ReadOutcome readAfterMismatch(FileReader &file, const Contents &previous, qint64 matched,
-                                  qint64 chunkBytes, bool atEnd);
+                                  qint64 chunkBytes, bool atEnd, const Progress &progress);
 
     FileSystem &m_fileSystem;
     qint64 m_chunkSize;

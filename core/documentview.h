@@ -5,11 +5,22 @@
 
 #include <QByteArray>
 
+#include <memory>
+
 namespace Orvik {
 
 // A colour as a 24-bit number with red in the low byte: 255 is red.
 using ColorNumber = quint32;
 constexpr ColorNumber HighlightColor = 255;
+
+// What a view works out from a new whole text before it shows it (its line index, say),
+// done on the thread that reads the text, stretch by stretch as the bytes come in.
+class TextPreparation {
+public:
+    virtual ~TextPreparation() = default;
+    // The text so far: its first `size` bytes from `data`; each call passes more of them.
+    virtual void extend(const char *data, qint64 size) = 0;
+};
 
 // What the core asks of a document's text view (rtfText). Offsets and lengths are byte
 // offsets into the text, which are the byte offsets in the file it shows.
@@ -20,6 +31,13 @@ public:
     // Replaces the whole text, sharing its bytes; colours of the earlier text are gone.
     virtual void setText(const Contents &text) = 0;
     virtual Contents text() const = 0;
+    // A fresh preparation for a text to come, or nullptr when the view wants none. It is
+    // fed on another thread and must not touch the view.
+    virtual std::unique_ptr<TextPreparation> prepareText() const { return nullptr; }
+    // setText with the work of a preparation from prepareText() fed the whole `text`.
+    virtual void setPreparedText(const Contents &text, std::unique_ptr<TextPreparation>) {
+        setText(text);
+    }
 
     // Puts the caret at the offset with nothing selected; an offset past the end puts it at
     // the end. The caret is scrolled into view.

@@ -23,6 +23,8 @@ public:
     virtual bool moveTo(const QRect &pixels) = 0;
     // Brings the window to the front and gives it the focus.
     virtual void activate() = 0;
+    // Shows that the window's file is being read for it (a busy pointer over it), or no more.
+    virtual void showReading(bool reading) { Q_UNUSED(reading); }
 };
 
 } // namespace Orvik

@@ -29,11 +29,15 @@ void Module1::NewDocumentWindow() {
 }
 
 void Module1::RefreshDocuments(int index) {
-    m_refreshCycle->run(index);
+    if (m_backgroundCycles)
+        m_refreshCycle->start(index);
+    else
+        m_refreshCycle->run(index);
 }
 
 void Module1::timerUpdate_Timer() {
-    RefreshDocuments(0);
+    if (!m_refreshCycle->isRunning())
+        RefreshDocuments(0);
 }
 
 void Module1::RemoveDocument(int slot) {
@@ -44,6 +48,7 @@ void Module1::RemoveDocument(int slot) {
         DocFileTime[j - 1] = DocFileTime[j];
         DocFileSize[j - 1] = DocFileSize[j];
         DocContents[j - 1] = std::move(DocContents[j]);
+        DocSerial[j - 1] = DocSerial[j];
         DocWindow[j - 1] = DocWindow[j];
         if (DocWindow[j - 1])
             DocWindow[j - 1]->setTag(QString::number(j - 1));
@@ -53,6 +58,7 @@ void Module1::RemoveDocument(int slot) {
     DocFileTime[DocCount] = QDateTime();
     DocFileSize[DocCount] = 0;
     DocContents[DocCount] = Contents();
+    DocSerial[DocCount] = 0;
     DocWindow[DocCount] = nullptr;
     --DocCount;
 }
@@ -68,7 +74,7 @@ void Module1::UpdateMRUMenu() {
 }
 
 void Module1::setReadChunkSize(qint64 bytes) {
-    m_refreshCycle->reader().setChunkSize(bytes);
+    m_refreshCycle->setChunkSize(bytes);
 }
 
 } // namespace Orvik

@@ -43,6 +43,10 @@ public:
     std::array<QDateTime, MaxDocuments + 1> DocFileTime;
     std::array<qint64, MaxDocuments + 1> DocFileSize{};
     std::array<Contents, MaxDocuments + 1> DocContents;
+    // Tells documents apart over time: a new number for every document opened, so that work
+    // done for a document is never applied to another that took its slot meanwhile.
+    std::array<quint64, MaxDocuments + 1> DocSerial{};
+    quint64 newDocSerial() { return ++m_lastSerial; }
 
     // --- Display preferences.
     QString HighLightString;
@@ -66,9 +70,16 @@ public:
     void OpenDocument(const QString &path);
     // Takes slot DocCount + 1 with a new, placed window (called by OpenDocument).
     void NewDocumentWindow();
-    // Runs one refresh cycle: slot `index` only when it is above 0, else every document.
+    // Runs one refresh cycle: slot `index` only when it is above 0, else every document. The
+    // cycle has run to its end when this returns, unless cycles run in the background.
     void RefreshDocuments(int index);
+    // A tick starts no cycle while one is in flight.
     void timerUpdate_Timer();
+    // With background cycles, RefreshDocuments (and so OpenDocument) returns at once and the
+    // outcomes are applied as the event loop brings them.
+    void setBackgroundCycles(bool on) { m_backgroundCycles = on; }
+    bool backgroundCycles() const { return m_backgroundCycles; }
+    RefreshCycle &refreshCycle() { return *m_refreshCycle; }
     // Frees the slot of a closing window: later slots move down one place and their windows
     // are retagged; the freed slot is emptied. A slot not in use is ignored.
     void RemoveDocument(int slot);
@@ -85,6 +96,8 @@ private:
     FileSystem &m_fileSystem;
     Clock &m_clock;
     bool m_mruSeparatorShown = false;
+    bool m_backgroundCycles = false;
+    quint64 m_lastSerial = 0;
     std::unique_ptr<RefreshCycle> m_refreshCycle;
 };
 

@@ -3,113 +3,299 @@
 #include "clock.h"
 #include "documentview.h"
 #include "documentwindow.h"
-#include "filesystem.h"
 #include "highlightsearch.h"
 #include "mainwindow.h"
 #include "module1.h"
-#include "pathtext.h"
 #include "sizetext.h"
+#include "slotread.h"
 #include "timetext.h"
+
+#include <QThread>
+
+#include <algorithm>
+#include <new>
 
 namespace Orvik {
 
 namespace {
 const QString CaptionSeparator = QStringLiteral(" - ");
+const QString NotEnoughMemory = QStringLiteral("not enough memory to hold this file");
 } // namespace
 
 RefreshCycle::RefreshCycle(Module1 &module)
     : m_module(module)
-    , m_reader(module.fileSystem()) {}
+    , m_chunkSize(DocumentReader::DefaultChunkSize) {
+    m_pool.setMaxThreadCount(qBound(2, QThread::idealThreadCount(), 4));
+}
+
+RefreshCycle::~RefreshCycle() {
+    m_pool.waitForDone();
+}
 
 void RefreshCycle::run(int index) {
-    Module1 &m = m_module;
-    const double start = m.clock().monotonicSeconds();
+    waitForIdle();
+    begin(request(index));
+    waitForIdle();
+}
 
+void RefreshCycle::start(int index) {
+    Request wanted = request(index);
+    if (!m_cycle) {
+        begin(wanted);
+        drain();
+        return;
+    }
+    if (!m_requests.empty() && m_requests.back().all == wanted.all) {
+        Request &last = m_requests.back();
+        for (quint64 serial : wanted.serials)
+            if (std::find(last.serials.begin(), last.serials.end(), serial) == last.serials.end())
+                last.serials.push_back(serial);
+        last.highlightPending = last.highlightPending || wanted.highlightPending;
+        return;
+    }
+    m_requests.push_back(std::move(wanted));
+}
+
+void RefreshCycle::tick() {
+    if (!m_cycle)
+        start(0);
+}
+
+void RefreshCycle::waitForIdle() {
+    while (m_cycle && !m_draining) {
+        drain();
+        if (!m_cycle)
+            break;
+        QMutexLocker lock(&m_mutex);
+        while (!somethingToApply())
+            m_wake.wait(&m_mutex);
+    }
+}
+
+RefreshCycle::Request RefreshCycle::request(int index) const {
+    const Module1 &m = m_module;
+    Request r;
+    r.highlightPending = m.HighLightPending;
+    if (index > 0) {
+        r.all = false;
+        if (index <= m.DocCount)
+            r.serials.push_back(m.DocSerial[index]);
+    }
+    return r;
+}
+
+void RefreshCycle::begin(const Request &request) {
+    Module1 &m = m_module;
+    m_cycle = std::make_unique<Cycle>();
+    Cycle &c = *m_cycle;
+    c.start = m.clock().monotonicSeconds();
     if (m.MainForm) {
         StatusPanels &panels = m.MainForm->sbStatusBar();
         const QString clock = clockText(m.clock().currentDateTime().time());
         if (panels.panelText(4) != clock)
             panels.setPanelText(4, clock);
     }
+    if (request.highlightPending)
+        m.HighLightPending = true;
+    c.highlightPending = m.HighLightPending;
+    c.pattern = m.HighLightString;
 
     // A slot above DocCount is free and may still name a closed document: never visit it.
-    int first = 1;
-    int last = m.DocCount;
-    if (index > 0) {
-        first = index;
-        last = index <= m.DocCount ? index : 0;
+    std::vector<int> visited;
+    for (int slot = 1; slot <= m.DocCount; ++slot) {
+        if (request.all || std::find(request.serials.begin(), request.serials.end(),
+                                     m.DocSerial[slot]) != request.serials.end())
+            visited.push_back(slot);
     }
-    for (int slot = first; slot <= last; ++slot) {
-        QString error;
-        if (!visit(slot, &error)) {
-            fail(slot, error);
-            showDuration(start);
-            return;
+    for (int slot : visited) {
+        auto read = std::make_shared<SlotRead>();
+        read->slot = slot;
+        read->serial = m.DocSerial[slot];
+        read->path = m.DocFileName[slot];
+        read->knownTime = m.DocFileTime[slot];
+        read->knownSize = m.DocFileSize[slot];
+        read->previous = m.DocContents[slot];
+        read->chunkSize = m_chunkSize;
+        read->pattern = c.pattern;
+        if (DocumentWindow *window = m.DocWindow[slot]) {
+            read->preparation = window->rtfText().prepareText();
+            if (!read->knownTime.isValid())
+                window->showReading(true);
         }
+        c.reads.push_back(read);
+        FileSystem *fs = &m.fileSystem();
+        submit([read, fs] {
+            read->run(*fs);
+            read->done = true;
+        });
     }
-    m.HighLightPending = false;
-    showDuration(start);
 }
 
-bool RefreshCycle::visit(int slot, QString *error) {
-    Module1 &m = m_module;
-    DocumentWindow *window = m.DocWindow[slot];
-    const QString &path = m.DocFileName[slot];
+void RefreshCycle::submit(std::function<void()> work) {
+    m_pool.start([this, work = std::move(work)] {
+        work();
+        { QMutexLocker lock(&m_mutex); }
+        m_wake.wakeAll();
+        QMetaObject::invokeMethod(
+            this, [this] { drain(); }, Qt::QueuedConnection);
+    });
+}
 
-    if (!isBlank(path)) {
-        FileSystem &fs = m.fileSystem();
-        const QDateTime stamp = fs.lastModified(path, error);
-        if (!stamp.isValid())
-            return false;
-        const qint64 probed = fs.FileSizeProbe(path);
-        const bool changed = probed != m.DocFileSize[slot] || probed == 0 ||
-                             !m.DocFileTime[slot].isValid() || stamp != m.DocFileTime[slot];
-        if (changed) {
-            const Contents previous = m.DocContents[slot];
-            const qint64 previousSize = previous.size();
-            m.DocFileTime[slot] = stamp;
-            m.DocFileSize[slot] = probed;
+bool RefreshCycle::somethingToApply() const {
+    const Cycle &c = *m_cycle;
+    if (c.next < c.reads.size() && c.reads[c.next]->done)
+        return true;
+    return std::any_of(c.passes.begin(), c.passes.end(),
+                       [](const auto &p) { return p->done.load(); });
+}
 
-            ReadOutcome outcome = m_reader.read(path, previous);
-            if (outcome.kind == ReadKind::Failed) {
-                *error = outcome.error;
-                return false;
+// Applies what is ready, in slot order. A failed cycle still waits for its reads in flight,
+// so that no later cycle changes a store one of them reads.
+void RefreshCycle::drain() {
+    if (m_draining)
+        return;
+    m_draining = true;
+    while (m_cycle) {
+        Cycle &c = *m_cycle;
+        bool progressed = false;
+        for (size_t i = 0; i < c.passes.size();) {
+            if (c.passes[i]->done) {
+                const std::shared_ptr<MarkPass> pass = c.passes[i];
+                c.passes.erase(c.passes.begin() + qsizetype(i));
+                applyPass(*pass);
+                progressed = true;
+            } else {
+                ++i;
             }
-            m.DocContents[slot] = std::move(outcome.contents);
+        }
+        while (c.next < c.reads.size() && c.reads[c.next]->done) {
+            const std::shared_ptr<SlotRead> read = c.reads[c.next++];
+            progressed = true;
+            if (c.failed) {
+                const int slot = slotOf(read->serial, read->slot);
+                if (slot > 0 && m_module.DocWindow[slot])
+                    m_module.DocWindow[slot]->showReading(false);
+            } else if (!applyRead(*read)) {
+                c.failed = true;
+            }
+        }
+        if (c.next == c.reads.size() && c.passes.empty()) {
+            end();
+            continue;
+        }
+        if (!progressed)
+            break;
+    }
+    m_draining = false;
+}
+
+int RefreshCycle::slotOf(quint64 serial, int hint) const {
+    const Module1 &m = m_module;
+    if (hint >= 1 && hint <= m.DocCount && m.DocSerial[hint] == serial)
+        return hint;
+    for (int slot = 1; slot <= m.DocCount; ++slot)
+        if (m.DocSerial[slot] == serial)
+            return slot;
+    return 0;
+}
+
+// One visited slot's outcome into the table and its window; false when the slot failed.
+// An outcome for a document closed since the cycle began is dropped.
+bool RefreshCycle::applyRead(SlotRead &read) {
+    Module1 &m = m_module;
+    Cycle &c = *m_cycle;
+    const int slot = slotOf(read.serial, read.slot);
+    if (slot == 0)
+        return true;
+    DocumentWindow *window = m.DocWindow[slot];
+    if (window)
+        window->showReading(false);
+
+    if (read.changed) {
+        if (read.outcome.kind == ReadKind::Failed) {
+            fail(slot, read.outcome.error);
+            return false;
+        }
+        try {
+            const qint64 previousSize = m.DocContents[slot].size();
+            m.DocFileTime[slot] = read.stamp;
+            if (read.outcome.kind == ReadKind::Append)
+                m.DocContents[slot].append(read.outcome.contents);
+            else
+                m.DocContents[slot] = std::move(read.outcome.contents);
             m.DocFileSize[slot] = m.DocContents[slot].size();
 
             if (window) {
                 DocumentView &view = window->rtfText();
-                if (outcome.kind == ReadKind::Append) {
-                    const Contents added = m.DocContents[slot].mid(previousSize);
+                if (read.outcome.kind == ReadKind::Append) {
                     view.setSelStart(previousSize);
-                    view.setSelText(added);
-                    const HighlightSearch search(m.HighLightString);
-                    if (search.isActive())
-                        search.markIn(view, added, previousSize);
+                    view.setSelText(m.DocContents[slot].mid(previousSize));
+                    for (const HighlightSearch::Match &match : read.appendMatches)
+                        view.colorRange(previousSize + match.offset, match.length, HighlightColor);
                 } else {
-                    view.setText(m.DocContents[slot]);
-                    m.HighLightPending = true;
+                    if (read.preparation)
+                        view.setPreparedText(m.DocContents[slot], std::move(read.preparation));
+                    else
+                        view.setText(m.DocContents[slot]);
+                    m.HighLightPending = c.highlightPending = true;
                 }
-                window->setCaption(path + CaptionSeparator +
+                window->setCaption(m.DocFileName[slot] + CaptionSeparator +
                                    generalDateTimeText(m.clock().currentDateTime()) +
                                    CaptionSeparator + sizeText(m.DocFileSize[slot]));
                 view.setSelStart(m.DocFileSize[slot]);
-            } else if (outcome.kind == ReadKind::Replacement) {
-                m.HighLightPending = true;
+            } else if (read.outcome.kind == ReadKind::Replacement) {
+                m.HighLightPending = c.highlightPending = true;
             }
+        } catch (const std::bad_alloc &) {
+            fail(slot, NotEnoughMemory);
+            return false;
         }
     }
-
-    if (m.HighLightPending && window) {
-        const HighlightSearch search(m.HighLightString);
-        if (search.isActive()) {
-            DocumentView &view = window->rtfText();
-            search.markIn(view, m.DocContents[slot], 0);
-            view.setSelStart(m.DocFileSize[slot]);
-        }
-    }
+    markWhole(slot);
     return true;
+}
+
+// The full highlight pass while one is pending: at once for a small text, else on a worker.
+void RefreshCycle::markWhole(int slot) {
+    Module1 &m = m_module;
+    Cycle &c = *m_cycle;
+    DocumentWindow *window = m.DocWindow[slot];
+    if (!c.highlightPending || !window)
+        return;
+    const HighlightSearch search(c.pattern);
+    if (!search.isActive())
+        return;
+    if (m.DocContents[slot].size() < m_markPassApart) {
+        DocumentView &view = window->rtfText();
+        search.markIn(view, m.DocContents[slot], 0);
+        view.setSelStart(m.DocFileSize[slot]);
+        return;
+    }
+    auto pass = std::make_shared<MarkPass>();
+    pass->serial = m.DocSerial[slot];
+    pass->slot = slot;
+    pass->text = m.DocContents[slot];
+    pass->pattern = c.pattern;
+    c.passes.push_back(pass);
+    submit([pass] {
+        pass->run();
+        pass->done = true;
+    });
+}
+
+void RefreshCycle::applyPass(const MarkPass &pass) {
+    Module1 &m = m_module;
+    const int slot = slotOf(pass.serial, pass.slot);
+    if (slot == 0)
+        return;
+    const Contents &now = m.DocContents[slot];
+    if (!m.DocWindow[slot] || now.store() != pass.text.store() ||
+        now.offset() != pass.text.offset() || now.size() != pass.text.size())
+        return;
+    DocumentView &view = m.DocWindow[slot]->rtfText();
+    for (const HighlightSearch::Match &match : pass.matches)
+        view.colorRange(match.offset, match.length, HighlightColor);
+    view.setSelStart(m.DocFileSize[slot]);
 }
 
 // Shows the failure in the caption and forgets what was read, so that the next successful
@@ -124,6 +310,19 @@ void RefreshCycle::fail(int slot, const QString &error) {
     m.DocFileTime[slot] = QDateTime();
     m.DocContents[slot] = Contents();
     m.DocFileSize[slot] = 0;
+}
+
+void RefreshCycle::end() {
+    const std::unique_ptr<Cycle> c = std::move(m_cycle);
+    if (!c->failed)
+        m_module.HighLightPending = false;
+    showDuration(c->start);
+    emit finished();
+    if (!m_requests.empty()) {
+        const Request next = m_requests.front();
+        m_requests.pop_front();
+        begin(next);
+    }
 }
 
 void RefreshCycle::showDuration(double startSeconds) {

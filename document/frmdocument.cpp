@@ -73,6 +73,14 @@ void frmDocument::activate() {
     m_rtfText->setFocus();
 }
 
+void frmDocument::showReading(bool reading) {
+    if (reading)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+    m_rtfText->viewport()->setCursor(reading ? Qt::BusyCursor : Qt::IBeamCursor);
+}
+
 // Keeps rtfText 100 twips inside the client area on every side and wrapping at its width.
 // A client area too small for that leaves the box where it is (the size is refused).
 void frmDocument::Form_Resize() {

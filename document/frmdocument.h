@@ -29,6 +29,7 @@ public:
     QString tag() const override;
     bool moveTo(const QRect &pixels) override;
     void activate() override;
+    void showReading(bool reading) override;
 
     void Form_Resize();
     void Form_Unload();

@@ -39,8 +39,36 @@ RichTextView::~RichTextView() = default;
 
 // --- The text and its colours.
 
+namespace {
+// The line index of a text being read, built as its bytes come in.
+class LineIndexPreparation : public TextPreparation {
+public:
+    void extend(const char *data, qint64 size) override { lines.extend(data, size); }
+    LineIndex lines;
+};
+} // namespace
+
+std::unique_ptr<TextPreparation> RichTextView::prepareText() const {
+    return std::make_unique<LineIndexPreparation>();
+}
+
+void RichTextView::setPreparedText(const Contents &text,
+                                   std::unique_ptr<TextPreparation> preparation) {
+    auto *prepared = dynamic_cast<LineIndexPreparation *>(preparation.get());
+    if (!prepared) {
+        setText(text);
+        return;
+    }
+    m_text.setText(text, std::move(prepared->lines));
+    textReplaced();
+}
+
 void RichTextView::setText(const Contents &text) {
     m_text.setText(text);
+    textReplaced();
+}
+
+void RichTextView::textReplaced() {
     m_marks.clear();
     m_anchor = m_caret = 0;
     m_layout.invalidate();

@@ -27,6 +27,9 @@ public:
 
     // DocumentView
     void setText(const Contents &text) override;
+    std::unique_ptr<TextPreparation> prepareText() const override;
+    void setPreparedText(const Contents &text,
+                         std::unique_ptr<TextPreparation> preparation) override;
     Contents text() const override;
     void setSelStart(qint64 offset) override;
     qint64 selStart() const override;
@@ -123,6 +126,8 @@ private:
     qint64 m_caret = 0;
     RowScroller m_scroller{m_layout};
     CaretNavigator m_navigator{m_text, m_layout, m_scroller};
+    void textReplaced();
+
     bool m_revealCaret = false;
     qint64 m_revealOffset = 0; // where the caret was when it was to be brought into view
     bool m_geometryScheduled = false;

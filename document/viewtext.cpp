@@ -161,6 +161,14 @@ void ViewText::setText(const Contents &text) {
     m_validity.clear();
 }
 
+void ViewText::setText(const Contents &text, LineIndex &&lines) {
+    m_text = text;
+    m_lines = std::move(lines);
+    if (m_lines.size() != size() || m_lines.lineCount() == 0)
+        m_lines.build(data(), size());
+    m_validity.clear();
+}
+
 bool ViewText::append(const Contents &more) {
     if (more.isEmpty())
         return true;

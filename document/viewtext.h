@@ -40,6 +40,8 @@ public:
     static constexpr qint64 PieceBytes = 1024;
 
     void setText(const Contents &text);
+    // setText with the line index already built for the text.
+    void setText(const Contents &text, LineIndex &&lines);
     // Takes over `more` at the end. True when it continued the text in the same store, so
     // no byte was copied.
     bool append(const Contents &more);

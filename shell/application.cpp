@@ -50,6 +50,8 @@ int runApplication(int argc, char *argv[]) {
     IniSettingsStore store;
     frmMain mainWindow(module, store);
     module.MainForm = &mainWindow;
+    // Files are read and compared on worker threads: the window answers while they are.
+    module.setBackgroundCycles(true);
 
     // The desktop session ending closes the main window like its close box: through the
     // session manager, or by the signals a session sends when it ends.

@@ -49,24 +49,33 @@ private:
 } // namespace
 
 QDateTime FaultyFileSystem::lastModified(const QString &path, QString *error) {
-    ++m_stampCalls[path];
-    const auto fault = m_stampErrors.constFind(path);
-    if (fault != m_stampErrors.constEnd()) {
-        if (error)
-            *error = *fault;
-        return {};
+    {
+        QMutexLocker lock(&m_mutex);
+        ++m_stampCalls[path];
+        while (m_held)
+            m_released.wait(&m_mutex);
+        const auto fault = m_stampErrors.constFind(path);
+        if (fault != m_stampErrors.constEnd()) {
+            if (error)
+                *error = *fault;
+            return {};
+        }
     }
     return m_real.lastModified(path, error);
 }
 
 qint64 FaultyFileSystem::FileSizeProbe(const QString &path) {
-    ++m_probeCalls[path];
-    if (m_probeFails.value(path))
-        return -1;
+    {
+        QMutexLocker lock(&m_mutex);
+        ++m_probeCalls[path];
+        if (m_probeFails.value(path))
+            return -1;
+    }
     return m_real.FileSizeProbe(path);
 }
 
 std::unique_ptr<FileReader> FaultyFileSystem::openForRead(const QString &path, QString *error) {
+    QMutexLocker lock(&m_mutex);
     ++m_openCalls[path];
     const auto fault = m_openErrors.constFind(path);
     if (fault != m_openErrors.constEnd()) {
@@ -89,10 +98,44 @@ bool FaultyFileSystem::exists(const QString &path) {
 }
 
 void FaultyFileSystem::failReadAfter(const QString &path, qint64 bytes, const QString &error) {
+    QMutexLocker lock(&m_mutex);
     m_readFaults[path] = {bytes, error};
 }
 
+void FaultyFileSystem::hold() {
+    QMutexLocker lock(&m_mutex);
+    m_held = true;
+}
+
+void FaultyFileSystem::release() {
+    QMutexLocker lock(&m_mutex);
+    m_held = false;
+    m_released.wakeAll();
+}
+
+int FaultyFileSystem::stampCalls(const QString &path) const {
+    QMutexLocker lock(&m_mutex);
+    return m_stampCalls.value(path);
+}
+
+int FaultyFileSystem::probeCalls(const QString &path) const {
+    QMutexLocker lock(&m_mutex);
+    return m_probeCalls.value(path);
+}
+
+int FaultyFileSystem::openCalls(const QString &path) const {
+    QMutexLocker lock(&m_mutex);
+    return m_openCalls.value(path);
+}
+
+qint64 FaultyFileSystem::bytesRead(const QString &path) const {
+    QMutexLocker lock(&m_mutex);
+    const auto it = m_bytesRead.find(path);
+    return it == m_bytesRead.end() ? 0 : it->second;
+}
+
 void FaultyFileSystem::heal(const QString &path) {
+    QMutexLocker lock(&m_mutex);
     m_stampErrors.remove(path);
     m_probeFails.remove(path);
     m_openErrors.remove(path);
@@ -100,6 +143,7 @@ void FaultyFileSystem::heal(const QString &path) {
 }
 
 void FaultyFileSystem::healAll() {
+    QMutexLocker lock(&m_mutex);
     m_stampErrors.clear();
     m_probeFails.clear();
     m_openErrors.clear();
@@ -107,6 +151,7 @@ void FaultyFileSystem::healAll() {
 }
 
 void FaultyFileSystem::resetCounters() {
+    QMutexLocker lock(&m_mutex);
     m_stampCalls.clear();
     m_probeCalls.clear();
     m_openCalls.clear();
