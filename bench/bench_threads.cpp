@@ -1,0 +1,230 @@
+// How long the user-interface thread waits on file work, against doing that work in one go:
+//   cycle_blocked_4x200MB  the time the event loop is kept busy by a background cycle over four
+//                          200 MB documents that each grew by one line, against the same
+//                          cycle run to completion
+//   open_blocked_200MB     the time the event loop is kept busy by opening a 200 MB file in the
+//                          background, against opening it in one go
+//   open_painted_200MB     opening a 200 MB file in the background until its last rows are
+//                          painted, against reading the file into fresh memory
+// The last lines printed are "ratio NAME VALUE limit LIMIT".
+
+#include "benchhost.h"
+#include "core/module1.h"
+#include "core/posixfilesystem.h"
+#include "core/refreshcycle.h"
+#include "core/systemclock.h"
+#include "document/richtextview.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <map>
+#include <string>
+
+#include <sys/mman.h>
+#include <time.h>
+
+using namespace Orvik;
+
+namespace {
+
+constexpr qint64 TwoHundredMB = 200ll * 1024 * 1024;
+
+QTemporaryDir &workDir() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+void appendTo(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::Append) || f.write(bytes) != bytes.size())
+        std::abort();
+}
+
+QString logFile(const QString &name) {
+    const QString path = workDir().filePath(name);
+    if (QFile::exists(path))
+        return path;
+    QByteArray block;
+    for (int line = 0; block.size() < 1024 * 1024; ++line)
+        block += "2026-12-06 21:00:00.000 [INFO ] worker-" + QByteArray::number(line % 8) +
+                 ": request " + QByteArray::number(line) + " handled in 12 ms\n";
+    block.truncate(1024 * 1024);
+    block.back() = '\n';
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        std::abort();
+    for (qint64 n = 0; n < TwoHundredMB; n += block.size())
+        f.write(block);
+    return path;
+}
+
+using Host = BenchHost<RichTextView>;
+
+// Processor time of the calling thread: on a machine shared with other work, the time the
+// user-interface thread spends on the cycle, without the time it waits for a processor.
+double threadSeconds() {
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+// Runs the event loop until the cycles are done; returns the time spent handling events,
+// which is the time the window could not answer.
+double blockedUntilIdle(Module1 &module, double startedFor) {
+    double blocked = startedFor;
+    while (module.refreshCycle().isRunning()) {
+        const double before = threadSeconds();
+        QCoreApplication::processEvents();
+        blocked += threadSeconds() - before;
+        QThread::usleep(200);
+    }
+    return blocked;
+}
+
+struct Documents {
+    Documents(int count) {
+        module.MainForm = &host;
+        for (int i = 0; i < count; ++i) {
+            paths << logFile(QStringLiteral("doc%1.log").arg(i));
+            module.OpenDocument(paths.back());
+        }
+    }
+    void grow() {
+        for (const QString &path : paths)
+            appendTo(path, "2026-12-06 21:00:01.000 [INFO ] one more line\n");
+    }
+    PosixFileSystem fs;
+    SystemClock clock;
+    Host host;
+    Module1 module{fs, clock};
+    QStringList paths;
+};
+
+void BM_CycleSync(benchmark::State &state) {
+    Documents d(4);
+    for (auto _ : state) {
+        d.grow();
+        QElapsedTimer t;
+        t.start();
+        d.module.RefreshDocuments(0);
+        state.SetIterationTime(double(t.nsecsElapsed()) / 1e9);
+    }
+}
+
+void BM_CycleBlocked(benchmark::State &state) {
+    Documents d(4);
+    d.module.setBackgroundCycles(true);
+    for (auto _ : state) {
+        d.grow();
+        const double before = threadSeconds();
+        d.module.RefreshDocuments(0);
+        state.SetIterationTime(blockedUntilIdle(d.module, threadSeconds() - before));
+    }
+}
+
+void openOnce(benchmark::State &state, bool background, bool untilPainted) {
+    const QString path = logFile(QStringLiteral("doc0.log"));
+    Documents d(0);
+    d.module.setBackgroundCycles(background);
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        const double before = threadSeconds();
+        d.module.OpenDocument(path);
+        double seconds = double(t.nsecsElapsed()) / 1e9;
+        if (untilPainted) {
+            d.module.refreshCycle().waitForIdle();
+            d.host.windows.back()->view.viewport()->repaint();
+            seconds = double(t.nsecsElapsed()) / 1e9;
+        } else if (background) {
+            seconds = blockedUntilIdle(d.module, threadSeconds() - before);
+        }
+        state.SetIterationTime(seconds);
+        state.PauseTiming();
+        d.host.windows.back()->view.setText(Contents());
+        d.module.RemoveDocument(1);
+        state.ResumeTiming();
+    }
+}
+
+void BM_OpenSync(benchmark::State &state) {
+    openOnce(state, false, false);
+}
+void BM_OpenBlocked(benchmark::State &state) {
+    openOnce(state, true, false);
+}
+void BM_OpenPainted(benchmark::State &state) {
+    openOnce(state, true, true);
+}
+
+// Reading the file whole into memory fresh from the system, as any viewer must.
+void BM_ReadFresh(benchmark::State &state) {
+    const QString path = logFile(QStringLiteral("doc0.log"));
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        const qint64 size = f.size();
+        void *p = mmap(nullptr, size_t(size), PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        qint64 done = 0;
+        while (done < size) {
+            const qint64 n = f.read(static_cast<char *>(p) + done, size - done);
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        state.SetIterationTime(double(t.nsecsElapsed()) / 1e9);
+        munmap(p, size_t(size));
+    }
+}
+
+BENCHMARK(BM_CycleSync)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CycleBlocked)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadFresh)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenSync)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenBlocked)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenPainted)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter()
+        : ConsoleReporter(OO_None) {}
+    std::map<std::string, double> time;
+    void ReportRuns(const std::vector<Run> &runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+                time[run.run_name.function_name] = run.GetAdjustedRealTime();
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    auto &t = reporter.time;
+    auto ratio = [&t](const char *a, const char *b) {
+        return t.count(a) && t.count(b) && t[b] > 0 ? t[a] / t[b] : -1.0;
+    };
+    std::printf("ratio cycle_blocked_4x200MB_vs_sync %.3f limit 0.10\n",
+                ratio("BM_CycleBlocked", "BM_CycleSync"));
+    std::printf("ratio open_blocked_200MB_vs_sync %.3f limit 0.10\n",
+                ratio("BM_OpenBlocked", "BM_OpenSync"));
+    std::printf("ratio open_painted_200MB_vs_read %.3f limit 1.20\n",
+                ratio("BM_OpenPainted", "BM_ReadFresh"));
+    return 0;
+}
