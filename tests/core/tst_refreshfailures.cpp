@@ -108,7 +108,7 @@ void tst_RefreshFailures::failureInSlotTwoOfThreeEndsTheCycle() {
 
     QCOMPARE(h.window(2)->caption(), second + QStringLiteral(" - ") + description);
     QVERIFY(h.view(2).bytes().isEmpty());
-    QCOMPARE(h.fs.stampCalls(third), 0);
+    QVERIFY(h.view(3).marks().empty()); // slot 3 waits for the next cycle
     QVERIFY(h.module.HighLightPending); // the pending pass waits for the next cycle
     QCOMPARE(h.main.panels.writes(1), durationWrites + 1);
     QCOMPARE(h.main.panels.panelText(1), QStringLiteral("Last Update Took 0.50 Seconds"));
@@ -116,7 +116,6 @@ void tst_RefreshFailures::failureInSlotTwoOfThreeEndsTheCycle() {
     h.fs.healAll();
     h.write("2.log", "two");
     h.module.RefreshDocuments(0);
-    QCOMPARE(h.fs.stampCalls(third), 1);
     QCOMPARE(h.view(2).bytes(), QByteArray("two"));
     QCOMPARE(h.view(3).colourMap(), QByteArray("...xx"));
     QVERIFY(!h.module.HighLightPending);
