@@ -149,8 +149,8 @@ bool RefreshCycle::somethingToApply() const {
                        [](const auto &p) { return p->done.load(); });
 }
 
-// Applies what is ready, in slot order. A failed cycle still waits for its reads in flight,
-// so that no later cycle changes a store one of them reads.
+// Applies what is ready, in slot order. A cycle ends when all its reads are applied, so that
+// no later cycle changes a store one of them reads.
 void RefreshCycle::drain() {
     if (m_draining)
         return;
@@ -171,13 +171,7 @@ void RefreshCycle::drain() {
         while (c.next < c.reads.size() && c.reads[c.next]->done) {
             const std::shared_ptr<SlotRead> read = c.reads[c.next++];
             progressed = true;
-            if (c.failed) {
-                const int slot = slotOf(read->serial, read->slot);
-                if (slot > 0 && m_module.DocWindow[slot])
-                    m_module.DocWindow[slot]->showReading(false);
-            } else if (!applyRead(*read)) {
-                c.failed = true;
-            }
+            applyRead(*read);
         }
         if (c.next == c.reads.size() && c.passes.empty()) {
             end();
@@ -199,60 +193,70 @@ int RefreshCycle::slotOf(quint64 serial, int hint) const {
     return 0;
 }
 
-// One visited slot's outcome into the table and its window; false when the slot failed.
-// An outcome for a document closed since the cycle began is dropped.
-bool RefreshCycle::applyRead(SlotRead &read) {
+// One visited slot's outcome into the table and its window; a slot that fails gets its
+// failure path. An outcome for a document closed since the cycle began is dropped.
+void RefreshCycle::applyRead(SlotRead &read) {
     Module1 &m = m_module;
-    Cycle &c = *m_cycle;
     const int slot = slotOf(read.serial, read.slot);
     if (slot == 0)
-        return true;
-    DocumentWindow *window = m.DocWindow[slot];
-    if (window)
+        return;
+    if (DocumentWindow *window = m.DocWindow[slot])
         window->showReading(false);
+    if (read.changed && read.outcome.kind == ReadKind::Failed) {
+        fail(slot, read.outcome.error);
+        return;
+    }
+    try {
+        applyOutcome(slot, read);
+    } catch (const std::bad_alloc &) {
+        fail(slot, NotEnoughMemory);
+    }
+}
 
+void RefreshCycle::applyOutcome(int slot, SlotRead &read) {
+    Module1 &m = m_module;
+    Cycle &c = *m_cycle;
+    DocumentWindow *window = m.DocWindow[slot];
     if (read.changed) {
-        if (read.outcome.kind == ReadKind::Failed) {
-            fail(slot, read.outcome.error);
-            return false;
-        }
-        try {
-            const qint64 previousSize = m.DocContents[slot].size();
-            m.DocFileTime[slot] = read.stamp;
-            if (read.outcome.kind == ReadKind::Append)
-                m.DocContents[slot].append(read.outcome.contents);
-            else
-                m.DocContents[slot] = std::move(read.outcome.contents);
-            m.DocFileSize[slot] = m.DocContents[slot].size();
+        const bool append = read.outcome.kind == ReadKind::Append;
+        const qint64 previousSize = m.DocContents[slot].size();
+        if (append)
+            m.DocContents[slot].append(read.outcome.contents);
+        else
+            m.DocContents[slot] = std::move(read.outcome.contents);
+        m.DocFileTime[slot] = read.stamp;
+        m.DocFileSize[slot] = m.DocContents[slot].size();
 
-            if (window) {
-                DocumentView &view = window->rtfText();
-                if (read.outcome.kind == ReadKind::Append) {
+        if (window) {
+            DocumentView &view = window->rtfText();
+            const bool follows = view.followsEnd();
+            if (append) {
+                const Contents added = m.DocContents[slot].mid(previousSize);
+                if (follows) {
                     view.setSelStart(previousSize);
-                    view.setSelText(m.DocContents[slot].mid(previousSize));
-                    for (const HighlightSearch::Match &match : read.appendMatches)
-                        view.colorRange(previousSize + match.offset, match.length, HighlightColor);
+                    view.setSelText(added);
                 } else {
-                    if (read.preparation)
-                        view.setPreparedText(m.DocContents[slot], std::move(read.preparation));
-                    else
-                        view.setText(m.DocContents[slot]);
-                    m.HighLightPending = c.highlightPending = true;
+                    view.appendKeepingSelection(added);
                 }
-                window->setCaption(m.DocFileName[slot] + CaptionSeparator +
-                                   generalDateTimeText(m.clock().currentDateTime()) +
-                                   CaptionSeparator + sizeText(m.DocFileSize[slot]));
-                view.setSelStart(m.DocFileSize[slot]);
-            } else if (read.outcome.kind == ReadKind::Replacement) {
+                for (const HighlightSearch::Match &match : read.appendMatches)
+                    view.colorRange(previousSize + match.offset, match.length, HighlightColor);
+            } else {
+                if (read.preparation)
+                    view.setPreparedText(m.DocContents[slot], std::move(read.preparation));
+                else
+                    view.setText(m.DocContents[slot]);
                 m.HighLightPending = c.highlightPending = true;
             }
-        } catch (const std::bad_alloc &) {
-            fail(slot, NotEnoughMemory);
-            return false;
+            window->setCaption(m.DocFileName[slot] + CaptionSeparator +
+                               generalDateTimeText(m.clock().currentDateTime()) +
+                               CaptionSeparator + sizeText(m.DocFileSize[slot]));
+            if (follows || !append)
+                view.setSelStart(m.DocFileSize[slot]);
+        } else if (!append) {
+            m.HighLightPending = c.highlightPending = true;
         }
     }
     markWhole(slot);
-    return true;
 }
 
 // The full highlight pass while one is pending: at once for a small text, else on a worker.
@@ -268,7 +272,8 @@ void RefreshCycle::markWhole(int slot) {
     if (m.DocContents[slot].size() < m_markPassApart) {
         DocumentView &view = window->rtfText();
         search.markIn(view, m.DocContents[slot], 0);
-        view.setSelStart(m.DocFileSize[slot]);
+        if (view.followsEnd())
+            view.setSelStart(m.DocFileSize[slot]);
         return;
     }
     auto pass = std::make_shared<MarkPass>();
@@ -295,27 +300,30 @@ void RefreshCycle::applyPass(const MarkPass &pass) {
     DocumentView &view = m.DocWindow[slot]->rtfText();
     for (const HighlightSearch::Match &match : pass.matches)
         view.colorRange(match.offset, match.length, HighlightColor);
-    view.setSelStart(m.DocFileSize[slot]);
+    if (view.followsEnd())
+        view.setSelStart(m.DocFileSize[slot]);
 }
 
-// Shows the failure in the caption and forgets what was read, so that the next successful
-// read rebuilds the view whole.
+// Forgets what was read, so that the next successful read rebuilds the view whole, and shows
+// the failure in the caption. Emptying the view gives back the memory the text held.
 void RefreshCycle::fail(int slot, const QString &error) {
     Module1 &m = m_module;
-    if (DocumentWindow *window = m.DocWindow[slot]) {
-        const QString description = error.isEmpty() ? QStringLiteral("cannot be read") : error;
-        window->setCaption(m.DocFileName[slot] + CaptionSeparator + description);
-        window->rtfText().setText(Contents());
-    }
     m.DocFileTime[slot] = QDateTime();
     m.DocContents[slot] = Contents();
     m.DocFileSize[slot] = 0;
+    if (DocumentWindow *window = m.DocWindow[slot]) {
+        const QString description = error.isEmpty() ? QStringLiteral("cannot be read") : error;
+        try {
+            window->rtfText().setText(Contents());
+            window->setCaption(m.DocFileName[slot] + CaptionSeparator + description);
+        } catch (const std::bad_alloc &) {
+        }
+    }
 }
 
 void RefreshCycle::end() {
     const std::unique_ptr<Cycle> c = std::move(m_cycle);
-    if (!c->failed)
-        m_module.HighLightPending = false;
+    m_module.HighLightPending = false;
     showDuration(c->start);
     emit finished();
     if (!m_requests.empty()) {

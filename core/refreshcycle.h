@@ -19,7 +19,9 @@ struct SlotRead;
 // The refresh cycle over the document table: each visited document whose size or stamp
 // changed is read again whole, its view gets the new part appended or its whole text
 // replaced, the highlight text is marked, and the caption, the clock (panel 4) and the
-// duration (panel 1) are renewed. A failure ends the cycle at the failing document.
+// duration (panel 1) are renewed. A document that fails, also for want of memory, shows the
+// failure in its caption, and the cycle goes on with the next one. A view whose reader
+// selected text or scrolled away from the end keeps its place; the others follow the end.
 //
 // The file work of each visited slot runs on a small pool of worker threads; the outcomes
 // are applied here, on the user-interface thread, in slot order, so that what the user sees
@@ -69,13 +71,13 @@ private:
         std::vector<std::shared_ptr<SlotRead>> reads;
         size_t next = 0;
         std::vector<std::shared_ptr<MarkPass>> passes;
-        bool failed = false;
     };
 
     Request request(int index) const;
     void begin(const Request &request);
     void drain();
-    bool applyRead(SlotRead &read);
+    void applyRead(SlotRead &read);
+    void applyOutcome(int slot, SlotRead &read);
     void applyPass(const MarkPass &pass);
     void markWhole(int slot);
     void fail(int slot, const QString &error);
