@@ -24,6 +24,8 @@ qint64 readFully(FileReader &file, char *buffer, qint64 count) {
     return done;
 }
 
+const QString Cancelled = QStringLiteral("cancelled");
+
 ReadOutcome failed(const QString &error) {
     ReadOutcome outcome;
     outcome.error = error;
@@ -67,6 +69,8 @@ ReadOutcome DocumentReader::readWhole(const QString &path, const Contents &previ
         m_chunk.resize(size_t(qMin(m_chunkSize, kept)));
     qint64 compared = 0;
     while (compared < kept) {
+        if (cancelled())
+            return failed(Cancelled);
         const qint64 want = qMin(m_chunkSize, kept - compared);
         const qint64 got = readFully(*file, m_chunk.data(), want);
         if (got < 0)
@@ -83,12 +87,31 @@ ReadOutcome DocumentReader::readWhole(const QString &path, const Contents &previ
     const qint64 remainder = size - kept;
     if (remainder > 0) {
         char *space = outcome.contents.appendSpace(remainder);
-        const qint64 got = readFully(*file, space, remainder);
+        const qint64 got = readStretches(*file, space, remainder, ProgressStretch);
         if (got < 0)
-            return failed(file->errorString());
+            return failed(cancelled() ? Cancelled : file->errorString());
         outcome.contents.commitAppend(got);
     }
     return outcome;
+}
+
+// readFully, in stretches when the read may be cancelled: -1 on a failure or a cancel.
+qint64 DocumentReader::readStretches(FileReader &file, char *buffer, qint64 count, qint64 stretch) {
+    if (!m_cancel)
+        return readFully(file, buffer, count);
+    qint64 done = 0;
+    while (done < count) {
+        if (cancelled())
+            return -1;
+        const qint64 want = qMin(stretch, count - done);
+        const qint64 got = readFully(file, buffer + done, want);
+        if (got < 0)
+            return -1;
+        done += got;
+        if (got < want)
+            break;
+    }
+    return done;
 }
 
 // Builds a new whole: the `matched` bytes that equalled the previous contents, the
@@ -108,8 +131,10 @@ ReadOutcome DocumentReader::readAfterMismatch(FileReader &file, const Contents &
         std::memcpy(space + matched, m_chunk.data(), size_t(chunkBytes));
     qint64 total = matched + chunkBytes;
     // Read in stretches that still sit in the cache when `progress` looks at them.
-    const qint64 stretch = progress ? ProgressStretch : size;
+    const qint64 stretch = progress || m_cancel ? ProgressStretch : size;
     while (!atEnd && total < size) {
+        if (cancelled())
+            return failed(Cancelled);
         const qint64 want = qMin(stretch, size - total);
         const qint64 got = readFully(file, space + total, want);
         if (got < 0)

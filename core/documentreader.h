@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
     // Smaller chunks let tests reach the chunk boundaries.
     void setChunkSize(qint64 bytes);
     qint64 chunkSize() const { return m_chunkSize; }
+    // While `*cancel` is true a read stops at the next stretch and fails; nullptr reads on.
+    void setCancel(const std::atomic<bool> *cancel) { m_cancel = cancel; }
 
     // An append goes straight into the previous contents' store; contents are the whole.
     ReadOutcome read(const QString &path, const Contents &previous);
@@ -56,7 +59,11 @@ private:
     ReadOutcome readAfterMismatch(FileReader &file, const Contents &previous, qint64 matched,
                                   qint64 chunkBytes, bool atEnd, const Progress &progress);
 
+    bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+    qint64 readStretches(FileReader &file, char *buffer, qint64 count, qint64 stretch);
+
     FileSystem &m_fileSystem;
+    const std::atomic<bool> *m_cancel = nullptr;
     qint64 m_chunkSize;
     std::vector<char> m_chunk;
 };

@@ -29,6 +29,7 @@ RefreshCycle::RefreshCycle(Module1 &module)
 }
 
 RefreshCycle::~RefreshCycle() {
+    m_closing = true;
     m_pool.waitForDone();
 }
 
@@ -54,11 +55,6 @@ void RefreshCycle::start(int index) {
         return;
     }
     m_requests.push_back(std::move(wanted));
-}
-
-void RefreshCycle::tick() {
-    if (!m_cycle)
-        start(0);
 }
 
 void RefreshCycle::waitForIdle() {
@@ -117,6 +113,7 @@ void RefreshCycle::begin(const Request &request) {
         read->previous = m.DocContents[slot];
         read->chunkSize = m_chunkSize;
         read->pattern = c.pattern;
+        read->cancel = &m_closing;
         if (DocumentWindow *window = m.DocWindow[slot]) {
             read->preparation = window->rtfText().prepareText();
             if (!read->knownTime.isValid())
@@ -248,8 +245,8 @@ void RefreshCycle::applyOutcome(int slot, SlotRead &read) {
                 m.HighLightPending = c.highlightPending = true;
             }
             window->setCaption(m.DocFileName[slot] + CaptionSeparator +
-                               generalDateTimeText(m.clock().currentDateTime()) +
-                               CaptionSeparator + sizeText(m.DocFileSize[slot]));
+                               generalDateTimeText(m.clock().currentDateTime()) + CaptionSeparator +
+                               sizeText(m.DocFileSize[slot]));
             if (follows || !append)
                 view.setSelStart(m.DocFileSize[slot]);
         } else if (!append) {

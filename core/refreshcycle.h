@@ -6,6 +6,7 @@
 #include <QThreadPool>
 #include <QWaitCondition>
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -44,8 +45,6 @@ public:
     // Starts a cycle and returns at once; its outcomes are applied as the event loop brings
     // them. A request while a cycle is in flight runs after it.
     void start(int index);
-    // A timer tick: starts a cycle over all documents unless one is in flight.
-    void tick();
     bool isRunning() const { return bool(m_cycle); }
     // Applies everything in flight and requested, then returns.
     void waitForIdle();
@@ -94,6 +93,7 @@ private:
     std::deque<Request> m_requests;
     bool m_draining = false;
 
+    std::atomic<bool> m_closing{false}; // reads in flight stop early: the program closes
     QThreadPool m_pool;
     mutable QMutex m_mutex;
     QWaitCondition m_wake;

@@ -37,6 +37,7 @@ void SlotRead::run(FileSystem &fileSystem) {
         if (!changed)
             return;
         DocumentReader reader(fileSystem, chunkSize);
+        reader.setCancel(cancel);
         DocumentReader::Progress progress;
         if (preparation)
             progress = [this](const char *data, qint64 size) { preparation->extend(data, size); };

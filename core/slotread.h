@@ -29,6 +29,7 @@ struct SlotRead {
     Contents previous;
     qint64 chunkSize = DocumentReader::DefaultChunkSize;
     QString pattern; // the highlight text, for the matches in an appended part
+    const std::atomic<bool> *cancel = nullptr; // stops the read when set
     std::unique_ptr<TextPreparation> preparation;
 
     // Found.

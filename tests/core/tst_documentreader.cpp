@@ -19,6 +19,19 @@ private slots:
     void emptyFileIsAnEmptyReplacement();
     void failuresCarryTheirDescription_data();
     void failuresCarryTheirDescription();
+
+    // Closing the program cancels a read in flight: it stops at the next stretch.
+    void cancelStopsAReadBetweenStretches() {
+        FileWriter files;
+        FaultyFileSystem fs;
+        const QString path = files.write("a", QByteArray(16 << 20, 'x'));
+        std::atomic<bool> cancel{false};
+        DocumentReader reader(fs, 4);
+        reader.setCancel(&cancel);
+        const auto cancelNow = [&cancel](const char *, qint64) { cancel = true; };
+        QCOMPARE(reader.readApart(path, Contents(), cancelNow).kind, ReadKind::Failed);
+        QVERIFY(fs.bytesRead(path) <= 4 << 20);
+    }
 };
 
 void tst_DocumentReader::appendGoesIntoThePreviousStore() {
