@@ -35,8 +35,10 @@ RefreshCycle::~RefreshCycle() {
 
 void RefreshCycle::run(int index) {
     waitForIdle();
+    m_callerWaits = true;
     begin(request(index));
     waitForIdle();
+    m_callerWaits = false;
 }
 
 void RefreshCycle::start(int index) {
@@ -62,6 +64,9 @@ void RefreshCycle::waitForIdle() {
         drain();
         if (!m_cycle)
             break;
+        // The caller would only wait: it takes slots itself while some are left.
+        if (m_cycle->queue && readNext(*m_cycle->queue, *m_cycle->taken, m_module.fileSystem()))
+            continue;
         QMutexLocker lock(&m_mutex);
         while (!somethingToApply())
             m_wake.wait(&m_mutex);
@@ -120,22 +125,54 @@ void RefreshCycle::begin(const Request &request) {
                 window->showReading(true);
         }
         c.reads.push_back(read);
-        FileSystem *fs = &m.fileSystem();
-        submit([read, fs] {
-            read->run(*fs);
-            read->done = true;
-        });
     }
+    // A few runners take the slots in order, each the next one not yet taken: an idle cycle
+    // hands a worker two or three stamps and probes, not one task per document.
+    if (c.reads.empty())
+        return;
+    c.queue = std::make_shared<const std::vector<std::shared_ptr<SlotRead>>>(c.reads);
+    c.taken = std::make_shared<std::atomic<size_t>>(0);
+    // A caller that waits for the outcomes is one of the runners.
+    const size_t runners =
+        qMin(size_t(m_pool.maxThreadCount()), c.reads.size()) - (m_callerWaits ? 1 : 0);
+    for (size_t r = 0; r < runners; ++r)
+        m_pool.start([this, queue = c.queue, taken = c.taken, fs = &m.fileSystem()] {
+            while (readNext(*queue, *taken, *fs))
+                handOver();
+        });
+}
+
+// Does the file work of the next slot not yet taken; false when none is left.
+bool RefreshCycle::readNext(const std::vector<std::shared_ptr<SlotRead>> &queue,
+                            std::atomic<size_t> &taken, FileSystem &fileSystem) {
+    const size_t i = taken++;
+    if (i >= queue.size())
+        return false;
+    queue[i]->run(fileSystem);
+    queue[i]->done = true;
+    return true;
 }
 
 void RefreshCycle::submit(std::function<void()> work) {
     m_pool.start([this, work = std::move(work)] {
         work();
-        { QMutexLocker lock(&m_mutex); }
-        m_wake.wakeAll();
-        QMetaObject::invokeMethod(
-            this, [this] { drain(); }, Qt::QueuedConnection);
+        handOver();
     });
+}
+
+// On a worker: something is done. Wakes a waitForIdle() and has the event loop drain, with
+// one event at a time at most.
+void RefreshCycle::handOver() {
+    { QMutexLocker lock(&m_mutex); }
+    m_wake.wakeAll();
+    if (!m_drainPosted.exchange(true))
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_drainPosted = false;
+                drain();
+            },
+            Qt::QueuedConnection);
 }
 
 bool RefreshCycle::somethingToApply() const {

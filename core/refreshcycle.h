@@ -13,6 +13,7 @@
 
 namespace Orvik {
 
+class FileSystem;
 class Module1;
 struct MarkPass;
 struct SlotRead;
@@ -68,6 +69,9 @@ private:
         QString pattern;
         bool highlightPending = false;
         std::vector<std::shared_ptr<SlotRead>> reads;
+        // The reads again, for the workers, and how many of them were taken.
+        std::shared_ptr<const std::vector<std::shared_ptr<SlotRead>>> queue;
+        std::shared_ptr<std::atomic<size_t>> taken;
         size_t next = 0;
         std::vector<std::shared_ptr<MarkPass>> passes;
     };
@@ -85,6 +89,9 @@ private:
     int slotOf(quint64 serial, int hint) const;
     bool somethingToApply() const;
     void submit(std::function<void()> work);
+    void handOver();
+    static bool readNext(const std::vector<std::shared_ptr<SlotRead>> &queue,
+                         std::atomic<size_t> &taken, FileSystem &fileSystem);
 
     Module1 &m_module;
     qint64 m_chunkSize;
@@ -92,7 +99,9 @@ private:
     std::unique_ptr<Cycle> m_cycle;
     std::deque<Request> m_requests;
     bool m_draining = false;
+    bool m_callerWaits = false; // in run(): the caller reads slots too
 
+    std::atomic<bool> m_drainPosted{false};
     std::atomic<bool> m_closing{false}; // reads in flight stop early: the program closes
     QThreadPool m_pool;
     mutable QMutex m_mutex;
