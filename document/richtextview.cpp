@@ -158,6 +158,12 @@ void RichTextView::scrollToOffset(qint64 offset) {
     updateGeometryNow();
 }
 
+void RichTextView::centerOnOffset(qint64 offset) {
+    m_scroller.setHeight(viewport()->height() - Padding);
+    m_scroller.centre(qBound<qint64>(0, offset, m_text.size()));
+    scheduleGeometry();
+}
+
 void RichTextView::reveal(qint64 offset) {
     m_revealCaret = true;
     m_revealOffset = offset;

@@ -74,6 +74,8 @@ public:
     qint64 offsetAt(const QPoint &point);
     // Scrolls the offset into view without moving the caret.
     void scrollToOffset(qint64 offset);
+    // Scrolls the offset's row to the middle of the view, unless it is wholly shown already.
+    void centerOnOffset(qint64 offset);
 
 signals:
     // A drag over the view or a drop on it, reported instead of being inserted. The
