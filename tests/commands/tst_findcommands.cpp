@@ -152,6 +152,23 @@ private slots:
         QCOMPARE(m_commands->findCommands().findWindow()->wrapNote(), note);
     }
 
+    void anOccurrenceOffScreenIsCentred() {
+        QByteArray text;
+        for (int line = 0; line < 1000; ++line)
+            text += "line " + QByteArray::number(line) + "\n";
+        RichTextView &view = open(text);
+        view.setSelStart(0);
+        view.updateGeometryNow();
+        search(QStringLiteral("line 500\n"), false, false);
+        view.updateGeometryNow();
+        const auto [top, bottom] = view.visibleRange();
+        const qint64 found = text.indexOf("line 500\n");
+        QCOMPARE(view.selStart(), found);
+        // About as many lines above as below it (a line here is nine bytes).
+        QVERIFY2(qAbs((found - top) - (bottom - found)) < 30,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(top).arg(found).arg(bottom)));
+    }
+
     void findWindowTextsAndHistory() {
         RichTextView &view = open("first line\nsecond line\n");
         frmFind &find = window();
