@@ -25,11 +25,12 @@ frmFind *FindCommands::findWindow() const {
 void FindCommands::find() {
     if (!m_window) {
         m_window = new frmFind(m_host.window());
-        m_window->setAttribute(Qt::WA_DeleteOnClose, false);
         connect(m_window, &frmFind::cmdFindNext_Click, this, &FindCommands::cmdFindNext_Click);
         connect(m_window, &frmFind::cmdCancel_Click, this, &FindCommands::cmdCancel_Click);
     }
     m_window->setHistory(m_history);
+    if (!m_window->isVisible())
+        m_window->setWrapNote(QString());
     if (frmDocument *document = m_host.activeDocument()) {
         const QString selected = document->rtfText().selectedPlainText();
         if (!selected.isEmpty() && !selected.contains(QLatin1Char('\n')) &&
@@ -134,7 +135,7 @@ void FindCommands::finish() {
     view->setSelStart(match.offset);
     view->setSelLength(match.length);
     view->centerOnOffset(match.offset);
-    if (run->wrapped() && m_window) {
+    if (run->wrapped() && m_window && m_window->isVisible()) {
         const bool down = run->direction() == FindRun::Direction::Down;
         m_window->setWrapNote(down ? QStringLiteral("Passed the end of the file")
                                    : QStringLiteral("Passed the beginning of the file"));
