@@ -12,10 +12,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -103,13 +105,30 @@ void BM_FindNextFarFromStart(benchmark::State &state) {
         benchmark::DoNotOptimize(findFrom(bigText(), "error", false, middle));
 }
 
-BENCHMARK(BM_FindAtEndBaseline)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FindAtEnd)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FindAtEndMatchCase)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FindNextFarFromStartBaseline)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(BM_FindNextFarFromStart)->Unit(benchmark::kMicrosecond)->UseRealTime();
+// On a shared machine a run is now and then slowed by other work: each ratio compares the
+// fastest of several repetitions in processor time (the work is one thread's), measured the
+// same way for the find and its baseline.
+double fastest(const std::vector<double> &times) {
+    return *std::min_element(times.begin(), times.end());
+}
 
-// Keeps each run's time per iteration for the ratio lines.
+void repeated(benchmark::internal::Benchmark *b) {
+    b->Repetitions(7)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true);
+}
+
+BENCHMARK(BM_FindAtEndBaseline)->Iterations(2)->Unit(benchmark::kMillisecond)->Apply(repeated);
+BENCHMARK(BM_FindAtEnd)->Iterations(2)->Unit(benchmark::kMillisecond)->Apply(repeated);
+BENCHMARK(BM_FindAtEndMatchCase)->Iterations(2)->Unit(benchmark::kMillisecond)->Apply(repeated);
+BENCHMARK(BM_FindNextFarFromStartBaseline)
+    ->Iterations(2000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(repeated);
+BENCHMARK(BM_FindNextFarFromStart)
+    ->Iterations(2000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(repeated);
+
+// Keeps the fastest repetition of each benchmark for the ratio lines.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter()
@@ -117,8 +136,8 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min")
+                times[run.run_name.function_name] = run.GetAdjustedCPUTime();
         }
     }
     std::map<std::string, double> times;
@@ -146,12 +165,10 @@ int main(int argc, char **argv) {
     const auto line = [](const char *name, double value, double limit) {
         std::printf("ratio %s %.2f limit %.1f\n", name, value, limit);
     };
-    const std::string atEnd = "/iterations:10/real_time";
-    line("find_at_end_200MB", ratio("BM_FindAtEnd" + atEnd, "BM_FindAtEndBaseline" + atEnd), 1.5);
-    line("find_at_end_match_case_200MB",
-         ratio("BM_FindAtEndMatchCase" + atEnd, "BM_FindAtEndBaseline" + atEnd), 1.2);
+    line("find_at_end_200MB", ratio("BM_FindAtEnd", "BM_FindAtEndBaseline"), 1.5);
+    line("find_at_end_match_case_200MB", ratio("BM_FindAtEndMatchCase", "BM_FindAtEndBaseline"),
+         1.2);
     line("find_next_far_from_start",
-         ratio("BM_FindNextFarFromStart/real_time", "BM_FindNextFarFromStartBaseline/real_time"),
-         1.5);
+         ratio("BM_FindNextFarFromStart", "BM_FindNextFarFromStartBaseline"), 1.5);
     return 0;
 }
