@@ -86,10 +86,8 @@ pids+=("$orvik")
 sleep 4
 kill -0 "$orvik" 2>/dev/null || { echo "orvik ended before the screenshot" >&2; exit 1; }
 if [ "$scene" = find ]; then
-    # The writers pause, so that no new line takes the caret to the end before the picture;
-    # then a click in the application log, Ctrl+F, and a search upwards for a payment timeout.
-    kill "${pids[0]}" "${pids[1]}"
-    sleep 0.6
+    # A click in the application log, Ctrl+F, and a search upwards for a payment timeout; the
+    # occurrence found stays selected while the log grows.
     xdotool search --sync --name '^Orvik$' windowfocus --sync
     xdotool mousemove 300 480 click 1 key ctrl+f
     xdotool search --sync --name '^Find$' windowfocus --sync
@@ -97,7 +95,7 @@ if [ "$scene" = find ]; then
     xdotool key alt+u
     sleep 0.3 # a button's access key takes effect after its short animation
     xdotool key Return
-    sleep 0.2
+    sleep 1.5
 fi
 import -window root "$output"
 echo "wrote $output"
