@@ -138,7 +138,6 @@ void frmMain::closeEvent(QCloseEvent *event) {
     closeAllDocuments();
     Form_Unload();
     event->accept();
-    QCoreApplication::quit();
 }
 
 void frmMain::closeAllDocuments() {
@@ -160,6 +159,7 @@ void frmMain::Form_Unload() {
     QString error;
     if (!m_store.flush(&error))
         qWarning().noquote() << QStringLiteral("orvik: the settings were not saved:") << error;
+    Q_EMIT unloaded();
 }
 
 void frmMain::timerUpdate_Timer() {
