@@ -72,7 +72,7 @@ void tst_frmMain::createdAsTheTablesSay() {
     QCOMPARE(w.size(), QSize(twipsToPixelsX(7200, &w), twipsToPixelsY(7080, &w)));
     QVERIFY(!w.createPopupMenu());
     QCOMPARE(w.activeDocument(), nullptr);
-    QCOMPARE(w.window(), &w);
+    QCOMPARE(w.dialogOwner(), &w);
 }
 
 void tst_frmMain::newWindowDoesNothing() {
