@@ -313,7 +313,9 @@ qint64 ViewText::prevCharOffset(qint64 offset) const {
     const qint64 line = lineAt(offset);
     if (offset <= lineStart(line))
         return lineEnd(line - 1);
-    offset = qMin(offset, lineEnd(line)) - 1;
+    if (offset > lineEnd(line)) // inside the line break: back to its start
+        return lineEnd(line);
+    --offset;
     if (isUtf8(line))
         while (offset > lineStart(line) && isContinuation(uchar(data()[offset])))
             --offset;
