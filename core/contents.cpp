@@ -81,6 +81,19 @@ void Contents::append(const char *bytes, qint64 count) {
     commitAppend(count);
 }
 
+void Contents::append(const Contents &more) {
+    if (more.isEmpty())
+        return;
+    // Hold the source store and read its address only once the room is made: growing this
+    // contents' store may move the bytes of `more` (or `more` may be this contents).
+    const std::shared_ptr<ByteStore> source = more.m_store;
+    const qint64 offset = more.m_offset;
+    const qint64 count = more.m_size;
+    char *out = appendSpace(count);
+    std::memcpy(out, source->data() + offset, size_t(count));
+    commitAppend(count);
+}
+
 bool operator==(const Contents &a, const Contents &b) {
     if (a.m_size != b.m_size)
         return false;

@@ -40,7 +40,8 @@ public:
     // Appends at the end. When this Contents ends where its store ends, the bytes go into
     // the same store; otherwise the contents are first copied into a store of their own.
     void append(const char *bytes, qint64 count);
-    void append(const Contents &more) { append(more.data(), more.size()); }
+    // `more` may lie in this contents' own store, which can move as it grows.
+    void append(const Contents &more);
     // Room for `count` more bytes at the end, filled by the caller; then commitAppend().
     char *appendSpace(qint64 count);
     void commitAppend(qint64 count);
