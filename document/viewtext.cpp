@@ -159,11 +159,14 @@ void ViewText::setText(const Contents &text) {
     m_text = text;
     m_lines.build(data(), size());
     m_validity.clear();
+    m_chars = CharOffsets();
 }
 
 bool ViewText::append(const Contents &more) {
     if (more.isEmpty())
         return true;
+    // The last line may change its decoding as it grows.
+    m_chars.forgetFrom(lineStart(lineCount() - 1));
     const bool continues = m_text.extendWith(more);
     if (!continues)
         m_text.append(more); // bytes from elsewhere: copied

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charoffsets.h"
 #include "core/contents.h"
 #include "lineindex.h"
 
@@ -75,6 +76,10 @@ public:
     // The word (letters, digits, '_') around offset, or the one character there.
     std::pair<qint64, qint64> wordAt(qint64 offset) const;
 
+    // Byte offsets as character offsets of the text shown, and back (see CharOffsets).
+    qint64 charOffset(qint64 offset) const { return m_chars.charOffset(*this, offset); }
+    qint64 offsetOfChar(qint64 chars) const { return m_chars.byteOffset(*this, chars); }
+
     qint64 memoryUsage() const;
 
 private:
@@ -89,6 +94,7 @@ private:
         bool valid = true;
     };
     mutable QHash<qint64, Validity> m_validity;
+    mutable CharOffsets m_chars;
 };
 
 enum class Utf8State { Valid, Invalid, Unfinished };
