@@ -31,10 +31,6 @@ QByteArray Contents::toByteArray() const {
     return QByteArray(data(), qsizetype(m_size));
 }
 
-QByteArray Contents::rawView() const {
-    return QByteArray::fromRawData(data(), qsizetype(m_size));
-}
-
 bool Contents::continues(const Contents &before) const {
     if (!m_store || m_store != before.m_store)
         return false;

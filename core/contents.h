@@ -26,9 +26,6 @@ public:
     // Shares the bytes [position, position + length); a negative length means to the end.
     Contents mid(qint64 position, qint64 length = -1) const;
     QByteArray toByteArray() const;
-    // The bytes as a QByteArray that does not own or copy them: valid only until the next
-    // append to the store that holds them.
-    QByteArray rawView() const;
 
     // True when this contents starts exactly where `before` ends, in the same store: an
     // append to `before` that can be taken over without copying a byte.

@@ -217,12 +217,4 @@ void HighlightSearch::markIn(DocumentView &view, const Contents &text, qint64 ba
     });
 }
 
-std::vector<HighlightSearch::Match> HighlightSearch::matches(const QByteArray &text) const {
-    std::vector<Match> found;
-    forEachMatch(text.constData(), text.size(), [&found](qint64 offset, qint64 length) {
-        found.push_back({offset, length});
-    });
-    return found;
-}
-
 } // namespace Orvik
