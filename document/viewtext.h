@@ -2,6 +2,7 @@
 
 #include "charoffsets.h"
 #include "core/contents.h"
+#include "core/utf8text.h"
 #include "lineindex.h"
 
 #include <QHash>
@@ -97,11 +98,6 @@ private:
     mutable CharOffsets m_chars;
 };
 
-enum class Utf8State { Valid, Invalid, Unfinished };
-// Checks [data, data + size) as UTF-8 (no overlong forms, surrogates or code points past
-// U+10FFFF). Unfinished: valid but for a sequence cut off at the end. *complete, when given,
-// gets the length of the valid prefix that ends at a character boundary.
-Utf8State checkUtf8(const char *data, qint64 size, qint64 *complete = nullptr);
 // Appends the bytes decoded as the view shows them. `display` turns control bytes into
 // visible placeholders; without it they stay as they are (for copying).
 void decodeBytes(const char *data, qint64 size, bool utf8, bool display, QString &out,
