@@ -10,7 +10,7 @@ namespace Orvik {
 Commands::Commands(CommandHost &host, Dialogs &dialogs)
     : m_display(host.module(), dialogs)
     , m_file(host, dialogs)
-    , m_window(host) {}
+    , m_window(host, dialogs) {}
 
 void Commands::mnuFileOpen_Click() {
     m_file.open();

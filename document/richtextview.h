@@ -36,6 +36,8 @@ public:
     QByteArray selText() const override;
     void setSelColor(ColorNumber color) override;
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
+    bool followsEnd() const override;
+    void appendKeepingSelection(const Contents &text) override;
     void setDisplayFont(const DisplayFont &font) override;
     void setVisible(bool visible) override;
 
@@ -43,7 +45,8 @@ public:
     QString plainText() const;
     QString selectedPlainText() const;
 
-    // The width in pixels at which lines wrap; 0 wraps at the viewport's width.
+    // The width in pixels at which lines wrap; 0, or a width beyond the viewport's, wraps at
+    // the viewport's width, so no character is hidden under the vertical scroll bar.
     void setRightMargin(int pixels);
     int rightMargin() const;
 
@@ -109,6 +112,8 @@ private:
     void scrollRows(int rows);
     void syncScrollBars();
     void onVerticalValue(int value);
+    void appendAtEnd(const Contents &text);
+    void noteScrollPosition();
     void revealCaret();
     void reveal(qint64 offset);
     void caretMoved();
@@ -124,6 +129,8 @@ private:
     RowScroller m_scroller{m_layout};
     CaretNavigator m_navigator{m_text, m_layout, m_scroller};
     bool m_revealCaret = false;
+    // The reader moved the end of the text out of view; see followsEnd().
+    bool m_scrolledAway = false;
     qint64 m_revealOffset = 0; // where the caret was when it was to be brought into view
     bool m_geometryScheduled = false;
     bool m_syncing = false;

@@ -152,6 +152,10 @@ void frmMain::Form_Unload() {
         return;
     m_unloaded = true;
     m_updateTimer.setEnabled(false);
+    saveSession();
+}
+
+void frmMain::saveSession() {
     std::optional<WindowTwips> frame;
     if (!isMinimized())
         frame = frameTwips();
@@ -198,12 +202,19 @@ void frmMain::applyFrameTwips(const WindowTwips &frame) {
 void frmMain::fitPendingFrame() {
     if (!m_pendingOuterSize.isValid() || !isVisible() || isMaximized() || isMinimized())
         return;
-    const QSize decoration = frameGeometry().size() - size();
-    if (decoration.isEmpty())
+    const std::optional<QSize> client =
+        clientSizeFor(m_pendingOuterSize, frameGeometry().size() - size());
+    if (!client)
         return;
-    const QSize outer = m_pendingOuterSize;
     m_pendingOuterSize = QSize();
-    resize(outer - decoration);
+    resize(*client);
+}
+
+// A title bar without side borders is a known frame too.
+std::optional<QSize> frmMain::clientSizeFor(const QSize &outer, const QSize &decoration) {
+    if (decoration.width() <= 0 && decoration.height() <= 0)
+        return std::nullopt;
+    return outer - decoration;
 }
 
 void frmMain::moveEvent(QMoveEvent *event) {

@@ -28,6 +28,8 @@ private slots:
     void highlightMarks();
     void appendSearchesOnlyTheNewPart();
     void fullPassEndsWithCaretAtEnd();
+    void readerKeepsItsPlace_data();
+    void readerKeepsItsPlace();
     void clearingTheHighlightKeepsMarks();
 
     void singleSlotCycleClearsPendingPass();
@@ -289,6 +291,47 @@ void tst_RefreshCycle::fullPassEndsWithCaretAtEnd() {
     QCOMPARE(h.view(1).colouredRuns().size(), size_t(2));
     QCOMPARE(h.view(1).selStart(), qint64(10));
     QVERIFY(!h.module.HighLightPending);
+}
+
+// A view whose reader selected text or scrolled away gets appends without its caret moving,
+// also from the full pass; a replacement or the caret put at the end follows again.
+void tst_RefreshCycle::readerKeepsItsPlace_data() {
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<QByteArray>("newText");
+    QTest::addColumn<qint64>("selStart");
+    QTest::addColumn<qint64>("selLength");
+    QTest::newRow("selection kept across an append")
+        << "select" << QByteArray("abcde") << 1ll << 2ll;
+    QTest::newRow("scrolled-away caret kept") << "scroll" << QByteArray("abcde") << 1ll << 0ll;
+    QTest::newRow("replacement drops the selection") << "select" << QByteArray("xye") << 3ll << 0ll;
+    QTest::newRow("caret back at the end follows") << "end" << QByteArray("abcde") << 5ll << 0ll;
+}
+
+void tst_RefreshCycle::readerKeepsItsPlace() {
+    QFETCH(QString, reader);
+    QFETCH(QByteArray, newText);
+    QFETCH(qint64, selStart);
+    QFETCH(qint64, selLength);
+    CoreHarness h;
+    h.write("a.log", "abc");
+    h.open("a.log");
+    FakeDocumentView &view = h.view(1);
+    view.setSelStart(1);
+    view.setSelLength(2);
+    if (reader == QLatin1String("scroll")) {
+        view.setSelStart(1);
+        view.scrolledAway = true;
+    } else if (reader == QLatin1String("end")) {
+        view.setSelStart(3);
+    }
+    h.module.HighLightString = QStringLiteral("e");
+    h.module.HighLightPending = true;
+    h.write("a.log", newText, 1);
+    h.module.RefreshDocuments(0);
+    QCOMPARE(view.bytes(), newText);
+    QCOMPARE(view.colourMap().count('x'), 1);
+    QCOMPARE(view.selStart(), selStart);
+    QCOMPARE(view.selLength(), selLength);
 }
 
 void tst_RefreshCycle::clearingTheHighlightKeepsMarks() {

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 using namespace Orvik;
 
 // The refresh cycle's failure path: what the user sees, what is forgotten, where the cycle
@@ -13,8 +15,9 @@ private slots:
     void vanishedFileFailsUntilItComesBack();
     void nonRegularPathsFailWithoutBlocking_data();
     void nonRegularPathsFailWithoutBlocking();
-    void failureInSlotTwoOfThreeEndsTheCycle_data();
-    void failureInSlotTwoOfThreeEndsTheCycle();
+    void failureInSlotTwoOfThreeLetsTheOthersGoOn_data();
+    void failureInSlotTwoOfThreeLetsTheOthersGoOn();
+    void cleanup() { ByteStore::setReservationLimit(std::numeric_limits<qint64>::max()); }
     void brokenReadIsForgottenAndRebuiltWhole();
     void refusedOpenShowsItsDescription();
     void failureWithoutDescriptionStillSaysSo();
@@ -68,18 +71,26 @@ void tst_RefreshFailures::nonRegularPathsFailWithoutBlocking() {
     QCOMPARE(h.module.MRUFiles[1], path);
 }
 
-void tst_RefreshFailures::failureInSlotTwoOfThreeEndsTheCycle_data() {
+void tst_RefreshFailures::failureInSlotTwoOfThreeLetsTheOthersGoOn_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("description");
     QTest::newRow("file deleted") << "deleted"
                                   << "No such file or directory";
+    QTest::newRow("replaced by a directory") << "directory"
+                                             << "not a regular file";
+    QTest::newRow("replaced by a FIFO") << "fifo"
+                                        << "not a regular file";
+    QTest::newRow("replaced by a device") << "device"
+                                          << "not a regular file";
     QTest::newRow("open refused by another process") << "open"
                                                      << "Permission denied";
     QTest::newRow("read breaks midway") << "read"
                                         << "Input/output error";
+    QTest::newRow("too large for memory") << "memory"
+                                          << "not enough memory to hold this file";
 }
 
-void tst_RefreshFailures::failureInSlotTwoOfThreeEndsTheCycle() {
+void tst_RefreshFailures::failureInSlotTwoOfThreeLetsTheOthersGoOn() {
     QFETCH(QString, fault);
     QFETCH(QString, description);
     CoreHarness h;
@@ -91,15 +102,24 @@ void tst_RefreshFailures::failureInSlotTwoOfThreeEndsTheCycle() {
     h.open("3.log");
     h.module.HighLightString = QStringLiteral("e");
     h.module.HighLightPending = true;
-    if (fault == QLatin1String("deleted")) {
+    if (fault == QLatin1String("deleted") || fault == QLatin1String("directory") ||
+        fault == QLatin1String("fifo") || fault == QLatin1String("device"))
         h.files.remove("2.log");
-    } else if (fault == QLatin1String("open")) {
-        h.files.append("2.log", "!");
+    if (fault == QLatin1String("directory"))
+        h.files.makeDirectory("2.log");
+    else if (fault == QLatin1String("fifo"))
+        h.files.makeFifo("2.log");
+    else if (fault == QLatin1String("device"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), second));
+    else if (fault == QLatin1String("open"))
         h.fs.failOpen(second, description);
-    } else {
-        h.files.append("2.log", "!");
+    else if (fault == QLatin1String("read"))
         h.fs.failReadAfter(second, 2, description);
-    }
+    else if (fault == QLatin1String("memory"))
+        ByteStore::setReservationLimit(1 << 20);
+    h.files.append("3.log", "!");
+    if (QFileInfo(second).isFile())
+        h.files.append("2.log", fault == QLatin1String("memory") ? QByteArray(3 << 20, 'x') : "!");
     h.fs.resetCounters();
     h.clock.monotonicStep = 0.25;
     const int durationWrites = h.main.panels.writes(1);
@@ -108,18 +128,21 @@ void tst_RefreshFailures::failureInSlotTwoOfThreeEndsTheCycle() {
 
     QCOMPARE(h.window(2)->caption(), second + QStringLiteral(" - ") + description);
     QVERIFY(h.view(2).bytes().isEmpty());
-    QCOMPARE(h.fs.stampCalls(third), 0);
-    QVERIFY(h.module.HighLightPending); // the pending pass waits for the next cycle
+    QCOMPARE(h.view(3).bytes(), QByteArray("three!"));
+    QCOMPARE(h.window(3)->caption(), h.stateCaption(third, 6));
+    QCOMPARE(h.view(3).colourMap(), QByteArray("...xx.")); // the pending pass reached it
+    QVERIFY(!h.module.HighLightPending);
     QCOMPARE(h.main.panels.writes(1), durationWrites + 1);
     QCOMPARE(h.main.panels.panelText(1), QStringLiteral("Last Update Took 0.50 Seconds"));
 
     h.fs.healAll();
+    ByteStore::setReservationLimit(std::numeric_limits<qint64>::max());
+    QFile::remove(second);
+    QDir().rmdir(second);
     h.write("2.log", "two");
     h.module.RefreshDocuments(0);
-    QCOMPARE(h.fs.stampCalls(third), 1);
     QCOMPARE(h.view(2).bytes(), QByteArray("two"));
-    QCOMPARE(h.view(3).colourMap(), QByteArray("...xx"));
-    QVERIFY(!h.module.HighLightPending);
+    QCOMPARE(h.window(2)->caption(), h.stateCaption(second, 3));
 }
 
 void tst_RefreshFailures::brokenReadIsForgottenAndRebuiltWhole() {

@@ -41,6 +41,7 @@ private slots:
     void wrapRowsFollowTheWidth();
     void selStartPastTheEndGoesToTheEndAndShowsIt();
     void selLengthIsClampedToTheText();
+    void readerAwayFromTheEndKeepsItsPlace();
     void coloursSurviveAppendAndGoWithText();
     void colouredTextIsPaintedRed();
     void appendContinuingTheStoreSharesIt();
@@ -149,7 +150,11 @@ void tst_RichTextView::wrapRowsFollowTheWidth() {
     const qint64 atViewport = m_view->countRows();
     QVERIFY(atViewport > wide);
     m_view->resize(700, 300);
-    QVERIFY(m_view->countRows() < atViewport);
+    const qint64 atWide = m_view->countRows();
+    QVERIFY(atWide < atViewport);
+    // A margin wider than the viewport wraps at what is visible: nothing hides.
+    m_view->setRightMargin(2000);
+    QCOMPARE(m_view->countRows(), atWide);
 }
 
 void tst_RichTextView::selStartPastTheEndGoesToTheEndAndShowsIt() {
@@ -170,6 +175,41 @@ void tst_RichTextView::selStartPastTheEndGoesToTheEndAndShowsIt() {
     m_view->updateGeometryNow();
     QCOMPARE(m_view->topOffset(), qint64(0));
     QCOMPARE(bar->value(), 0);
+}
+
+// An append keeps a selection, a caret away from the end and the rows on screen; the view
+// follows again once the end is back in view.
+void tst_RichTextView::readerAwayFromTheEndKeepsItsPlace() {
+    QByteArray text;
+    for (int i = 0; i < 500; ++i)
+        text += "line " + QByteArray::number(i) + '\n';
+    m_view->setText(bytes(text));
+    m_view->setSelStart(text.size());
+    m_view->updateGeometryNow();
+    QVERIFY(m_view->followsEnd());
+    m_view->setSelStart(7);
+    m_view->setSelLength(6);
+    m_view->updateGeometryNow();
+    QVERIFY(!m_view->followsEnd());
+    const qint64 top = m_view->topOffset();
+    m_view->appendKeepingSelection(bytes("more\n"));
+    m_view->updateGeometryNow();
+    QCOMPARE(m_view->selectedPlainText(), QStringLiteral("line 1"));
+    QCOMPARE(m_view->topOffset(), top);
+    QCOMPARE(m_view->text().size(), qint64(text.size() + 5));
+
+    m_view->setSelStart(7); // a bare caret, the end out of view
+    m_view->updateGeometryNow();
+    QVERIFY(!m_view->followsEnd());
+    m_view->setFocus();
+    QTest::keyClick(m_view, Qt::Key_End, Qt::ControlModifier);
+    m_view->updateGeometryNow();
+    QVERIFY(m_view->followsEnd());
+    QScrollBar *bar = m_view->verticalScrollBar();
+    bar->setValue(0);
+    QVERIFY(!m_view->followsEnd());
+    bar->setValue(bar->maximum());
+    QVERIFY(m_view->followsEnd());
 }
 
 void tst_RichTextView::selLengthIsClampedToTheText() {

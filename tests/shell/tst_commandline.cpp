@@ -29,10 +29,10 @@ void tst_CommandLine::names_data() {
         << QStringLiteral("a.log,b.log") << QStringList{"a.log", "b.log"};
     QTest::newRow("blank after a comma stays")
         << QStringLiteral("a.log, b.log") << QStringList{"a.log", " b.log"};
-    QTest::newRow("empty name between commas")
-        << QStringLiteral("a.log,,b.log") << QStringList{"a.log", "", "b.log"};
-    QTest::newRow("trailing comma gives an empty name")
-        << QStringLiteral("a.log,") << QStringList{"a.log", ""};
+    QTest::newRow("empty name between commas is dropped")
+        << QStringLiteral("a.log,,b.log") << QStringList{"a.log", "b.log"};
+    QTest::newRow("trailing comma adds no name")
+        << QStringLiteral("a.log,") << QStringList{"a.log"};
     QTest::newRow("quoted name with a blank")
         << QStringLiteral("\"/var/My Logs/app.log\"") << QStringList{"/var/My Logs/app.log"};
     QTest::newRow("two quoted names with a blank form one")
@@ -43,7 +43,7 @@ void tst_CommandLine::names_data() {
         << QStringLiteral("a.log\"") << QStringList{"a.log"};
     QTest::newRow("blanks inside quotes around a name stay")
         << QStringLiteral("a.log,\" b.log \"") << QStringList{"a.log", " b.log "};
-    QTest::newRow("a lone quote is an empty name") << QStringLiteral("\"") << QStringList{""};
+    QTest::newRow("a lone quote opens nothing") << QStringLiteral("\"") << QStringList{};
     QTest::newRow("tabs are not blanks") << QStringLiteral("\ta.log\t") << QStringList{"\ta.log\t"};
 }
 

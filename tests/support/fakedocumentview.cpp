@@ -16,6 +16,7 @@ void FakeDocumentView::setText(const Contents &text) {
     m_selStart = 0;
     m_selLength = 0;
     m_marks.clear();
+    scrolledAway = false;
     ++m_setTextCount;
     log << QStringLiteral("setText %1").arg(text.size());
 }
@@ -23,6 +24,8 @@ void FakeDocumentView::setText(const Contents &text) {
 void FakeDocumentView::setSelStart(qint64 offset) {
     m_selStart = qBound<qint64>(0, offset, m_text.size());
     m_selLength = 0;
+    if (offset >= m_text.size())
+        scrolledAway = false;
     log << QStringLiteral("setSelStart %1").arg(offset);
 }
 
@@ -50,6 +53,13 @@ void FakeDocumentView::setSelText(const Contents &text) {
     m_text = Contents::fromByteArray(whole);
     m_selStart += bytes.size();
     m_selLength = 0;
+}
+
+void FakeDocumentView::appendKeepingSelection(const Contents &text) {
+    m_insertions.push_back({m_text.size(), text.toByteArray()});
+    log << QStringLiteral("appendKeepingSelection %1").arg(shortBytes(text.toByteArray()));
+    if (!m_text.extendWith(text))
+        m_text.append(text);
 }
 
 QByteArray FakeDocumentView::selText() const {

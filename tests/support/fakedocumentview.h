@@ -37,6 +37,8 @@ public:
     QByteArray selText() const override;
     void setSelColor(ColorNumber color) override;
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
+    bool followsEnd() const override { return m_selLength == 0 && !scrolledAway; }
+    void appendKeepingSelection(const Contents &text) override;
     void setDisplayFont(const DisplayFont &font) override { m_font = font; }
     void setVisible(bool visible) override { m_visible = visible; }
 
@@ -54,6 +56,8 @@ public:
     bool lastInsertionShared() const { return m_lastInsertionShared; }
     const DisplayFont &font() const { return m_font; }
     bool isVisible() const { return m_visible; }
+    // The reader scrolled the end out of view; a new text or the caret put at the end clears it.
+    bool scrolledAway = false;
     // "setText 3", "setSelStart 3", "setSelText def", "colorRange 0 2 255", ...
     QStringList log;
     void clearRecords();
