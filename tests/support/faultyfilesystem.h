@@ -18,7 +18,6 @@ public:
     QDateTime lastModified(const QString &path, QString *error) override;
     qint64 FileSizeProbe(const QString &path) override;
     std::unique_ptr<FileReader> openForRead(const QString &path, QString *error) override;
-    bool exists(const QString &path) override;
 
     void failStamp(const QString &path, const QString &error) { m_stampErrors[path] = error; }
     void failProbe(const QString &path) { m_probeFails[path] = true; }
