@@ -80,6 +80,8 @@ public:
     qint64 offsetAt(const QPoint &point);
     // Scrolls the offset into view without moving the caret.
     void scrollToOffset(qint64 offset);
+    // Scrolls the offset's row to the middle of the view, unless it is wholly shown already.
+    void centerOnOffset(qint64 offset);
 
 signals:
     // A drag over the view or a drop on it, reported instead of being inserted. The
@@ -120,7 +122,7 @@ private:
     void revealCaret();
     void reveal(qint64 offset);
     void caretMoved();
-    QString accessibleText(qint64 start, qint64 end) const;
+    int accessibleOffset(qint64 offset) const; // a byte offset in accessible characters
     void setCaret(qint64 offset, bool extend);
     void selectAll();
 

@@ -81,6 +81,11 @@ void frmMain::createActions() {
         connect(m.mnuFileMRU[i], &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i); });
     wire(m.mnuFileExit, &Commands::mnuFileExit_Click);
     wire(m.mnuEditCopy, &Commands::mnuEditCopy_Click);
+    wire(m.mnuEditFind, &Commands::mnuEditFind_Click);
+    wire(m.mnuEditFindNext, &Commands::mnuEditFindNext_Click);
+    wire(m.mnuEditFindPrevious, &Commands::mnuEditFindPrevious_Click);
+    connect(m_workspace, &QMdiArea::subWindowActivated, this,
+            [this] { m_menus->setFindEnabled(!m_workspace->subWindowList().isEmpty()); });
     wire(m.mnuViewToolbar, &Commands::mnuViewToolbar_Click);
     wire(m.mnuViewStatusBar, &Commands::mnuViewStatusBar_Click);
     wire(m.mnuHighlightText, &Commands::mnuHighlightText_Click);
@@ -138,7 +143,6 @@ void frmMain::closeEvent(QCloseEvent *event) {
     closeAllDocuments();
     Form_Unload();
     event->accept();
-    QCoreApplication::quit();
 }
 
 void frmMain::closeAllDocuments() {
@@ -164,6 +168,7 @@ void frmMain::saveSession() {
     QString error;
     if (!m_store.flush(&error))
         qWarning().noquote() << QStringLiteral("orvik: the settings were not saved:") << error;
+    Q_EMIT unloaded();
 }
 
 void frmMain::timerUpdate_Timer() {

@@ -11,6 +11,7 @@ private slots:
     void appendSharesTheStore();
     void appendToAnOlderSnapshotCopies();
     void largeGrowthKeepsBytes();
+    void appendOfItsOwnBytesSurvivesAMove();
 };
 
 void tst_Contents::appendSharesTheStore() {
@@ -45,6 +46,16 @@ void tst_Contents::largeGrowthKeepsBytes() {
     for (int i = 0; i < 1000; ++i)
         QCOMPARE(c.at(qint64(i) * 4096), char('a' + i % 26));
     QCOMPARE(c.mid(4096, 4096).toByteArray().mid(1), block.mid(1));
+}
+
+void tst_Contents::appendOfItsOwnBytesSurvivesAMove() {
+    // Each append outgrows the store's reservation, which may move it while copying.
+    QByteArray block(1 << 20, 'x');
+    block[0] = 'a';
+    Contents c = Contents::fromByteArray(block);
+    for (int i = 0; i < 3; ++i)
+        c.append(c);
+    QCOMPARE(c.toByteArray(), block.repeated(8));
 }
 
 QTEST_GUILESS_MAIN(tst_Contents)

@@ -59,6 +59,10 @@ void tst_NumberText::leadingNumber_data() {
     QTest::newRow("ampersand alone") << "&" << 0.0 << false;
     QTest::newRow("non-Latin text stops it") << QString::fromUtf8("12\u00e9") << 12.0 << true;
     QTest::newRow("decimal comma is not a point") << "10,5" << 10.0 << true;
+    QTest::newRow("too small for a double reads 0")
+        << "0." + QString(330, '0') + "1" << 0.0 << true;
+    QTest::newRow("too large despite a negative exponent is infinite")
+        << QString(400, '9') + "e-5" << qInf() << true;
 }
 
 void tst_NumberText::leadingNumber() {

@@ -23,7 +23,6 @@ private slots:
     void openRefusesWhatIsNotARegularFile();
     void readStopsAtTheSizeTheOpenSaw();
     void readSeesAShrinkAsAnEarlyEnd();
-    void existsCheck();
     void systemClockIsMonotonic();
 };
 
@@ -151,14 +150,6 @@ void tst_PosixFileSystem::readSeesAShrinkAsAnEarlyEnd() {
     char buffer[16];
     QCOMPARE(reader->read(buffer, sizeof buffer), qint64(2));
     QCOMPARE(reader->read(buffer, sizeof buffer), qint64(0));
-}
-
-void tst_PosixFileSystem::existsCheck() {
-    FileWriter files;
-    PosixFileSystem fs;
-    QVERIFY(fs.exists(files.write("a", "")));
-    QVERIFY(!fs.exists(files.path("b")));
-    QVERIFY(!fs.exists(QString()));
 }
 
 void tst_PosixFileSystem::systemClockIsMonotonic() {

@@ -72,6 +72,11 @@ void tst_frmDocument::createdAsTheTableExpects() {
     QCOMPARE(window.windowTitle(), QStringLiteral("/logs/a.log - now"));
     window.setTag(QStringLiteral("3"));
     QCOMPARE(window.tag(), QStringLiteral("3"));
+    // Until it is placed its client area keeps its size, even in a tiny workspace.
+    m_area->resize(40, 40);
+    frmDocument *unplaced = addWindow(1);
+    QCOMPARE(unplaced->widget()->size(),
+             QSize(twipsToPixelsX(3375, unplaced), twipsToPixelsY(2730, unplaced)));
 }
 
 void tst_frmDocument::viewFitsTheClientAreaWithAMargin_data() {

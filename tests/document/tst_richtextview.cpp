@@ -1,3 +1,4 @@
+#include "document/richtextaccessible.h"
 #include "document/richtextview.h"
 
 #include <QAccessible>
@@ -50,6 +51,7 @@ private slots:
     void shortcutsOfTheMainWindowAreNotTaken();
     void mouseSelectsAndDoubleClickTakesAWord();
     void accessibleTextReadsByRange();
+    void accessibleInsertionCarriesTheText();
 
 private:
     RichTextView *m_view = nullptr;
@@ -345,9 +347,9 @@ void tst_RichTextView::mouseSelectsAndDoubleClickTakesAWord() {
 }
 
 void tst_RichTextView::accessibleTextReadsByRange() {
-    m_view->setText(bytes("first line\nsecond ERROR line\nth\xc3\xa9 end"));
-    m_view->colorRange(18, 5, HighlightColor);
-    m_view->setSelStart(11);
+    m_view->setText(bytes("f\xc3\xafrst line\nsecond ERROR line\nth\xc3\xa9 end"));
+    m_view->colorRange(19, 5, HighlightColor);
+    m_view->setSelStart(12);
     m_view->setSelLength(6);
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(m_view);
     QVERIFY(iface);
@@ -356,10 +358,10 @@ void tst_RichTextView::accessibleTextReadsByRange() {
     QVERIFY(iface->state().multiLine);
     QAccessibleTextInterface *text = iface->textInterface();
     QVERIFY(text);
-    // Offsets are the view's byte offsets.
-    QCOMPARE(text->characterCount(), 37);
-    QCOMPARE(text->text(0, 5), QStringLiteral("first"));
-    QCOMPARE(text->text(29, 35), QString::fromUtf8("th\xc3\xa9 e"));
+    // Offsets count characters, not bytes.
+    QCOMPARE(text->characterCount(), 36);
+    QCOMPARE(text->text(0, 5), QString::fromUtf8("f\xc3\xafrst"));
+    QCOMPARE(text->text(29, 35), QString::fromUtf8("th\xc3\xa9 en"));
     int start = -1;
     int end = -1;
     QCOMPARE(text->textAtOffset(13, QAccessible::LineBoundary, &start, &end),
@@ -386,8 +388,21 @@ void tst_RichTextView::accessibleTextReadsByRange() {
     QCOMPARE(text->offsetAtPoint(box.center()), 2);
     // Tools may select and move the caret.
     text->setSelection(0, 0, 5);
-    QCOMPARE(m_view->selText(), QByteArray("first"));
+    QCOMPARE(m_view->selText(), QByteArray("f\xc3\xafrst"));
     QCOMPARE(iface->text(QAccessible::Value), m_view->plainText());
+}
+
+void tst_RichTextView::accessibleInsertionCarriesTheText() {
+    m_view->setText(bytes("\xc3\xa9t\xc3\xa9\n"));
+    m_view->setSelStart(6);
+    m_view->setSelText(bytes("\xf0\x9f\x98\x80 ok\n"));
+    auto event = RichTextAccessible::insertion(m_view, 6);
+    QCOMPARE(event->changePosition(), 4);
+    QCOMPARE(event->textInserted(), QString::fromUtf8("\xf0\x9f\x98\x80 ok\n"));
+    m_view->setSelText(bytes(QByteArray(100000, 'x'))); // a large append: its beginning
+    event = RichTextAccessible::insertion(m_view, 14);
+    QCOMPARE(event->changePosition(), 10);
+    QCOMPARE(event->textInserted(), QString(64 * 1024, 'x'));
 }
 
 QTEST_MAIN(tst_RichTextView)

@@ -26,6 +26,7 @@ private slots:
     void printHoldsWhatIsSelectedOrAll();
     void printWrapsAndPaginates();
     void printKeepsTheRedMarks();
+    void printKeepsTabColumns();
 
 private:
     QString pdfText(const QString &pdf);
@@ -194,6 +195,18 @@ void tst_ViewOutput::printKeepsTheRedMarks() {
             red += c.red() > 200 && c.green() < 90 && c.blue() < 90;
         }
     QVERIFY2(red > 10, qPrintable(QString::number(red)));
+}
+
+void tst_ViewOutput::printKeepsTabColumns() {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext is not installed");
+    m_view->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 10)); // columns in blanks
+    m_view->setText(Contents::fromByteArray("a\tbeta\tc\nlonger\tx\ty\n"));
+    const QStringList rows = pdfText(printToPdf()).split(QLatin1Char('\n'));
+    const int first = int(rows.indexOf(QRegularExpression(QStringLiteral(".*\\bbeta\\b.*"))));
+    QVERIFY2(first >= 0 && first + 1 < rows.size(), qPrintable(rows.join('\n')));
+    QCOMPARE(rows[first].indexOf(QStringLiteral("beta")), rows[first + 1].indexOf('x'));
+    QCOMPARE(rows[first].lastIndexOf('c'), rows[first + 1].indexOf('y'));
 }
 
 QTEST_MAIN(tst_ViewOutput)

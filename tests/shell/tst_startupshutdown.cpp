@@ -260,10 +260,12 @@ void tst_StartupShutdown::maximisedWritesItsBounds() {
 void tst_StartupShutdown::unloadRunsOnce() {
     MainWindowFixture f;
     f.window->Form_Load(QString());
+    QSignalSpy ends(f.window.get(), &frmMain::unloaded); // the application ends on it
     f.window->close();
     f.module.FontName = QStringLiteral("changed after the unload");
     f.window->Form_Unload();
     QCOMPARE(f.stored(SettingsSection, QStringLiteral("FontName")), QStringLiteral("Arial"));
+    QCOMPARE(ends.size(), 1);
 }
 
 void tst_StartupShutdown::sessionSaveWritesAndKeepsRunning() {

@@ -93,10 +93,6 @@ std::unique_ptr<FileReader> FaultyFileSystem::openForRead(const QString &path, Q
                                             failError);
 }
 
-bool FaultyFileSystem::exists(const QString &path) {
-    return m_real.exists(path);
-}
-
 void FaultyFileSystem::failReadAfter(const QString &path, qint64 bytes, const QString &error) {
     QMutexLocker lock(&m_mutex);
     m_readFaults[path] = {bytes, error};

@@ -21,7 +21,6 @@ public:
     QDateTime lastModified(const QString &path, QString *error) override;
     qint64 FileSizeProbe(const QString &path) override;
     std::unique_ptr<FileReader> openForRead(const QString &path, QString *error) override;
-    bool exists(const QString &path) override;
 
     void failStamp(const QString &path, const QString &error) {
         QMutexLocker lock(&m_mutex);
