@@ -272,7 +272,7 @@ void RefreshCycle::applyOutcome(int slot, SlotRead &read) {
                 } else {
                     view.appendKeepingSelection(added);
                 }
-                for (const HighlightSearch::Match &match : read.appendMatches)
+                for (const TextMatch &match : read.appendMatches)
                     view.colorRange(previousSize + match.offset, match.length, HighlightColor);
             } else {
                 if (read.preparation)
@@ -332,7 +332,7 @@ void RefreshCycle::applyPass(const MarkPass &pass) {
         now.offset() != pass.text.offset() || now.size() != pass.text.size())
         return;
     DocumentView &view = m.DocWindow[slot]->rtfText();
-    for (const HighlightSearch::Match &match : pass.matches)
+    for (const TextMatch &match : pass.matches)
         view.colorRange(match.offset, match.length, HighlightColor);
     if (view.followsEnd())
         view.setSelStart(m.DocFileSize[slot]);

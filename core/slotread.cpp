@@ -10,8 +10,8 @@ namespace Orvik {
 namespace {
 const QString NotEnoughMemory = QStringLiteral("not enough memory to hold this file");
 
-std::vector<HighlightSearch::Match> findAll(const QString &pattern, const Contents &text) {
-    std::vector<HighlightSearch::Match> found;
+std::vector<TextMatch> findAll(const QString &pattern, const Contents &text) {
+    std::vector<TextMatch> found;
     const HighlightSearch search(pattern);
     if (search.isActive())
         search.forEachMatch(text.data(), text.size(), [&found](qint64 offset, qint64 length) {

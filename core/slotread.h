@@ -15,6 +15,12 @@ namespace Orvik {
 
 class FileSystem;
 
+// Where the highlight text occurs: a byte range.
+struct TextMatch {
+    qint64 offset;
+    qint64 length;
+};
+
 // The file work of one visited slot in a refresh cycle, done away from the user-interface
 // thread: the stamp, the size probe and, when either changed, the read compared with the
 // kept contents. It works on copies taken when the cycle began, so the document table may
@@ -38,7 +44,7 @@ struct SlotRead {
     qint64 probed = 0;
     // Append: contents are only the new part. Failed: error says why.
     ReadOutcome outcome;
-    std::vector<HighlightSearch::Match> appendMatches; // offsets in the new part
+    std::vector<TextMatch> appendMatches; // offsets in the new part
     std::atomic<bool> done{false};
 
     void run(FileSystem &fileSystem);
@@ -50,7 +56,7 @@ struct MarkPass {
     int slot = 0;
     Contents text;
     QString pattern;
-    std::vector<HighlightSearch::Match> matches;
+    std::vector<TextMatch> matches;
     std::atomic<bool> done{false};
 
     void run();

@@ -194,8 +194,9 @@ private slots:
             QCOMPARE(h.view(slot).bytes(), bytes);
             QCOMPARE(h.module.DocContents[slot].toByteArray(), bytes);
             QByteArray expected(bytes.size(), '.');
-            for (const auto &m : search.matches(bytes))
-                expected.replace(m.offset, m.length, QByteArray(m.length, 'x'));
+            search.forEachMatch(bytes.constData(), bytes.size(), [&expected](qint64 at, qint64 n) {
+                expected.replace(at, n, QByteArray(n, 'x'));
+            });
             const QByteArray marks = h.view(slot).colourMap();
             // Marks from the earlier pattern stay; every match of the last one is marked.
             for (qsizetype i = 0; i < bytes.size(); ++i)
