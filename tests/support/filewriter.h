@@ -21,8 +21,6 @@ public:
 
     QString write(const QString &name, const QByteArray &bytes);
     void append(const QString &name, const QByteArray &bytes);
-    // Appends a line without its line feed, as a writer caught mid-line leaves it.
-    void appendPartialLine(const QString &name, const QByteArray &text) { append(name, text); }
     void truncate(const QString &name, qint64 size);
     void rename(const QString &from, const QString &to);
     void remove(const QString &name);
