@@ -4,14 +4,13 @@
 #include "commands/commands.h"
 #include "commands/dialogs.h"
 #include "document/filedrop.h"
-#include "support/filewriter.h"
-#include "testhost.h"
+#include "support/guihost.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMdiArea>
 #include <QMimeData>
 #include <QPrinter>
-#include <QProcess>
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
@@ -88,27 +87,19 @@ private:
     }
 };
 
-QString pdfText(const QString &path) {
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, "-"});
-    if (!pdftotext.waitForFinished(60000))
-        return QStringLiteral("<pdftotext failed>");
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
-}
 } // namespace
 
 class tst_Commands : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<FileWriter> m_files;
-    std::unique_ptr<TestHost> m_host;
+    std::unique_ptr<GuiHost> m_host;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<Commands> m_commands;
 
     Module1 &module() { return m_host->module(); }
     frmDocument *document(int slot) { return m_host->document(slot); }
     QString write(const QString &name, const QByteArray &bytes = "line\n") {
-        return m_files->write(name, bytes);
+        return m_host->files.write(name, bytes);
     }
     // `count` documents of different lengths with their carets at the start.
     void open(int count) {
@@ -132,8 +123,7 @@ class tst_Commands : public QObject {
 
 private slots:
     void init() {
-        m_files = std::make_unique<FileWriter>();
-        m_host = std::make_unique<TestHost>();
+        m_host = std::make_unique<GuiHost>();
         m_host->show();
         m_dialogs = std::make_unique<ScriptedDialogs>();
         m_commands = std::make_unique<Commands>(*m_host, *m_dialogs);
@@ -234,7 +224,8 @@ private slots:
         m_host->timer.enabledHistory.clear();
         bool timerOffAndBusyWhileOpen = false;
         m_dialogs->whileOpen = [&] {
-            timerOffAndBusyWhileOpen = !m_host->timer.isEnabled() && m_host->busy;
+            timerOffAndBusyWhileOpen = !m_host->timer.isEnabled() && !m_host->busyHistory.empty() &&
+                                       m_host->busyHistory.back();
         };
         if (chosen > 0)
             m_dialogs->fontReplies.push_back(FontChoice{"DejaVu Serif", chosen, true, true, false});
@@ -308,7 +299,7 @@ private slots:
     void saveAsWritesThePlainTextAndShowsThePath() {
         const QString source = write("app.log", "first line\nsecond line\n");
         module().OpenDocument(source);
-        const QString target = m_files->path("copy.txt");
+        const QString target = m_host->files.path("copy.txt");
         m_dialogs->saveReplies = {target};
         m_commands->mnuFileSaveAs_Click();
         QCOMPARE(m_dialogs->last().title, QStringLiteral("Save As"));
@@ -318,7 +309,7 @@ private slots:
         QCOMPARE(saved.readAll(), QByteArray("first line\nsecond line\n"));
         QCOMPARE(document(1)->caption(), target);
         // The window still follows the file it was opened from, which is untouched.
-        m_files->append("app.log", "third line\n");
+        m_host->files.append("app.log", "third line\n");
         module().RefreshDocuments(0);
         QVERIFY(document(1)->caption().startsWith(source + " - "));
         QVERIFY(document(1)->rtfText().plainText().endsWith("second line\nthird line\n"));
@@ -332,7 +323,7 @@ private slots:
         const QString caption = document(1)->caption();
         m_commands->mnuFileSaveAs_Click();
         QCOMPARE(m_dialogs->calls.size(), size_t(1));
-        const QString target = m_files->path("no such folder/copy.txt");
+        const QString target = m_host->files.path("no such folder/copy.txt");
         m_dialogs->saveReplies = {target};
         m_commands->mnuFileSaveAs_Click();
         const ScriptedDialogs::Call &message = m_dialogs->last();
@@ -370,12 +361,12 @@ private slots:
         view.setSelLength(select ? 9 : 0);
         m_dialogs->whileOpen = [&] {
             if (grows) {
-                m_files->append("app.log", "CHARLIE three\n");
+                m_host->files.append("app.log", "CHARLIE three\n");
                 module().RefreshDocuments(0);
                 QCOMPARE(view.selLength(), 0);
             }
         };
-        const QString pdf = m_files->path("out.pdf");
+        const QString pdf = m_host->files.path("out.pdf");
         if (!printed.isEmpty())
             m_dialogs->printReplies.push_back({pdf, range});
         m_commands->mnuFilePrint_Click();
@@ -383,7 +374,9 @@ private slots:
         QCOMPARE(m_dialogs->last().offerSelection, select);
         QCOMPARE(view.selLength(), select ? 9 : 0);
         QCOMPARE(QFile::exists(pdf), !printed.isEmpty());
-        const QString text = printed.isEmpty() ? QString() : pdfText(pdf);
+        if (printed.isEmpty())
+            return;
+        PDF_TEXT_OR_SKIP(text, pdf);
         for (const QString &word : {"ALPHA", "BRAVO", "CHARLIE"})
             QVERIFY2(text.contains(word) == printed.contains(word.at(0)), qPrintable(text));
     }
@@ -441,7 +434,8 @@ private slots:
         };
         m_host->timer.setEnabled(false);
         run(); // without documents: the timer runs afterwards whatever it was before
-        QVERIFY(m_host->timer.isEnabled() && !m_host->busy);
+        QVERIFY(m_host->timer.isEnabled());
+        QVERIFY(m_host->busyHistory.empty() || !m_host->busyHistory.back());
         open(3);
         document(2)->showMinimized();
         run();

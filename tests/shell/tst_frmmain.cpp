@@ -1,13 +1,22 @@
 // The main window over real files: its load and unload with the settings file, the command
 // line, and the way menus, toolbar, shortcuts and drops reach their commands.
-#include "mainwindowfixture.h"
-
 #include "shell/commandline.h"
+#include "shell/frmmain.h"
+#include "shell/settingsstore.h"
 
+#include "support/filewriter.h"
+
+#include "core/module1.h"
+#include "core/posixfilesystem.h"
+#include "core/systemclock.h"
+#include "document/frmdocument.h"
 #include "document/twips.h"
+#include "resources/resources.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QUrl>
@@ -16,6 +25,37 @@
 using namespace Orvik;
 
 namespace {
+// The real main window on real files, its settings file in the files' folder, never the
+// user's own; `storeText`: the file as a person or an earlier run left it.
+struct MainWindowFixture {
+    FileWriter files;
+    PosixFileSystem fileSystem;
+    SystemClock clock;
+    Module1 module{fileSystem, clock};
+    std::unique_ptr<IniSettingsStore> store;
+    std::unique_ptr<frmMain> window;
+
+    explicit MainWindowFixture(const QByteArray &storeText = QByteArray()) {
+        initResources();
+        files.makeDirectory(QStringLiteral("config"));
+        if (!storeText.isNull())
+            files.write(QStringLiteral("config/Orvik.conf"), storeText);
+        store = std::make_unique<IniSettingsStore>(storePath());
+        window = std::make_unique<frmMain>(module, *store);
+        module.MainForm = window.get();
+    }
+    ~MainWindowFixture() {
+        if (window && !window->isUnloaded())
+            window->close(); // whatever a test left open closes before the module goes
+        module.MainForm = nullptr;
+    }
+    QString storePath() const { return files.path(QStringLiteral("config/Orvik.conf")); }
+    frmDocument *document(int slot) const {
+        return dynamic_cast<frmDocument *>(module.DocWindow[slot]);
+    }
+    QList<QMdiSubWindow *> subWindows() const { return window->workspace().subWindowList(); }
+};
+
 QByteArray storeBytes(const MainWindowFixture &f) {
     QFile file(f.storePath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

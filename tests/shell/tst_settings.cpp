@@ -99,8 +99,9 @@ private slots:
         row("escaped line breaks", "HighLightString=\"one\\ntwo\\r\\nthree\"", "one\ntwo\r\nthree");
         row("escaped quote and backslash", "HighLightString=\"a \\\"b\\\" C:\\\\x\"", "a \"b\" C:\\x");
         row("commas", "HighLightString=a,b", "a,b");
-        row("hand-edited key and quoted value", "; by hand\r\n[Settings]\r\n  FontName = \"Courier\"",
+        row("hand-edited, quoted value after blanks", "; by hand\n[Settings]\n  FontName = \"Courier\"",
             "Courier");
+        row("hand-edited, CRLF line ends", "; by hand\r\n[Settings]\r\nHighLightString=a\r", "a");
         row("recent file section as named", "[MRU Documents]\n03=/var/log/syslog", "/var/log/syslog");
         row("recent file with a comma", "[MRU Documents]\n01=/var/log/a,b.log", "/var/log/a,b.log");
         row("recent file quoted", "[MRU Documents]\n10=\"  spaced.log\"", "  spaced.log");
