@@ -8,7 +8,7 @@ CMAKE_ARGS ?=
 DEPS = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev \
        libbenchmark-dev poppler-utils logrotate xvfb xauth imagemagick \
        clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file \
-       fonts-dejavu-core adwaita-icon-theme
+       fonts-dejavu-core adwaita-icon-theme xdotool
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

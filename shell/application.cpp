@@ -51,11 +51,14 @@ int runApplication(int argc, char *argv[]) {
     frmMain mainWindow(module, store);
     module.MainForm = &mainWindow;
 
-    // The desktop session ending closes the main window like its close box: through the
-    // session manager, or by the signals a session sends when it ends.
+    // A session manager saving the session gets the settings and the list written; the
+    // program goes on. The session ending closes the main window like its close box: the
+    // session manager's quit closes every window, and so do the signals a session sends.
 #ifndef QT_NO_SESSIONMANAGER
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
-                     [&mainWindow](QSessionManager &) { mainWindow.close(); });
+                     [&mainWindow](QSessionManager &) { mainWindow.saveSession(); });
+    QObject::connect(&app, &QGuiApplication::saveStateRequest, &mainWindow,
+                     [&mainWindow](QSessionManager &) { mainWindow.saveSession(); });
 #endif
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, &mainWindow,

@@ -39,7 +39,8 @@ QStringList names(const QString &argumentText) {
             name.remove(0, 1);
         if (name.endsWith(QLatin1Char('"')))
             name.chop(1);
-        result.append(name);
+        if (!name.isEmpty()) // "a.log, b.log" in a shell, or a trailing comma
+            result.append(name);
     }
     return result;
 }

@@ -19,8 +19,8 @@ Request request(const QStringList &arguments);
 // The arguments after the program name, joined with commas ("--" left out).
 QString argumentText(const QStringList &arguments);
 // Cuts the trimmed text into the names to open, in order: none for an empty or blank
-// text; otherwise every comma ends a name, empty names included, and a name loses one
-// leading and then one trailing double quote.
+// text; otherwise every comma ends a name, a name loses one leading and then one trailing
+// double quote, and a name left empty is dropped (it would open nothing).
 QStringList names(const QString &argumentText);
 
 QString usage();

@@ -1,6 +1,9 @@
+#include "core/bytestore.h"
 #include "support/coreharness.h"
 
 #include <QtTest>
+
+#include <limits>
 
 using namespace Orvik;
 
@@ -23,6 +26,7 @@ class tst_RefreshCycle : public QObject {
 
 private slots:
     void init() { h = std::make_unique<CoreHarness>(); }
+    void cleanup() { ByteStore::setReservationLimit(std::numeric_limits<qint64>::max()); }
 
     void changeIsAppendOrReplacement_data() {
         QTest::addColumn<int>("chunk"); // 0: the reader's own
@@ -193,7 +197,45 @@ private slots:
         QCOMPARE(h->main.panels.texts[4], QStringLiteral("12:00:00 ") + QLocale().amText());
     }
 
-    void failureEndsTheCycleAndForgetsTheDocument_data() {
+    // A view whose reader selected text or scrolled away gets appends without its caret
+    // moving, also from the full pass; a replacement or the caret put at the end follows again.
+    void readerKeepsItsPlace_data() {
+        QTest::addColumn<QString>("reader");
+        QTest::addColumn<QByteArray>("newText");
+        QTest::addColumn<qint64>("selStart");
+        QTest::addColumn<qint64>("selLength");
+        QTest::newRow("selection kept across an append") << "select" << QByteArray("abcde") << 1ll
+                                                         << 2ll;
+        QTest::newRow("scrolled-away caret kept") << "scroll" << QByteArray("abcde") << 1ll << 0ll;
+        QTest::newRow("replacement drops the selection") << "select" << QByteArray("xye") << 3ll
+                                                         << 0ll;
+        QTest::newRow("caret back at the end follows") << "end" << QByteArray("abcde") << 5ll
+                                                       << 0ll;
+    }
+    void readerKeepsItsPlace() {
+        QFETCH(QString, reader);
+        QFETCH(QByteArray, newText);
+        QFETCH(qint64, selStart);
+        QFETCH(qint64, selLength);
+        h->write("a.log", "abc");
+        h->open("a.log");
+        FakeDocumentView &view = h->view(1);
+        view.setSelStart(1);
+        view.setSelLength(reader == QLatin1String("select") ? 2 : 0);
+        view.scrolledAway = reader == QLatin1String("scroll");
+        if (reader == QLatin1String("end"))
+            view.setSelStart(3);
+        h->module.HighLightString = QStringLiteral("e");
+        h->module.HighLightPending = true;
+        h->write("a.log", newText, 1);
+        h->module.RefreshDocuments(0);
+        QCOMPARE(view.bytes(), newText);
+        QCOMPARE(view.colourMap().count('x'), 1);
+        QCOMPARE(view.selStart(), selStart);
+        QCOMPARE(view.selLength(), selLength);
+    }
+
+    void failureLetsTheOthersGoOnAndForgetsTheDocument_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("shown");
         QTest::newRow("file deleted") << "deleted" << "No such file or directory";
@@ -203,20 +245,24 @@ private slots:
         QTest::newRow("directory, never opened") << "directory" << "not a regular file";
         QTest::newRow("FIFO, never opened") << "fifo" << "not a regular file";
         QTest::newRow("device, never opened") << "device" << "not a regular file";
+        QTest::newRow("too large for memory") << "memory" << "not enough memory to hold this file";
     }
-    void failureEndsTheCycleAndForgetsTheDocument() {
+    void failureLetsTheOthersGoOnAndForgetsTheDocument() {
         QFETCH(QString, fault);
         QFETCH(QString, shown);
         const QStringList paths = openThree("one", "two", "three");
         const QString &second = paths[1];
         h->module.HighLightString = QStringLiteral("e");
         h->module.HighLightPending = true;
-        h->files.append("2.log", "!");
-        if (fault == QLatin1String("open"))
+        h->files.append("2.log", fault == QLatin1String("memory") ? QByteArray(3 << 20, 'x') : "!");
+        h->files.append("3.log", "!");
+        if (fault == QLatin1String("memory"))
+            ByteStore::setReservationLimit(1 << 20);
+        else if (fault == QLatin1String("open"))
             h->fs.failOpen(second, shown);
         else if (fault == QLatin1String("read"))
             h->fs.failReadAfter(second, 2, shown);
-        else
+        else if (fault != QLatin1String("memory"))
             h->files.remove("2.log");
         if (fault == QLatin1String("directory"))
             h->files.makeDirectory("2.log");
@@ -233,20 +279,20 @@ private slots:
         QCOMPARE(h->window(2)->caption(), second + QStringLiteral(" - ") + description);
         QVERIFY(h->view(2).bytes().isEmpty());
         QVERIFY(h->module.DocContents[2].isEmpty());
-        QCOMPARE(h->fs.stampCalls.value(paths[2]), 0);
-        QVERIFY(h->module.HighLightPending); // the pending pass waits for the next cycle
+        QCOMPARE(h->view(3).bytes(), QByteArray("three!"));
+        QCOMPARE(h->view(3).colourMap(), QByteArray("...xx.")); // the pending pass reached it
+        QVERIFY(!h->module.HighLightPending);
         QCOMPARE(h->main.panels.texts[1], QStringLiteral("Last Update Took 0.50 Seconds"));
 
         // Back again: rebuilt whole, not appended to what was shown before.
         h->fs.healAll();
+        ByteStore::setReservationLimit(std::numeric_limits<qint64>::max());
         QFileInfo(second).isDir() ? QDir().rmdir(second) : QFile::remove(second);
         h->files.write("2.log", "two!");
         h->view(2).clearRecords();
         h->module.RefreshDocuments(0);
         QCOMPARE(h->view(2).bytes(), QByteArray("two!"));
         QCOMPARE(h->view(2).setTextCount, 1);
-        QCOMPARE(h->view(3).colourMap(), QByteArray("...xx"));
-        QVERIFY(!h->module.HighLightPending);
     }
 };
 

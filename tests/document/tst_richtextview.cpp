@@ -76,7 +76,11 @@ private slots:
         view->setRightMargin(0); // wraps at the viewport's width
         const qint64 atViewport = view->countRows();
         view->resize(700, 300);
-        QVERIFY(view->countRows() < atViewport);
+        const qint64 atWide = view->countRows();
+        QVERIFY(atWide < atViewport);
+        // A margin wider than the viewport wraps at what is visible: nothing hides.
+        view->setRightMargin(2000);
+        QCOMPARE(view->countRows(), atWide);
     }
 
     void caretPastTheEndGoesToTheEndAndShowsIt() {
@@ -94,6 +98,40 @@ private slots:
         view->setSelStart(0);
         view->updateGeometryNow();
         QCOMPARE(view->topOffset(), qint64(0));
+    }
+
+    // An append keeps a selection, a caret away from the end and the rows on screen; the view
+    // follows again once the end is back in view.
+    void readerAwayFromTheEndKeepsItsPlace() {
+        QByteArray text;
+        for (int i = 0; i < 500; ++i)
+            text += "line " + QByteArray::number(i) + '\n';
+        show(text);
+        view->setSelStart(text.size());
+        view->updateGeometryNow();
+        QVERIFY(view->followsEnd());
+        view->setSelStart(7);
+        view->setSelLength(6);
+        view->updateGeometryNow();
+        QVERIFY(!view->followsEnd());
+        const qint64 top = view->topOffset();
+        view->appendKeepingSelection(Contents::fromByteArray("more\n"));
+        view->updateGeometryNow();
+        QCOMPARE(view->selectedPlainText(), QStringLiteral("line 1"));
+        QCOMPARE(view->topOffset(), top);
+        QCOMPARE(view->text().size(), qint64(text.size() + 5));
+        view->setSelStart(7); // a bare caret, the end out of view
+        view->updateGeometryNow();
+        QVERIFY(!view->followsEnd());
+        view->setFocus();
+        QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier);
+        view->updateGeometryNow();
+        QVERIFY(view->followsEnd());
+        QScrollBar *bar = view->verticalScrollBar();
+        bar->setValue(0);
+        QVERIFY(!view->followsEnd());
+        bar->setValue(bar->maximum());
+        QVERIFY(view->followsEnd());
     }
 
     void coloursGoWithTheirTextAndArePaintedRed() {

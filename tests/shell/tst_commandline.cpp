@@ -21,8 +21,8 @@ private slots:
         row("separate arguments in order", {"a.log", "b.log"}, {"a.log", "b.log"});
         row("commas separate names", {"a.log,b.log"}, {"a.log", "b.log"});
         row("blank after a comma stays", {"a.log, b.log"}, {"a.log", " b.log"});
-        row("empty name between commas", {"a.log,,b.log"}, {"a.log", "", "b.log"});
-        row("trailing comma gives an empty name", {"a.log,"}, {"a.log", ""});
+        row("empty name between commas is dropped", {"a.log,,b.log"}, {"a.log", "b.log"});
+        row("trailing comma adds no name", {"a.log,"}, {"a.log"});
         row("argument with a blank is one name", {"My Logs/app.log"}, {"My Logs/app.log"});
         row("quoted name with a blank", {"\"/var/My Logs/app.log\""}, {"/var/My Logs/app.log"});
         row("two quoted names with a blank form one", {"\"a.log\" \"b.log\""},
@@ -30,7 +30,7 @@ private slots:
         row("only a leading quote removed", {"\"a.log"}, {"a.log"});
         row("only a trailing quote removed", {"a.log\""}, {"a.log"});
         row("blanks inside quotes stay", {"a.log,\" b.log \""}, {"a.log", " b.log "});
-        row("a lone quote is an empty name", {"\""}, {""});
+        row("a lone quote opens nothing", {"\""}, {});
         row("tabs are not blanks", {"\ta.log\t"}, {"\ta.log\t"});
         row("end of options is left out", {"--", "--help"}, {"--help"});
     }

@@ -115,8 +115,8 @@ private slots:
         QTest::newRow("names between commas") << QStringList{"a,b"} << QStringList{"a", "b"};
         QTest::newRow("quoted name with a blank") << QStringList{"\"My Logs\""}
                                                   << QStringList{"My Logs"};
-        QTest::newRow("empty name between commas") << QStringList{"a,,b"}
-                                                   << QStringList{"a", "", "b"};
+        QTest::newRow("empty names open nothing") << QStringList{"a,,b,", "\""}
+                                                  << QStringList{"a", "b"};
     }
     void commandLineOpensTiledWithCaretsAtTheEnd() {
         QFETCH(QStringList, arguments);
@@ -155,8 +155,12 @@ private slots:
         f.module.FontName = QStringLiteral("DejaVu Sans Mono");
         f.module.FontBold = true;
         f.module.HighLightString = QStringLiteral(" ERROR ");
-        f.module.RefreshInterval = 250;
         f.module.MRUFiles[3] = QStringLiteral("  /var/log/padded.log  ");
+        f.window->saveSession(); // written, and the session goes on
+        QVERIFY(storeBytes(f).contains("\nFontName=DejaVu Sans Mono\n"));
+        QVERIFY(!f.window->isUnloaded() && f.window->isVisible());
+        QVERIFY(f.window->timerUpdate().isEnabled());
+        f.module.RefreshInterval = 250;
         const WindowTwips frame = f.window->frameTwips();
         f.window->menus().mnuFileExit->trigger();
         QVERIFY(f.window->isUnloaded() && !f.window->isVisible());
@@ -196,6 +200,19 @@ private slots:
         QVERIFY(storeBytes(g).contains("\nHeight=" + QByteArray::number(maximised.height) + '\n'));
     }
 
+    void clientSizeForAFrame_data() {
+        QTest::addColumn<QSize>("decoration");
+        QTest::addColumn<QSize>("client");
+        QTest::newRow("not known yet") << QSize(0, 0) << QSize();
+        QTest::newRow("title bar without side borders") << QSize(0, 30) << QSize(600, 370);
+        QTest::newRow("title bar and borders") << QSize(8, 38) << QSize(592, 362);
+    }
+    void clientSizeForAFrame() {
+        QFETCH(QSize, decoration);
+        QFETCH(QSize, client);
+        QCOMPARE(frmMain::clientSizeFor(QSize(600, 400), decoration).value_or(QSize()), client);
+    }
+
     void unwritableStoreIsReported() {
         MainWindowFixture f;
         // A plain file where the store's folder should be: not writable, not even by root.
@@ -211,6 +228,8 @@ private slots:
     void menusToolbarShortcutsAndRecentFilesReachTheirCommands() {
         MainWindowFixture f;
         frmMain &w = *f.window;
+        MainMenus &menus = w.menus();
+        QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindNext->isEnabled());
         w.resize(900, 700);
         w.show();
         w.activateWindow();
@@ -242,11 +261,20 @@ private slots:
         QVERIFY(QTest::qWaitFor([&view] { return view.hasFocus(); }));
         QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first\nsecond\n"));
-        // Only the routing of Open: its chooser does not run.
-        QObject::disconnect(w.menus().mnuFileOpen, &QAction::triggered, &w, nullptr);
-        QSignalSpy opened(w.menus().mnuFileOpen, &QAction::triggered);
-        QTest::keyClick(&view, Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(opened.size(), 1);
+        // Only the routing of the other keys: their dialogs do not run.
+        const std::pair<QAction *, QKeySequence> keys[] = {
+            {menus.mnuFileOpen, Qt::CTRL | Qt::Key_O},
+            {menus.mnuEditFind, Qt::CTRL | Qt::Key_F},
+            {menus.mnuEditFindNext, Qt::Key_F3},
+            {menus.mnuEditFindPrevious, Qt::SHIFT | Qt::Key_F3}};
+        for (const auto &[action, key] : keys) {
+            QObject::disconnect(action, &QAction::triggered, &w, nullptr);
+            QSignalSpy triggered(action, &QAction::triggered);
+            QTest::keySequence(&view, key);
+            QCOMPARE(triggered.size(), 1);
+        }
+        w.workspace().closeAllSubWindows();
+        QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindPrevious->isEnabled());
     }
 
     void dropsOnTheWorkspace_data() {

@@ -59,6 +59,8 @@ public:
     QByteArray selText() const override { return m_text.mid(m_selStart, m_selLength).toByteArray(); }
     void setSelColor(ColorNumber color) override;
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
+    bool followsEnd() const override { return m_selLength == 0 && !scrolledAway; }
+    void appendKeepingSelection(const Contents &text) override;
     void setDisplayFont(const DisplayFont &displayFont) override { font = displayFont; }
     void setVisible(bool isVisible) override { visible = isVisible; }
 
@@ -75,6 +77,8 @@ public:
     int setTextCount = 0;
     DisplayFont font;
     bool visible = false;
+    // The reader scrolled the end out of view; a new text or the caret put at the end clears it.
+    bool scrolledAway = false;
 
 private:
     Contents m_text;
