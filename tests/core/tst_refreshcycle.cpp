@@ -117,9 +117,11 @@ private slots:
         QTest::addColumn<QByteArray>("map");
         QTest::newRow("an opened file is searched whole: overlapping, either case")
             << "aa" << QByteArray("aAaa error") << "aa" << QByteArray() << QByteArray("xxxx......");
-        QTest::newRow("non-ASCII pattern folds case") << QString::fromUtf8("\u00c9CHEC")
-                                                      << QByteArray("un \xc3\xa9" "chec") << ""
-                                                      << QByteArray() << QByteArray("...xxxxxx");
+        QTest::newRow("non-ASCII pattern folds case")
+            << QString::fromUtf8("\u00c9CHEC")
+            << QByteArray("un \xc3\xa9"
+                          "chec")
+            << "" << QByteArray() << QByteArray("...xxxxxx");
         QTest::newRow("an append searches only the new part; a match across it waits")
             << "error" << QByteArray("ok ER") << "error" << QByteArray("ROR Error")
             << QByteArray(".........xxxxx");
@@ -196,13 +198,20 @@ private slots:
     void failureEndsTheCycleAndForgetsTheDocument_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("file deleted") << "deleted" << "No such file or directory";
-        QTest::newRow("open refused by another process") << "open" << "Permission denied";
-        QTest::newRow("open refused without a description") << "open" << "";
-        QTest::newRow("read breaks midway") << "read" << "Input/output error";
-        QTest::newRow("directory, never opened") << "directory" << "not a regular file";
-        QTest::newRow("FIFO, never opened") << "fifo" << "not a regular file";
-        QTest::newRow("device, never opened") << "device" << "not a regular file";
+        QTest::newRow("file deleted") << "deleted"
+                                      << "No such file or directory";
+        QTest::newRow("open refused by another process") << "open"
+                                                         << "Permission denied";
+        QTest::newRow("open refused without a description") << "open"
+                                                            << "";
+        QTest::newRow("read breaks midway") << "read"
+                                            << "Input/output error";
+        QTest::newRow("directory, never opened") << "directory"
+                                                 << "not a regular file";
+        QTest::newRow("FIFO, never opened") << "fifo"
+                                            << "not a regular file";
+        QTest::newRow("device, never opened") << "device"
+                                              << "not a regular file";
     }
     void failureEndsTheCycleAndForgetsTheDocument() {
         QFETCH(QString, fault);

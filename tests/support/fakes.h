@@ -22,7 +22,9 @@ namespace Orvik {
 class FakeClock : public Clock {
 public:
     QDateTime currentDateTime() const override { return now; }
-    double monotonicSeconds() const override { return (m_monotonic += monotonicStep) - monotonicStep; }
+    double monotonicSeconds() const override {
+        return (m_monotonic += monotonicStep) - monotonicStep;
+    }
     void advance(double seconds) {
         now = now.addMSecs(qint64(seconds * 1000.0));
         m_monotonic += seconds;
@@ -56,7 +58,9 @@ public:
     void setSelLength(qint64 length) override;
     qint64 selLength() const override { return m_selLength; }
     void setSelText(const Contents &text) override;
-    QByteArray selText() const override { return m_text.mid(m_selStart, m_selLength).toByteArray(); }
+    QByteArray selText() const override {
+        return m_text.mid(m_selStart, m_selLength).toByteArray();
+    }
     void setSelColor(ColorNumber color) override;
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
     void setDisplayFont(const DisplayFont &displayFont) override { font = displayFont; }
