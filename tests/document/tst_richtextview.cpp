@@ -188,11 +188,11 @@ private slots:
         int end = -1;
         QCOMPARE(text->textAtOffset(13, QAccessible::LineBoundary, &start, &end),
                  QStringLiteral("second ERROR line\n"));
-        QCOMPARE(QPair(start, end), QPair(11, 29));
+        QCOMPARE(std::make_pair(start, end), std::make_pair(11, 29));
         text->selection(0, &start, &end);
-        QCOMPARE(QPair(start, end), QPair(11, 17));
+        QCOMPARE(std::make_pair(start, end), std::make_pair(11, 17));
         QCOMPARE(text->attributes(19, &start, &end), QStringLiteral("color:rgb(255,0,0);"));
-        QCOMPARE(QPair(start, end), QPair(18, 23));
+        QCOMPARE(std::make_pair(start, end), std::make_pair(18, 23));
         QCOMPARE(text->offsetAtPoint(text->characterRect(2).center()), 2);
         text->setSelection(0, 0, 5);
         QCOMPARE(view->selText(), QByteArray("first"));

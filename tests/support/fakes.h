@@ -55,13 +55,12 @@ public:
     Contents text() const override { return m_text; }
     void setSelStart(qint64 offset) override;
     qint64 selStart() const override { return m_selStart; }
-    void setSelLength(qint64 length) override;
+    void setSelLength(qint64 length) override { m_selLength = length; }
     qint64 selLength() const override { return m_selLength; }
     void setSelText(const Contents &text) override;
-    QByteArray selText() const override {
-        return m_text.mid(m_selStart, m_selLength).toByteArray();
-    }
-    void setSelColor(ColorNumber color) override;
+    // The core never reads the selection and colours by range.
+    QByteArray selText() const override { return {}; }
+    void setSelColor(ColorNumber) override {}
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
     void setDisplayFont(const DisplayFont &displayFont) override { font = displayFont; }
     void setVisible(bool isVisible) override { visible = isVisible; }
