@@ -16,11 +16,16 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("same");
-        QTest::newRow("letter case ignored") << "/tmp/Log.txt" << "/TMP/log.TXT" << true;
-        QTest::newRow("non-ASCII case ignored") << "/tmp/\u00e9" << "/tmp/\u00c9" << true;
-        QTest::newRow("blanks at ends ignored") << "  /tmp/a " << "/tmp/a" << true;
-        QTest::newRow("inner blank counts") << "/tmp/a b" << "/tmp/ab" << false;
-        QTest::newRow("tab is not a blank") << "\t/tmp/a" << "/tmp/a" << false;
+        QTest::newRow("letter case ignored") << "/tmp/Log.txt"
+                                             << "/TMP/log.TXT" << true;
+        QTest::newRow("non-ASCII case ignored") << "/tmp/\u00e9"
+                                                << "/tmp/\u00c9" << true;
+        QTest::newRow("blanks at ends ignored") << "  /tmp/a "
+                                                << "/tmp/a" << true;
+        QTest::newRow("inner blank counts") << "/tmp/a b"
+                                            << "/tmp/ab" << false;
+        QTest::newRow("tab is not a blank") << "\t/tmp/a"
+                                            << "/tmp/a" << false;
     }
     void pathComparison() {
         QFETCH(QString, a);

@@ -28,7 +28,7 @@ private slots:
         QCOMPARE(second.contents.toByteArray(), QByteArray(10000, 'a') + "world");
         QCOMPARE(second.contents.store(), first.contents.store());
         QCOMPARE(first.contents.size(), qint64(10000)); // holders see no change
-        Contents older = first.contents; // an append to an older snapshot copies
+        Contents older = first.contents;                // an append to an older snapshot copies
         older.append("XY", 2);
         QVERIFY(older.store() != second.contents.store());
         QCOMPARE(second.contents.mid(9998).toByteArray(), QByteArray("aaworld"));
@@ -54,10 +54,14 @@ private slots:
     void failuresCarryTheirDescription_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("description");
-        QTest::newRow("missing") << "missing" << "No such file or directory";
-        QTest::newRow("refused open") << "open" << "Sharing violation";
-        QTest::newRow("broken read while comparing") << "compare" << "Input/output error";
-        QTest::newRow("broken read of the remainder") << "remainder" << "Input/output error";
+        QTest::newRow("missing") << "missing"
+                                 << "No such file or directory";
+        QTest::newRow("refused open") << "open"
+                                      << "Sharing violation";
+        QTest::newRow("broken read while comparing") << "compare"
+                                                     << "Input/output error";
+        QTest::newRow("broken read of the remainder") << "remainder"
+                                                      << "Input/output error";
     }
     void failuresCarryTheirDescription() {
         QFETCH(QString, fault);

@@ -26,8 +26,8 @@ private slots:
         QTest::addColumn<MatchList>("expected");
         QTest::newRow("overlapping occurrences all found")
             << "aa" << QByteArray("aaaa") << at({{0, 2}, {1, 2}, {2, 2}});
-        QTest::newRow("any letter case") << "ERROR" << QByteArray("error Error eRrOr")
-                                         << at({{0, 5}, {6, 5}, {12, 5}});
+        QTest::newRow("any letter case")
+            << "ERROR" << QByteArray("error Error eRrOr") << at({{0, 5}, {6, 5}, {12, 5}});
         QTest::newRow("non-letters match exactly")
             << "[x]" << QByteArray("{X} [X] [x] `@") << at({{4, 3}, {8, 3}});
         QTest::newRow("pattern longer than text") << "abcdef" << QByteArray("abc") << MatchList();
@@ -35,9 +35,11 @@ private slots:
             << " x " << QByteArray("x x x ") << at({{1, 3}, {3, 3}});
         QTest::newRow("bytes beyond ASCII do not fold for an ASCII pattern")
             << "e" << QByteArray("\xc3\xa9 E") << at({{3, 1}});
-        QTest::newRow("non-ASCII pattern folds both ways")
-            << QString::fromUtf8("\u00c9CHEC") << QByteArray("\xc3\xa9" "chec \xc3\x89" "CHEC")
-            << at({{0, 6}, {7, 6}});
+        QTest::newRow("non-ASCII pattern folds both ways") << QString::fromUtf8("\u00c9CHEC")
+                                                           << QByteArray("\xc3\xa9"
+                                                                         "chec \xc3\x89"
+                                                                         "CHEC")
+                                                           << at({{0, 6}, {7, 6}});
         QTest::newRow("Greek sigma forms fold together")
             << QString::fromUtf8("\u03a3") << QByteArray("\xcf\x83\xcf\x82\xce\xa3")
             << at({{0, 2}, {2, 2}, {4, 2}});
@@ -63,7 +65,8 @@ private slots:
     void asciiScanAgreesWithPlainSearch() {
         QRandomGenerator random(42);
         const char alphabet[] = "aAbBeErRoO xXyY[]q{}";
-        for (const QByteArray pattern : {"a", "ab", "aBa", "ERROR", "x y", "aaaaaaaaaaaaaaaaaaaaa"}) {
+        for (const QByteArray pattern :
+             {"a", "ab", "aBa", "ERROR", "x y", "aaaaaaaaaaaaaaaaaaaaa"}) {
             const HighlightSearch search(QString::fromLatin1(pattern));
             for (int round = 0; round < 300; ++round) {
                 QByteArray text(int(random.bounded(1, 90)), ' ');

@@ -40,8 +40,7 @@ private slots:
         QCOMPARE(names(), QStringList({"a.log", "b.log"}));
         QCOMPARE(h->window(2), h->main.windows[1].get());
         QCOMPARE(h->window(2)->tag(), QStringLiteral("2"));
-        QCOMPARE(h->window(2)->captions,
-                 QStringList({"Document 2", path, h->caption(path, 5)}));
+        QCOMPARE(h->window(2)->captions, QStringList({"Document 2", path, h->caption(path, 5)}));
         QVERIFY(h->window(2)->caption().endsWith(QStringLiteral(" - 5.0 Bytes")));
         QCOMPARE(h->view(2).bytes(), QByteArray("b.log"));
         QCOMPARE(h->view(2).font, (DisplayFont{QStringLiteral("Courier"), 14, true, false, false}));
@@ -69,7 +68,8 @@ private slots:
         QTest::addColumn<QRect>("geometry");
         QTest::newRow("slot 1 at the corner") << QSize(800, 600) << 1 << QRect(0, 0, 770, 490);
         QTest::newRow("slot 4 three steps in") << QSize(800, 600) << 4 << QRect(60, 60, 710, 430);
-        QTest::newRow("slot 10 nine steps in") << QSize(800, 600) << 10 << QRect(180, 180, 590, 310);
+        QTest::newRow("slot 10 nine steps in")
+            << QSize(800, 600) << 10 << QRect(180, 180, 590, 310);
         QTest::newRow("too small a main window: not moved") << QSize(40, 100) << 1 << QRect();
     }
     void placement() {

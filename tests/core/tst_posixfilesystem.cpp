@@ -40,7 +40,7 @@ private slots:
 
     void probeAndOpen_data() {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<qint64>("size"); // what the probe says (-2: whatever it says)
+        QTest::addColumn<qint64>("size");   // what the probe says (-2: whatever it says)
         QTest::addColumn<QString>("error"); // what the open says
         QTest::newRow("regular file") << "file" << qint64(5) << "";
         QTest::newRow("empty file") << "empty" << qint64(0) << "";

@@ -121,9 +121,11 @@ private slots:
         QTest::addColumn<QByteArray>("map");
         QTest::newRow("an opened file is searched whole: overlapping, either case")
             << "aa" << QByteArray("aAaa error") << "aa" << QByteArray() << QByteArray("xxxx......");
-        QTest::newRow("non-ASCII pattern folds case") << QString::fromUtf8("\u00c9CHEC")
-                                                      << QByteArray("un \xc3\xa9" "chec") << ""
-                                                      << QByteArray() << QByteArray("...xxxxxx");
+        QTest::newRow("non-ASCII pattern folds case")
+            << QString::fromUtf8("\u00c9CHEC")
+            << QByteArray("un \xc3\xa9"
+                          "chec")
+            << "" << QByteArray() << QByteArray("...xxxxxx");
         QTest::newRow("an append searches only the new part; a match across it waits")
             << "error" << QByteArray("ok ER") << "error" << QByteArray("ROR Error")
             << QByteArray(".........xxxxx");

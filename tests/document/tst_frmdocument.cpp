@@ -59,7 +59,7 @@ private slots:
         QCOMPARE(h->timer.enabledHistory.back(), true);
         QCOMPARE(h->module().DocFileName[2], h->files.path("3.log"));
         QCOMPARE(h->document(2)->tag(), QStringLiteral("2"));
-        QTRY_VERIFY(closing.isNull()); // gone with the event loop
+        QTRY_VERIFY(closing.isNull());       // gone with the event loop
         h->workspace().closeAllSubWindows(); // as at shutdown
         QCOMPARE(h->module().DocCount, 0);
         QVERIFY(h->timer.isEnabled());

@@ -13,7 +13,9 @@ class tst_RichTextView : public QObject {
     std::unique_ptr<RichTextView> view;
 
     void show(const QByteArray &text) { view->setText(Contents::fromByteArray(text)); }
-    QString firstLine() const { return view->viewText().decode(0, view->viewText().piece(0, 0)).text; }
+    QString firstLine() const {
+        return view->viewText().decode(0, view->viewText().piece(0, 0)).text;
+    }
 
 private slots:
     void init() {
@@ -28,15 +30,19 @@ private slots:
         QTest::addColumn<qint64>("length");
         QTest::addColumn<QString>("shown");
         QTest::newRow("utf-8 line: two bytes make one character")
-            << QByteArray("h\xc3\xa9llo\nnext") << qint64(1) << qint64(2) << QString::fromUtf16(u"é");
+            << QByteArray("h\xc3\xa9llo\nnext") << qint64(1) << qint64(2)
+            << QString::fromUtf16(u"é");
         QTest::newRow("latin-1 line: one character per byte")
-            << QByteArray("ok\nabc\xe9\xe8z\n") << qint64(6) << qint64(2) << QString::fromUtf16(u"éè");
+            << QByteArray("ok\nabc\xe9\xe8z\n") << qint64(6) << qint64(2)
+            << QString::fromUtf16(u"éè");
         QTest::newRow("a latin-1 line does not spoil a utf-8 line")
-            << QByteArray("\xe9t\xe9\n\xe2\x82\xac 5") << qint64(4) << qint64(5) << QString::fromUtf16(u"€ 5");
+            << QByteArray("\xe9t\xe9\n\xe2\x82\xac 5") << qint64(4) << qint64(5)
+            << QString::fromUtf16(u"€ 5");
         QTest::newRow("four-byte character") << QByteArray("a\xf0\x9f\x98\x80z") << qint64(1)
                                              << qint64(4) << QString::fromUtf8("\xf0\x9f\x98\x80");
         QTest::newRow("overlong form is not utf-8")
-            << QByteArray("\xc0\xafx") << qint64(0) << qint64(2) << QString::fromUtf16(u"\u00c0\u00af");
+            << QByteArray("\xc0\xafx") << qint64(0) << qint64(2)
+            << QString::fromUtf16(u"\u00c0\u00af");
     }
     void offsetsAreBytes() {
         QFETCH(QByteArray, text);
@@ -220,11 +226,11 @@ private slots:
         int end = -1;
         QCOMPARE(text->textAtOffset(13, QAccessible::LineBoundary, &start, &end),
                  QStringLiteral("second ERROR line\n"));
-        QCOMPARE(QPair(start, end), QPair(11, 29));
+        QCOMPARE(std::make_pair(start, end), std::make_pair(11, 29));
         text->selection(0, &start, &end);
-        QCOMPARE(QPair(start, end), QPair(11, 17));
+        QCOMPARE(std::make_pair(start, end), std::make_pair(11, 17));
         QCOMPARE(text->attributes(19, &start, &end), QStringLiteral("color:rgb(255,0,0);"));
-        QCOMPARE(QPair(start, end), QPair(18, 23));
+        QCOMPARE(std::make_pair(start, end), std::make_pair(18, 23));
         QCOMPARE(text->offsetAtPoint(text->characterRect(2).center()), 2);
         text->setSelection(0, 0, 5);
         QCOMPARE(view->selText(), QByteArray("first"));

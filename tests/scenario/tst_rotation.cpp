@@ -197,8 +197,8 @@ private slots:
             h->files.append("app.log", after);
         }
         checkBothFollowed();
-        QVERIFY(h->document(1)->caption().endsWith(
-            QStringLiteral(" - %1.0 Bytes").arg(after.size())));
+        QVERIFY(
+            h->document(1)->caption().endsWith(QStringLiteral(" - %1.0 Bytes").arg(after.size())));
     }
 };
 

@@ -23,10 +23,6 @@ void FakeDocumentView::appendKeepingSelection(const Contents &text) {
         m_text.append(text);
 }
 
-void FakeDocumentView::setSelLength(qint64 length) {
-    m_selLength = qBound<qint64>(0, length, m_text.size() - m_selStart);
-}
-
 void FakeDocumentView::setSelText(const Contents &text) {
     insertions.push_back({m_selStart, text.toByteArray()});
     Contents grown = m_text;
@@ -39,11 +35,6 @@ void FakeDocumentView::setSelText(const Contents &text) {
     }
     m_selStart += text.size();
     m_selLength = 0;
-}
-
-void FakeDocumentView::setSelColor(ColorNumber color) {
-    if (m_selLength > 0)
-        marks.push_back({m_selStart, m_selLength, color});
 }
 
 void FakeDocumentView::colorRange(qint64 offset, qint64 length, ColorNumber color) {

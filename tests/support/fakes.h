@@ -22,7 +22,9 @@ namespace Orvik {
 class FakeClock : public Clock {
 public:
     QDateTime currentDateTime() const override { return now; }
-    double monotonicSeconds() const override { return (m_monotonic += monotonicStep) - monotonicStep; }
+    double monotonicSeconds() const override {
+        return (m_monotonic += monotonicStep) - monotonicStep;
+    }
     void advance(double seconds) {
         now = now.addMSecs(qint64(seconds * 1000.0));
         m_monotonic += seconds;
@@ -53,11 +55,12 @@ public:
     Contents text() const override { return m_text; }
     void setSelStart(qint64 offset) override;
     qint64 selStart() const override { return m_selStart; }
-    void setSelLength(qint64 length) override;
+    void setSelLength(qint64 length) override { m_selLength = length; }
     qint64 selLength() const override { return m_selLength; }
     void setSelText(const Contents &text) override;
-    QByteArray selText() const override { return m_text.mid(m_selStart, m_selLength).toByteArray(); }
-    void setSelColor(ColorNumber color) override;
+    // The core never reads the selection and colours by range.
+    QByteArray selText() const override { return {}; }
+    void setSelColor(ColorNumber) override {}
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
     bool followsEnd() const override { return m_selLength == 0 && !scrolledAway; }
     void appendKeepingSelection(const Contents &text) override;

@@ -9,8 +9,7 @@ namespace Orvik {
 
 // Writes files in a private temporary folder the way the programs that produce logs do:
 // whole writes, appends (also of a partial line), truncation, rename, delete, and a chosen
-// modification time so tests never wait for the clock. Failures abort the test program,
-// since a test on a file that was not written means nothing.
+// modification time so tests never wait for the clock. Failures stop the test program.
 class FileWriter {
 public:
     FileWriter();

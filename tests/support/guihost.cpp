@@ -10,11 +10,6 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include <cstring>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace Orvik {
 
 GuiHost::GuiHost() {
@@ -69,29 +64,20 @@ void GuiHost::paint() {
 }
 
 QString viewDiffersFromFile(const RichTextView &view, const QString &path) {
-    const Contents shown = view.text();
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("cannot open ") + path;
-    const off_t size = ::lseek(fd, 0, SEEK_END);
-    QString why;
-    if (size != off_t(shown.size()))
-        why = QStringLiteral("view has %1 bytes, file %2").arg(shown.size()).arg(size);
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    for (qint64 at = 0; why.isEmpty() && at < shown.size();) {
-        const ssize_t n = ::pread(fd, block.data(), size_t(block.size()), off_t(at));
-        if (n <= 0)
-            break;
-        if (std::memcmp(block.constData(), shown.data() + at, size_t(n)) != 0) {
-            qint64 i = 0;
-            while (block.at(i) == shown.at(at + i))
-                ++i;
-            why = QStringLiteral("first difference at byte %1").arg(at + i);
-        }
-        at += n;
-    }
-    ::close(fd);
-    return why;
+    const QByteArray onDisk = file.readAll();
+    const QByteArray shown = view.text().toByteArray();
+    if (shown == onDisk)
+        return QString();
+    qsizetype i = 0;
+    while (i < shown.size() && i < onDisk.size() && shown[i] == onDisk[i])
+        ++i;
+    return QStringLiteral("view has %1 bytes, file %2, first difference at byte %3")
+        .arg(shown.size())
+        .arg(onDisk.size())
+        .arg(i);
 }
 
 QString pdfText(const QString &pdf) {

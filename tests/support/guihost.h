@@ -64,7 +64,9 @@ public:
         close();
     }
 
-    frmDocument *document(int slot) { return dynamic_cast<frmDocument *>(m_module.DocWindow[slot]); }
+    frmDocument *document(int slot) {
+        return dynamic_cast<frmDocument *>(m_module.DocWindow[slot]);
+    }
     RichTextView &view(int slot) { return document(slot)->rtfText(); }
     // Opens `name` in the files' folder; gives its path.
     QString open(const QString &name);
@@ -91,8 +93,7 @@ private:
     QAction m_mnuViewStatusBar{QStringLiteral("Status &Bar")};
 };
 
-// Why the view differs from the file's bytes on disk now ("" when it holds exactly them);
-// compares in blocks, so it works for files too large to hold twice.
+// Why the view differs from the file's bytes on disk now ("" when it holds exactly them).
 QString viewDiffersFromFile(const RichTextView &view, const QString &path);
 // The text pdftotext finds in a PDF; a null string where pdftotext is not installed.
 QString pdfText(const QString &pdf);
@@ -106,8 +107,8 @@ QMimeData *fileListMime(const QStringList &paths);
 // Fails the test unless the view of `slot` holds exactly the bytes of its file.
 #define VERIFY_VIEW_EQUALS_FILE(host, slot)                                                        \
     do {                                                                                           \
-        const QString why_ = viewDiffersFromFile((host).view(slot),                                \
-                                                 (host).module().DocFileName[slot]);               \
+        const QString why_ =                                                                       \
+            viewDiffersFromFile((host).view(slot), (host).module().DocFileName[slot]);             \
         QVERIFY2(why_.isEmpty(), qPrintable(QStringLiteral("slot %1: ").arg(slot) + why_));        \
     } while (false)
 
