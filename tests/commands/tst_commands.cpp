@@ -578,60 +578,6 @@ private slots:
         QVERIFY(m_host->warnings.empty());
     }
 
-    void dragOverTakesOnlyCopyableFileLists_data() {
-        QTest::addColumn<QStringList>("urls");
-        QTest::addColumn<int>("allowed");
-        QTest::addColumn<bool>("taken");
-        const QStringList files{"file:///var/log/syslog", "file:///tmp/a%20b.log"};
-        QTest::newRow("files, copy allowed") << files << int(Qt::CopyAction) << true;
-        QTest::newRow("files, copy or move")
-            << files << int(Qt::CopyAction | Qt::MoveAction) << true;
-        QTest::newRow("files, move only") << files << int(Qt::MoveAction) << false;
-        QTest::newRow("files, link only") << files << int(Qt::LinkAction) << false;
-        QTest::newRow("text") << QStringList() << int(Qt::CopyAction) << false;
-        QTest::newRow("a web address")
-            << QStringList{"https://example.org/x.log"} << int(Qt::CopyAction) << false;
-        QTest::newRow("a web address among files")
-            << QStringList{"https://example.org/x.log", "file:///tmp/y.log"} << int(Qt::CopyAction)
-            << true;
-    }
-    void dragOverTakesOnlyCopyableFileLists() {
-        QFETCH(QStringList, urls);
-        QFETCH(int, allowed);
-        QFETCH(bool, taken);
-        QMimeData data;
-        QList<QUrl> list;
-        for (const QString &url : urls)
-            list.append(QUrl(url));
-        list.isEmpty() ? data.setText("some text") : data.setUrls(list);
-        QCOMPARE(DragOverFiles(&data, Qt::DropActions(allowed)),
-                 taken ? Qt::CopyAction : Qt::IgnoreAction);
-        QCOMPARE(DragOverFiles(nullptr, Qt::CopyAction), Qt::IgnoreAction);
-    }
-
-    // A view takes a drop of files as a document to open, never as text of its own.
-    void dropOnAView_data() {
-        QTest::addColumn<int>("actions");
-        QTest::newRow("copy or move: opened") << int(Qt::CopyAction | Qt::MoveAction);
-        QTest::newRow("move only: refused") << int(Qt::MoveAction);
-    }
-    void dropOnAView() {
-        QFETCH(int, actions);
-        open(1);
-        RichTextView &view = document(1)->rtfText();
-        const QString text = view.plainText();
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(write("dropped.log"))});
-        const QPoint inside = view.viewport()->rect().center();
-        QDragEnterEvent enter(inside, Qt::DropActions(actions), &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(view.viewport(), &enter);
-        QCOMPARE(enter.isAccepted(), actions != Qt::MoveAction);
-        QDropEvent dropped(inside, Qt::DropActions(actions), &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(view.viewport(), &dropped);
-        QCOMPARE(module().DocCount, actions == Qt::MoveAction ? 1 : 2);
-        QCOMPARE(view.plainText(), text);
-    }
-
     void findNextSelectsTheOccurrence_data() {
         QTest::addColumn<FindCase>("c");
         const QByteArray twos = "one two one two\n";

@@ -95,7 +95,8 @@ private slots:
         QVERIFY(qAbs(w.frameTwips().left - frame.x()) < 15);
         QCOMPARE(w.timerUpdate().interval(), interval);
         QVERIFY(w.timerUpdate().isEnabled());
-        QCOMPARE(w.sbStatusBar().panelText(2), QStringLiteral("Refresh Interval: %1ms").arg(interval));
+        QCOMPARE(w.sbStatusBar().panelText(2),
+                 QStringLiteral("Refresh Interval: %1ms").arg(interval));
         QVERIFY(f.module.HighLightPending);
         QStringList shown;
         for (int i = 1; i <= 10; ++i) {
@@ -113,10 +114,10 @@ private slots:
         QTest::newRow("blanks") << QStringList{"    "} << QStringList();
         QTest::newRow("separate arguments") << QStringList{"a", "b"} << QStringList{"a", "b"};
         QTest::newRow("names between commas") << QStringList{"a,b"} << QStringList{"a", "b"};
-        QTest::newRow("quoted name with a blank") << QStringList{"\"My Logs\""}
-                                                  << QStringList{"My Logs"};
-        QTest::newRow("empty names open nothing") << QStringList{"a,,b,", "\""}
-                                                  << QStringList{"a", "b"};
+        QTest::newRow("quoted name with a blank")
+            << QStringList{"\"My Logs\""} << QStringList{"My Logs"};
+        QTest::newRow("empty names open nothing")
+            << QStringList{"a,,b,", "\""} << QStringList{"a", "b"};
     }
     void commandLineOpensTiledWithCaretsAtTheEnd() {
         QFETCH(QStringList, arguments);
@@ -168,12 +169,12 @@ private slots:
         QVERIFY(f.subWindows().isEmpty());
         QVERIFY(!f.window->timerUpdate().isEnabled());
         const QByteArray stored = storeBytes(f);
-        for (const QString &line : {"Left=" + QString::number(frame.left),
-                                    "Width=" + QString::number(frame.width),
-                                    QString("FontName=DejaVu Sans Mono"), QString("FontBold=True"),
-                                    QString("FontItalic=False"), QString("RefreshInterval=250"),
-                                    QString("HighLightString=\" ERROR \""), "01=" + b, "02=" + a,
-                                    QString("03=/var/log/padded.log"), QString("10=")})
+        for (const QString &line :
+             {"Left=" + QString::number(frame.left), "Width=" + QString::number(frame.width),
+              QString("FontName=DejaVu Sans Mono"), QString("FontBold=True"),
+              QString("FontItalic=False"), QString("RefreshInterval=250"),
+              QString("HighLightString=\" ERROR \""), "01=" + b, "02=" + a,
+              QString("03=/var/log/padded.log"), QString("10=")})
             QVERIFY2(stored.contains('\n' + line.toUtf8() + '\n'), qPrintable(line));
     }
 
@@ -187,7 +188,8 @@ private slots:
         f.window->Form_Unload();
         QVERIFY(storeBytes(f).contains("\nFontName=Courier\n"));
         QVERIFY(storeBytes(f).contains("\nHeight=5000\n"));
-        QVERIFY(storeBytes(f).contains("\nLeft=1234\nRefreshInterval=1000\nTop=2345\nWidth=7000\n"));
+        QVERIFY(
+            storeBytes(f).contains("\nLeft=1234\nRefreshInterval=1000\nTop=2345\nWidth=7000\n"));
 
         MainWindowFixture g;
         g.window->Form_Load(QString());
@@ -220,7 +222,8 @@ private slots:
         f.window = std::make_unique<frmMain>(f.module, store);
         f.module.MainForm = f.window.get();
         f.window->Form_Load(QString());
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("settings were not saved.*Orvik.conf"));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("settings were not saved.*Orvik.conf"));
         f.window->close();
         QVERIFY(f.window->isUnloaded());
     }
@@ -277,35 +280,59 @@ private slots:
         QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindPrevious->isEnabled());
     }
 
-    void dropsOnTheWorkspace_data() {
-        QTest::addColumn<bool>("files");
+    // Drops on the workspace or on a document's view: local files that may be copied open in
+    // order (a view never takes them as text of its own); anything else is refused.
+    void drops_data() {
+        QTest::addColumn<QStringList>("urls"); // empty: plain text naming a file
         QTest::addColumn<int>("actions");
-        QTest::addColumn<int>("opened");
-        QTest::newRow("files that may be copied open in order") << true << 3 << 2;
-        QTest::newRow("text, not files, is refused") << false << int(Qt::CopyAction) << 0;
-        QTest::newRow("files that may only be moved are refused") << true << int(Qt::MoveAction)
-                                                                  << 0;
+        QTest::addColumn<bool>("onAView");
+        QTest::addColumn<int>("opened"); // the last ones of `urls`
+        const QStringList files{"a.log", "b.log"};
+        const QString web = QStringLiteral("https://example.org/x.log");
+        const int copy = Qt::CopyAction;
+        QTest::newRow("files that may be copied open in order") << files << copy << false << 2;
+        QTest::newRow("copied or moved, on a view")
+            << files << (copy | Qt::MoveAction) << true << 2;
+        QTest::newRow("move only is refused") << files << int(Qt::MoveAction) << false << 0;
+        QTest::newRow("move only is refused by a view")
+            << files << int(Qt::MoveAction) << true << 0;
+        QTest::newRow("link only is refused") << files << int(Qt::LinkAction) << false << 0;
+        QTest::newRow("text, not files, is refused") << QStringList() << copy << false << 0;
+        QTest::newRow("a web address is refused") << QStringList{web} << copy << false << 0;
+        QTest::newRow("a web address among files")
+            << QStringList{web, "a.log"} << copy << false << 1;
     }
-    void dropsOnTheWorkspace() {
-        QFETCH(bool, files);
+    void drops() {
+        QFETCH(QStringList, urls);
         QFETCH(int, actions);
+        QFETCH(bool, onAView);
         QFETCH(int, opened);
         MainWindowFixture f;
         f.window->show();
-        const QStringList paths{f.files.write("a.log", "a\n"), f.files.write("b.log", "b\n")};
         QMimeData data;
-        files ? data.setUrls({QUrl::fromLocalFile(paths.at(0)), QUrl::fromLocalFile(paths.at(1))})
-              : data.setText(paths.at(0));
-        QWidget *viewport = f.window->workspace().viewport();
-        QDragEnterEvent enter(QPoint(10, 10), Qt::DropActions(actions), &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(viewport, &enter);
+        QList<QUrl> list;
+        for (const QString &url : urls)
+            list << (url.contains(':') ? QUrl(url)
+                                       : QUrl::fromLocalFile(f.files.write(url, "x\n")));
+        urls.isEmpty() ? data.setText(f.files.write("a.log", "a\n")) : data.setUrls(list);
+        QWidget *target = f.window->workspace().viewport();
+        if (onAView) {
+            f.module.OpenDocument(f.files.write("open.log", "open\n"));
+            target = f.document(1)->rtfText().viewport();
+        }
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::DropActions(actions), &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &enter);
         QCOMPARE(enter.isAccepted(), opened > 0);
         QCOMPARE(enter.dropAction(), opened ? Qt::CopyAction : enter.dropAction());
-        QDropEvent drop(QPointF(10, 10), Qt::DropActions(actions), &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(viewport, &drop);
-        QCOMPARE(f.module.DocCount, opened);
-        for (int slot = 1; slot <= opened; ++slot)
-            QCOMPARE(f.module.DocFileName[slot], paths.at(slot - 1));
+        QDropEvent drop(QPointF(at), Qt::DropActions(actions), &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &drop);
+        QCOMPARE(f.module.DocCount, int(onAView) + opened);
+        for (int i = 1; i <= opened; ++i)
+            QCOMPARE(f.module.DocFileName[int(onAView) + i],
+                     list.at(list.size() - opened + i - 1).toLocalFile());
+        if (onAView)
+            QCOMPARE(f.document(1)->rtfText().plainText(), QStringLiteral("open\n"));
     }
 
     void busyPointerIsOneLevel() {
