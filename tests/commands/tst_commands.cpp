@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QUrl>
 #include <QtTest>
 
 #include <deque>
@@ -123,12 +122,8 @@ class tst_Commands : public QObject {
         m_host->busyHistory.clear();
     }
     void drop(const QStringList &paths) {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString &path : paths)
-            urls << QUrl::fromLocalFile(path);
-        data.setUrls(urls);
-        DropFiles(module(), &data);
+        const std::unique_ptr<QMimeData> data(fileListMime(paths));
+        DropFiles(module(), data.get());
     }
 
     RichTextView &openFind(const QByteArray &text) {

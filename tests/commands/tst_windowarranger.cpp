@@ -32,14 +32,6 @@ private slots:
     }
     void cleanup() { m_area.reset(); }
 
-    void noWindowsChangesNothing() {
-        QMdiArea empty;
-        WindowArranger::tileHorizontal(empty);
-        WindowArranger::tileVertical(empty);
-        WindowArranger::cascade(empty);
-        QCOMPARE(WindowArranger::arrangeIcons(empty), 0);
-    }
-
     void tilingRestoresMaximisedAndSplitsTheRoomEvenly() {
         m_windows[9]->showMaximized();
         WindowArranger::tileVertical(*m_area);
