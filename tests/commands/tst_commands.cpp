@@ -180,8 +180,8 @@ private slots:
         module().HighLightString = before;
         m_dialogs->inputReplies.assign(replies.begin(), replies.end());
         m_commands->mnuHighlightText_Click();
-        QCOMPARE(m_dialogs->last().text + '|' + m_dialogs->last().title + '|' +
-                     m_dialogs->last().defaultText,
+        const ScriptedDialogs::Call &box = m_dialogs->last();
+        QCOMPARE(box.text + '|' + box.title + '|' + box.defaultText,
                  "Type in the text to highlight|Case-Insensitive Highlight|");
         QCOMPARE(module().HighLightString, after);
         if (refreshed)
@@ -213,11 +213,10 @@ private slots:
         m_host->timer.enabledHistory.clear();
         m_dialogs->inputReplies.assign(replies.begin(), replies.end());
         m_commands->mnuRefreshInterval_Click();
-        QCOMPARE(m_dialogs->last().title, QStringLiteral("Refresh Interval"));
-        QCOMPARE(m_dialogs->last().text, QStringLiteral("Current refresh interval is 750 "
-                                                        "milliseconds.  Enter the desired value "
-                                                        "in milliseconds:"));
-        QCOMPARE(m_dialogs->last().defaultText, QString());
+        const ScriptedDialogs::Call &box = m_dialogs->last();
+        QCOMPARE(box.text + '|' + box.title + '|' + box.defaultText,
+                 "Current refresh interval is 750 milliseconds.  Enter the desired value in "
+                 "milliseconds:|Refresh Interval|");
         QCOMPARE(module().RefreshInterval, interval);
         QCOMPARE(m_host->timer.interval(), interval);
         if (interval != 750)
