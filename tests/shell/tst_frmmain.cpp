@@ -53,16 +53,11 @@ struct MainWindowFixture {
     frmDocument *document(int slot) const {
         return dynamic_cast<frmDocument *>(module.DocWindow[slot]);
     }
-    QList<QMdiSubWindow *> subWindows() const { return window->workspace().subWindowList(); }
 };
 
 QByteArray storeBytes(const MainWindowFixture &f) {
     QFile file(f.storePath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-QRect twips(const QWidget &w, int left, int top, int width, int height) {
-    return QRect(twipsToPixelsX(left, &w), twipsToPixelsY(top, &w), twipsToPixelsX(width, &w),
-                 twipsToPixelsY(height, &w));
 }
 } // namespace
 
@@ -91,7 +86,9 @@ private slots:
         w.Form_Load(QString());
         QVERIFY(w.isVisible());
         QCOMPARE(w.windowTitle(), QStringLiteral("Orvik"));
-        QCOMPARE(w.frameGeometry(), twips(w, frame.x(), frame.y(), frame.width(), frame.height()));
+        QCOMPARE(w.frameGeometry(),
+                 QRect(twipsToPixelsX(frame.x(), &w), twipsToPixelsY(frame.y(), &w),
+                       twipsToPixelsX(frame.width(), &w), twipsToPixelsY(frame.height(), &w)));
         QVERIFY(qAbs(w.frameTwips().left - frame.x()) < 15);
         QCOMPARE(w.timerUpdate().interval(), interval);
         QVERIFY(w.timerUpdate().isEnabled());
@@ -166,7 +163,7 @@ private slots:
         f.window->menus().mnuFileExit->trigger();
         QVERIFY(f.window->isUnloaded() && !f.window->isVisible());
         QCOMPARE(f.module.DocCount, 0);
-        QVERIFY(f.subWindows().isEmpty());
+        QVERIFY(f.window->workspace().subWindowList().isEmpty());
         QVERIFY(!f.window->timerUpdate().isEnabled());
         const QByteArray stored = storeBytes(f);
         for (const QString &line :
@@ -186,10 +183,9 @@ private slots:
         f.window->close(); // minimised: the earlier frame stays
         f.module.FontName = QStringLiteral("changed after the unload");
         f.window->Form_Unload();
-        QVERIFY(storeBytes(f).contains("\nFontName=Courier\n"));
-        QVERIFY(storeBytes(f).contains("\nHeight=5000\n"));
-        QVERIFY(
-            storeBytes(f).contains("\nLeft=1234\nRefreshInterval=1000\nTop=2345\nWidth=7000\n"));
+        QVERIFY(storeBytes(f).contains("\nFontName=Courier\nFontSize=10\nFontUnderline=False\n"
+                                       "Height=5000\nHighLightString=\nLeft=1234\n"
+                                       "RefreshInterval=1000\nTop=2345\nWidth=7000\n"));
 
         MainWindowFixture g;
         g.window->Form_Load(QString());
@@ -198,8 +194,9 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !(g.window->frameTwips() == normal); }));
         const WindowTwips maximised = g.window->frameTwips();
         g.window->close();
-        QVERIFY(storeBytes(g).contains("\nWidth=" + QByteArray::number(maximised.width) + '\n'));
-        QVERIFY(storeBytes(g).contains("\nHeight=" + QByteArray::number(maximised.height) + '\n'));
+        const QByteArray stored = storeBytes(g);
+        QVERIFY(stored.contains("\nWidth=" + QByteArray::number(maximised.width) + '\n'));
+        QVERIFY(stored.contains("\nHeight=" + QByteArray::number(maximised.height) + '\n'));
     }
 
     void clientSizeForAFrame_data() {
