@@ -57,7 +57,8 @@ qint64 residentBytes() {
 }
 
 void markErrors(RichTextView &view, const Contents &text, qint64 from) {
-    const QByteArray bytes = text.mid(from).rawView();
+    const Contents tail = text.mid(from);
+    const auto bytes = QByteArray::fromRawData(tail.data(), qsizetype(tail.size()));
     for (qsizetype p = bytes.indexOf("ERROR"); p >= 0; p = bytes.indexOf("ERROR", p + 1))
         view.colorRange(from + p, 5, HighlightColor);
 }

@@ -24,7 +24,7 @@ frmFind *FindCommands::findWindow() const {
 
 void FindCommands::find() {
     if (!m_window) {
-        m_window = new frmFind(m_host.window());
+        m_window = new frmFind(m_host.dialogOwner());
         connect(m_window, &frmFind::cmdFindNext_Click, this, &FindCommands::cmdFindNext_Click);
         connect(m_window, &frmFind::cmdCancel_Click, this, &FindCommands::cmdCancel_Click);
     }

@@ -102,7 +102,7 @@ void WindowCommands::arrange(Arrangement arrangement) {
 
 // Modal, owned by the main window; made anew each time so the About file is read again.
 void WindowCommands::about() {
-    frmAbout window(m_host.window());
+    frmAbout window(m_host.dialogOwner());
     window.exec();
 }
 

@@ -48,15 +48,14 @@ void RichTextView::setText(const Contents &text) {
     m_scroller.reset();
     textChanged();
     if (QAccessible::isActive()) {
-        QAccessibleTextUpdateEvent event(this, 0, QString(), accessibleText(0, m_text.size()));
+        QAccessibleTextUpdateEvent event(this, 0, QString(),
+                                         RichTextAccessible::eventText(m_text, 0, m_text.size()));
         QAccessible::updateAccessibility(&event);
     }
 }
 
-// Text for accessibility events, which carry it whole: only for modest amounts.
-QString RichTextView::accessibleText(qint64 start, qint64 end) const {
-    constexpr qint64 Limit = 64 * 1024;
-    return end - start <= Limit ? m_text.plainText(start, end) : QString();
+int RichTextView::accessibleOffset(qint64 offset) const {
+    return int(qMin<qint64>(m_text.charOffset(offset), INT_MAX));
 }
 
 Contents RichTextView::text() const {
@@ -90,11 +89,8 @@ void RichTextView::appendAtEnd(const Contents &text) {
     const qint64 start = m_text.size();
     m_layout.invalidateFrom(m_text.lineCount() - 1);
     m_text.append(text);
-    if (QAccessible::isActive()) {
-        QAccessibleTextInsertEvent event(this, int(qMin<qint64>(start, INT_MAX)),
-                                         accessibleText(start, m_text.size()));
-        QAccessible::updateAccessibility(&event);
-    }
+    if (QAccessible::isActive())
+        QAccessible::updateAccessibility(RichTextAccessible::insertion(this, start).get());
 }
 
 QByteArray RichTextView::selText() const {
@@ -196,12 +192,11 @@ void RichTextView::reveal(qint64 offset) {
 void RichTextView::caretMoved() {
     if (!QAccessible::isActive())
         return;
-    QAccessibleTextCursorEvent cursor(this, int(qMin<qint64>(m_caret, INT_MAX)));
+    QAccessibleTextCursorEvent cursor(this, accessibleOffset(m_caret));
     QAccessible::updateAccessibility(&cursor);
     if (selLength() > 0) {
-        QAccessibleTextSelectionEvent selection(
-            this, int(qMin<qint64>(selStart(), INT_MAX)),
-            int(qMin<qint64>(selStart() + selLength(), INT_MAX)));
+        QAccessibleTextSelectionEvent selection(this, accessibleOffset(selStart()),
+                                                accessibleOffset(selStart() + selLength()));
         QAccessible::updateAccessibility(&selection);
     }
 }

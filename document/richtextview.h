@@ -119,7 +119,7 @@ private:
     void revealCaret();
     void reveal(qint64 offset);
     void caretMoved();
-    QString accessibleText(qint64 start, qint64 end) const;
+    int accessibleOffset(qint64 offset) const; // a byte offset in accessible characters
     void setCaret(qint64 offset, bool extend);
     void selectAll();
 

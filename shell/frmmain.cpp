@@ -143,7 +143,6 @@ void frmMain::closeEvent(QCloseEvent *event) {
     closeAllDocuments();
     Form_Unload();
     event->accept();
-    QCoreApplication::quit();
 }
 
 void frmMain::closeAllDocuments() {
@@ -169,6 +168,7 @@ void frmMain::saveSession() {
     QString error;
     if (!m_store.flush(&error))
         qWarning().noquote() << QStringLiteral("orvik: the settings were not saved:") << error;
+    Q_EMIT unloaded();
 }
 
 void frmMain::timerUpdate_Timer() {

@@ -73,13 +73,17 @@ public:
     Module1 &module() override { return m_module; }
     frmDocument *activeDocument() override;
     QMdiArea &workspace() override { return *m_workspace; }
-    QWidget *window() override { return this; }
+    QWidget *dialogOwner() override { return this; }
     QAction &mnuViewToolbar() override { return *m_menus->mnuViewToolbar; }
     QAction &mnuViewStatusBar() override { return *m_menus->mnuViewStatusBar; }
     ToolBar &tbToolBar() override { return *m_toolBar; }
     void closeMainWindow() override;
 
     QMenu *createPopupMenu() override;
+
+signals:
+    // The unload has run; the program ends here.
+    void unloaded();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
@@ -42,12 +41,16 @@ private slots:
         auto *sysInfo = about.findChild<QPushButton *>("cmdSysInfo");
         QCOMPARE(sysInfo->text(), QStringLiteral("&System Info..."));
         QVERIFY(ok->isDefault());
+        // The text background colour, like a document's view.
+        QCOMPARE(about.findChild<QTextEdit *>("rtfText")->palette().color(QPalette::Base),
+                 QGuiApplication::palette().color(QPalette::Base));
         QList<QWidget *> tabOrder;
         for (QWidget *w = ok; tabOrder.size() < 3; w = w->nextInFocusChain()) {
             if (w->focusPolicy() & Qt::TabFocus)
                 tabOrder << w;
         }
-        QCOMPARE(tabOrder, (QList<QWidget *>{ok, sysInfo, about.findChild<QTextEdit *>("rtfText")}));
+        QCOMPARE(tabOrder,
+                 (QList<QWidget *>{ok, sysInfo, about.findChild<QTextEdit *>("rtfText")}));
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
             about.show();
             QTest::keyClick(&about, key);
@@ -62,8 +65,8 @@ private slots:
         QTest::newRow("paragraphs")
             << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 Site note\\par Second line\\par}")
             << QStringList{"Site note", "Second line"};
-        QTest::newRow("no closing paragraph mark") << QByteArray("{\\rtf1 Unfinished}")
-                                                   << QStringList{"Unfinished"};
+        QTest::newRow("no closing paragraph mark")
+            << QByteArray("{\\rtf1 Unfinished}") << QStringList{"Unfinished"};
     }
     void aboutFileGoesAboveTheBuiltInDescription() {
         QFETCH(QByteArray, file);
@@ -105,10 +108,12 @@ private slots:
     }
 
     void systemInfoButtonStartsTheTool() {
-        QSettings store(m_dir->filePath("system.conf"), QSettings::IniFormat);
-        store.setValue("SysInfo/Path", "/opt/sysinfo");
+        QFile store(m_dir->filePath("system.conf"));
+        QVERIFY(store.open(QIODevice::WriteOnly));
+        store.write("[SysInfo]\nPath=/opt/sysinfo\n");
+        store.close();
         frmAbout about(nullptr, aboutPath());
-        about.sysInfo().setStore(&store);
+        about.sysInfo().setStorePath(store.fileName());
         QString started;
         about.sysInfo().setStarter([&started](const QString &program) {
             started = program;

@@ -22,6 +22,14 @@ private slots:
         }
     }
 
+    void untilPlacedTheClientAreaKeepsItsSizeEvenInATinyWorkspace() {
+        h->workspace().resize(40, 40);
+        auto *unplaced = static_cast<frmDocument *>(h->createDocumentWindow());
+        QCOMPARE(unplaced->widget()->size(),
+                 QSize(twipsToPixelsX(3375, unplaced), twipsToPixelsY(2730, unplaced)));
+        unplaced->close();
+    }
+
     void viewFitsTheClientAreaWithAMargin_data() {
         QTest::addColumn<QSize>("size");
         QTest::newRow("typical window") << QSize(500, 400);

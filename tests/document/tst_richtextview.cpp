@@ -1,3 +1,4 @@
+#include "document/richtextaccessible.h"
 #include "support/guihost.h"
 
 #include <QAccessible>
@@ -212,16 +213,17 @@ private slots:
         QCOMPARE(view->selText(), QByteArray("beta"));
     }
 
-    void accessibleTextReadsByByteOffsets() {
-        show("first line\nsecond ERROR line\nth\xc3\xa9 end");
-        view->colorRange(18, 5, HighlightColor);
-        view->setSelStart(11);
+    void accessibleTextCountsCharacters() {
+        show("f\xc3\xafrst line\nsecond ERROR line\nth\xc3\xa9 end");
+        view->colorRange(19, 5, HighlightColor);
+        view->setSelStart(12);
         view->setSelLength(6);
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(view.get());
         QVERIFY(iface->state().readOnly && iface->state().multiLine);
         QAccessibleTextInterface *text = iface->textInterface();
-        QCOMPARE(text->characterCount(), 37);
-        QCOMPARE(text->text(29, 35), QString::fromUtf8("th\xc3\xa9 e"));
+        QCOMPARE(text->characterCount(), 36);
+        QCOMPARE(text->text(0, 5), QString::fromUtf8("f\xc3\xafrst"));
+        QCOMPARE(text->text(29, 35), QString::fromUtf8("th\xc3\xa9 en"));
         int start = -1;
         int end = -1;
         QCOMPARE(text->textAtOffset(13, QAccessible::LineBoundary, &start, &end),
@@ -233,7 +235,20 @@ private slots:
         QCOMPARE(std::make_pair(start, end), std::make_pair(18, 23));
         QCOMPARE(text->offsetAtPoint(text->characterRect(2).center()), 2);
         text->setSelection(0, 0, 5);
-        QCOMPARE(view->selText(), QByteArray("first"));
+        QCOMPARE(view->selText(), QByteArray("f\xc3\xafrst"));
+    }
+
+    void accessibleInsertionCarriesTheText() {
+        show("\xc3\xa9t\xc3\xa9\n");
+        view->setSelStart(6);
+        view->setSelText(Contents::fromByteArray("\xf0\x9f\x98\x80 ok\n"));
+        auto event = RichTextAccessible::insertion(view.get(), 6);
+        QCOMPARE(event->changePosition(), 4);
+        QCOMPARE(event->textInserted(), QString::fromUtf8("\xf0\x9f\x98\x80 ok\n"));
+        view->setSelText(Contents::fromByteArray(QByteArray(100000, 'x'))); // its beginning
+        event = RichTextAccessible::insertion(view.get(), 14);
+        QCOMPARE(event->changePosition(), 10);
+        QCOMPARE(event->textInserted(), QString(64 * 1024, 'x'));
     }
 };
 

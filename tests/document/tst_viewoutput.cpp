@@ -107,6 +107,22 @@ private slots:
         const QImage page(dir.filePath("page.png"));
         QVERIFY2(redPixels(page) > 10, "the highlight is not red on paper");
     }
+
+    void printKeepsTabColumns() {
+        view->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 10)); // columns in blanks
+        view->setText(Contents::fromByteArray("a\tbeta\tc\nlonger\tx\ty\n"));
+        const QString pdf = dir.filePath(QStringLiteral("tabs.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        view->SelPrint(printer);
+        PDF_TEXT_OR_SKIP(printed, pdf);
+        const QStringList rows = printed.split(QLatin1Char('\n'));
+        const int first = int(rows.indexOf(QRegularExpression(QStringLiteral(".*\\bbeta\\b.*"))));
+        QVERIFY2(first >= 0 && first + 1 < rows.size(), qPrintable(printed));
+        QCOMPARE(rows[first].indexOf(QStringLiteral("beta")), rows[first + 1].indexOf('x'));
+        QCOMPARE(rows[first].lastIndexOf('c'), rows[first + 1].indexOf('y'));
+    }
 };
 
 QTEST_MAIN(tst_ViewOutput)

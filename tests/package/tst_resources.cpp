@@ -1,4 +1,4 @@
-// The compiled-in pictures and the About description: present under their documented paths,
+// The compiled-in pictures: present under their documented paths,
 // valid SVG, drawn inside their canvas and sharp at twice the size.
 #include "resources/resources.h"
 
@@ -58,15 +58,6 @@ private Q_SLOTS:
         drawn.setDevicePixelRatio(1.0);
         QCOMPARE(drawn, render(path, 32));
         QVERIFY(!QFile::exists(Orvik::toolbarIconPath("NoSuchKey")));
-    }
-
-    void descriptionIsOneParagraphOfRichText() {
-        QFile file(Orvik::aboutDescriptionPath);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray rtf = file.readAll();
-        QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252"));
-        QCOMPARE(rtf.count("\\par"), 2); // \pard once, \par once: a single paragraph
-        QCOMPARE(rtf.count('{'), rtf.count('}'));
     }
 };
 

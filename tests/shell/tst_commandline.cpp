@@ -25,8 +25,7 @@ private slots:
         row("trailing comma adds no name", {"a.log,"}, {"a.log"});
         row("argument with a blank is one name", {"My Logs/app.log"}, {"My Logs/app.log"});
         row("quoted name with a blank", {"\"/var/My Logs/app.log\""}, {"/var/My Logs/app.log"});
-        row("two quoted names with a blank form one", {"\"a.log\" \"b.log\""},
-            {"a.log\" \"b.log"});
+        row("two quoted names with a blank form one", {"\"a.log\" \"b.log\""}, {"a.log\" \"b.log"});
         row("only a leading quote removed", {"\"a.log"}, {"a.log"});
         row("only a trailing quote removed", {"a.log\""}, {"a.log"});
         row("blanks inside quotes stay", {"a.log,\" b.log \""}, {"a.log", " b.log "});
@@ -46,22 +45,31 @@ private slots:
         const int open = int(CommandLine::Request::Open);
         const int help = int(CommandLine::Request::Help);
         const int version = int(CommandLine::Request::Version);
+        const int unknown = int(CommandLine::Request::UnknownOption);
         QTest::newRow("files open") << QStringList{"orvik", "a.log"} << open;
         QTest::newRow("--help") << QStringList{"orvik", "--help"} << help;
         QTest::newRow("-h after a file") << QStringList{"orvik", "a.log", "-h"} << help;
         QTest::newRow("--version") << QStringList{"orvik", "--version"} << version;
         QTest::newRow("after -- it is a file") << QStringList{"orvik", "--", "--version"} << open;
         QTest::newRow("program name is not an option") << QStringList{"--help"} << open;
+        QTest::newRow("unknown option refused") << QStringList{"orvik", "--bogus"} << unknown;
+        QTest::newRow("unknown after a file") << QStringList{"orvik", "a.log", "-x"} << unknown;
+        QTest::newRow("first option decides") << QStringList{"orvik", "-x", "--help"} << unknown;
+        QTest::newRow("file starting with - after --") << QStringList{"orvik", "--", "-x"} << open;
     }
     void request() {
         QFETCH(QStringList, arguments);
         QFETCH(int, request);
         QCOMPARE(int(CommandLine::request(arguments)), request);
+        QCOMPARE(CommandLine::unknownOption(arguments).isEmpty(),
+                 request != int(CommandLine::Request::UnknownOption));
     }
 
     void versionAndUsageTexts() {
         QCOMPARE(CommandLine::versionText(), QStringLiteral("Orvik 1.0.0"));
         QVERIFY(CommandLine::usage().contains(QLatin1String("--version")));
+        QVERIFY(CommandLine::unknownOptionText("--bogus").startsWith(
+            "orvik: unknown option '--bogus'\nUsage: orvik"));
     }
 };
 

@@ -180,9 +180,11 @@ private slots:
         f.window->Form_Load(QString());
         f.window->showMinimized();
         f.module.FontName = QStringLiteral("Courier");
-        f.window->close(); // minimised: the earlier frame stays
+        QSignalSpy ends(f.window.get(), &frmMain::unloaded); // the application ends on it
+        f.window->close();                                   // minimised: the earlier frame stays
         f.module.FontName = QStringLiteral("changed after the unload");
         f.window->Form_Unload();
+        QCOMPARE(ends.size(), 1);
         QVERIFY(storeBytes(f).contains("\nFontName=Courier\nFontSize=10\nFontUnderline=False\n"
                                        "Height=5000\nHighLightString=\nLeft=1234\n"
                                        "RefreshInterval=1000\nTop=2345\nWidth=7000\n"));

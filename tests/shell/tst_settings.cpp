@@ -101,6 +101,10 @@ private slots:
         row("commas", "HighLightString=a,b", "a,b");
         row("hand-edited, quoted value after blanks", "; by hand\n[Settings]\n  FontName = \"Courier\"",
             "Courier");
+        row("blanks around = are not part of it", "[MRU Documents]\n01 = /var/log/syslog",
+            "/var/log/syslog");
+        row("blanks after a value are not part of it", "FontName=Courier New \t", "Courier New");
+        row("a quoted value between blanks", "HighLightString = \" x \" ", " x ");
         row("hand-edited, CRLF line ends", "; by hand\r\n[Settings]\r\nHighLightString=a\r", "a");
         row("recent file section as named", "[MRU Documents]\n03=/var/log/syslog", "/var/log/syslog");
         row("recent file with a comma", "[MRU Documents]\n01=/var/log/a,b.log", "/var/log/a,b.log");

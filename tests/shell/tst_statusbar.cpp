@@ -39,10 +39,12 @@ private slots:
         QMainWindow window;
         auto *bar = new StatusBar(&window);
         window.setStatusBar(bar);
-        bar->setPanelText(4, QStringLiteral("11:59:59 PM"));
         window.resize(900, 300);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        settle();
+        QCOMPARE(bar->panel(4)->width(), twipsToPixelsX(1200, bar)); // empty: its first width
+        bar->setPanelText(4, QStringLiteral("11:59:59 PM"));
         settle();
         const auto widths = [bar] {
             QList<int> w;
@@ -52,6 +54,7 @@ private slots:
         };
         const QList<int> wide = widths();
         QCOMPARE(wide.at(1), twipsToPixelsX(2040, bar));
+        QVERIFY(wide.at(2) >= twipsToPixelsX(1020, bar));
         QVERIFY(wide.at(0) > twipsToPixelsX(2605, bar));
         window.resize(700, 300);
         settle();

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
 
 using namespace Orvik;
@@ -21,9 +22,13 @@ private slots:
         QFETCH(int, signalNumber);
         TerminationSignals termination;
         QSignalSpy spy(&termination, &TerminationSignals::terminationRequested);
-        QCOMPARE(::raise(signalNumber), 0);
+        // A burst far beyond what the pipe holds neither blocks the handler nor changes errno.
+        for (int i = 0; i < 20000; ++i) {
+            errno = EDOM;
+            QCOMPARE(std::make_pair(::raise(signalNumber), errno), std::make_pair(0, EDOM));
+        }
         QCOMPARE(spy.size(), 0); // nothing runs inside the handler itself
-        QTRY_COMPARE(spy.size(), 1);
+        QTRY_VERIFY(!spy.isEmpty());
         QCOMPARE(spy.at(0).at(0).toInt(), signalNumber);
     }
 };

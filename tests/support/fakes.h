@@ -186,7 +186,6 @@ public:
         return m_probeFails.contains(path) ? -1 : m_real.FileSizeProbe(path);
     }
     std::unique_ptr<FileReader> openForRead(const QString &path, QString *error) override;
-    bool exists(const QString &path) override { return m_real.exists(path); }
 
     void failProbe(const QString &path) { m_probeFails[path] = true; }
     void failOpen(const QString &path, const QString &error) { m_openErrors[path] = error; }
