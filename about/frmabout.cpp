@@ -86,9 +86,6 @@ void frmAbout::createControls() {
     m_rtfText->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     m_rtfText->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_rtfText->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    QPalette textPalette = m_rtfText->palette();
-    textPalette.setColor(QPalette::Base, textPalette.color(QPalette::Window));
-    m_rtfText->setPalette(textPalette);
     QTextCursor builtIn(m_rtfText->document());
     RtfReader::insert(aboutDescriptionRtf(), builtIn);
 

@@ -178,78 +178,98 @@ void RtfParser::controlWord(const QByteArray &word, bool hasParam, int param) {
         return;
     }
 
-    const bool on = !hasParam || param != 0;
-    if (word == "par" || word == "row" || word == "sect" || word == "page") {
-        paragraph();
-    } else if (word == "line") {
-        textChars(QString(QChar::LineSeparator));
-    } else if (word == "tab" || word == "cell") {
-        textChars(QStringLiteral("\t"));
-    } else if (word == "u") {
-        int code = param < 0 ? param + 65536 : param;
-        if (code < 0 || code > 0xFFFF || !hasParam)
-            code = 0xFFFD;
-        textChars(QString(QChar(char16_t(code))));
-        m_fallbackLeft = m_state.fallbackLength;
-    } else if (word == "uc") {
-        m_state.fallbackLength = std::clamp(param, 0, MaxFallbackSkip);
-    } else if (word == "b") {
-        flushBytes();
-        m_state.bold = on;
-    } else if (word == "i") {
-        flushBytes();
-        m_state.italic = on;
-    } else if (word == "ul") {
-        flushBytes();
-        m_state.underline = on;
-    } else if (word == "ulnone") {
-        flushBytes();
-        m_state.underline = false;
-    } else if (word == "fs") {
-        flushBytes();
-        m_state.halfPoints = hasParam && param > 0 ? std::min(param, MaxHalfPoints) : 0;
-    } else if (word == "f") {
-        flushBytes();
-        m_state.font = param;
-    } else if (word == "cf") {
-        flushBytes();
-        m_state.color = param;
-    } else if (word == "plain") {
-        flushBytes();
-        m_state.bold = m_state.italic = m_state.underline = false;
-        m_state.font = -1;
-        m_state.halfPoints = 0;
-        m_state.color = 0;
-    } else if (word == "pard") {
-        m_state.alignment = Qt::AlignLeft;
-    } else if (word == "ql") {
-        m_state.alignment = Qt::AlignLeft;
-    } else if (word == "qr") {
-        m_state.alignment = Qt::AlignRight;
-    } else if (word == "qc") {
-        m_state.alignment = Qt::AlignHCenter;
-    } else if (word == "qj") {
-        m_state.alignment = Qt::AlignJustify;
-    } else if (word == "deff") {
-        m_defaultFont = param;
-    } else if (word == "ansicpg") {
-        flushBytes();
-        m_codePage.setCodePage(param);
-    } else if (word == "emdash") {
-        textChars(QString(QChar(0x2014)));
-    } else if (word == "endash") {
-        textChars(QString(QChar(0x2013)));
-    } else if (word == "bullet") {
-        textChars(QString(QChar(0x2022)));
-    } else if (word == "lquote") {
-        textChars(QString(QChar(0x2018)));
-    } else if (word == "rquote") {
-        textChars(QString(QChar(0x2019)));
-    } else if (word == "ldblquote") {
-        textChars(QString(QChar(0x201C)));
-    } else if (word == "rdblquote") {
-        textChars(QString(QChar(0x201D)));
-    }
+    const auto handler = bodyWords().constFind(word);
+    if (handler != bodyWords().constEnd())
+        (*handler)(*this, hasParam, param);
+}
+
+// What each control word does in the text; a word not listed shows nothing.
+const QHash<QByteArray, RtfParser::WordHandler> &RtfParser::bodyWords() {
+    using P = RtfParser;
+    static const auto on = [](bool hasParam, int param) { return !hasParam || param != 0; };
+    static const QHash<QByteArray, WordHandler> words = {
+        {"par", [](P &p, bool, int) { p.paragraph(); }},
+        {"row", [](P &p, bool, int) { p.paragraph(); }},
+        {"sect", [](P &p, bool, int) { p.paragraph(); }},
+        {"page", [](P &p, bool, int) { p.paragraph(); }},
+        {"line", [](P &p, bool, int) { p.textChars(QString(QChar::LineSeparator)); }},
+        {"tab", [](P &p, bool, int) { p.textChars(QStringLiteral("\t")); }},
+        {"cell", [](P &p, bool, int) { p.textChars(QStringLiteral("\t")); }},
+        {"u", [](P &p, bool hasParam, int param) { p.unicodeChar(hasParam, param); }},
+        {"uc", [](P &p, bool,
+                  int param) { p.m_state.fallbackLength = std::clamp(param, 0, MaxFallbackSkip); }},
+        {"b",
+         [](P &p, bool hasParam, int param) {
+             p.flushBytes();
+             p.m_state.bold = on(hasParam, param);
+         }},
+        {"i",
+         [](P &p, bool hasParam, int param) {
+             p.flushBytes();
+             p.m_state.italic = on(hasParam, param);
+         }},
+        {"ul",
+         [](P &p, bool hasParam, int param) {
+             p.flushBytes();
+             p.m_state.underline = on(hasParam, param);
+         }},
+        {"ulnone",
+         [](P &p, bool, int) {
+             p.flushBytes();
+             p.m_state.underline = false;
+         }},
+        {"fs",
+         [](P &p, bool hasParam, int param) {
+             p.flushBytes();
+             p.m_state.halfPoints = hasParam && param > 0 ? std::min(param, MaxHalfPoints) : 0;
+         }},
+        {"f",
+         [](P &p, bool, int param) {
+             p.flushBytes();
+             p.m_state.font = param;
+         }},
+        {"cf",
+         [](P &p, bool, int param) {
+             p.flushBytes();
+             p.m_state.color = param;
+         }},
+        {"plain",
+         [](P &p, bool, int) {
+             p.flushBytes();
+             p.m_state.bold = p.m_state.italic = p.m_state.underline = false;
+             p.m_state.font = -1;
+             p.m_state.halfPoints = 0;
+             p.m_state.color = 0;
+         }},
+        {"pard", [](P &p, bool, int) { p.m_state.alignment = Qt::AlignLeft; }},
+        {"ql", [](P &p, bool, int) { p.m_state.alignment = Qt::AlignLeft; }},
+        {"qr", [](P &p, bool, int) { p.m_state.alignment = Qt::AlignRight; }},
+        {"qc", [](P &p, bool, int) { p.m_state.alignment = Qt::AlignHCenter; }},
+        {"qj", [](P &p, bool, int) { p.m_state.alignment = Qt::AlignJustify; }},
+        {"deff", [](P &p, bool, int param) { p.m_defaultFont = param; }},
+        {"ansicpg",
+         [](P &p, bool, int param) {
+             p.flushBytes();
+             p.m_codePage.setCodePage(param);
+         }},
+        {"emdash", [](P &p, bool, int) { p.textChars(QString(QChar(0x2014))); }},
+        {"endash", [](P &p, bool, int) { p.textChars(QString(QChar(0x2013))); }},
+        {"bullet", [](P &p, bool, int) { p.textChars(QString(QChar(0x2022))); }},
+        {"lquote", [](P &p, bool, int) { p.textChars(QString(QChar(0x2018))); }},
+        {"rquote", [](P &p, bool, int) { p.textChars(QString(QChar(0x2019))); }},
+        {"ldblquote", [](P &p, bool, int) { p.textChars(QString(QChar(0x201C))); }},
+        {"rdblquote", [](P &p, bool, int) { p.textChars(QString(QChar(0x201D))); }},
+    };
+    return words;
+}
+
+// \uN: one UTF-16 unit (a negative N counts from 65536), then its stand-ins are dropped.
+void RtfParser::unicodeChar(bool hasParam, int param) {
+    int code = param < 0 ? param + 65536 : param;
+    if (code < 0 || code > 0xFFFF || !hasParam)
+        code = 0xFFFD;
+    textChars(QString(QChar(char16_t(code))));
+    m_fallbackLeft = m_state.fallbackLength;
 }
 
 void RtfParser::controlSymbol(char symbol) {

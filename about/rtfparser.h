@@ -39,10 +39,14 @@ public:
     void run();
 
 private:
+    using WordHandler = void (*)(RtfParser &parser, bool hasParam, int param);
+    static const QHash<QByteArray, WordHandler> &bodyWords();
+
     void openGroup();
     void closeGroup();
     void controlWord(const QByteArray &word, bool hasParam, int param);
     void controlSymbol(char symbol);
+    void unicodeChar(bool hasParam, int param);
     void textByte(char byte);
     void textChars(const QString &text);
     bool consumeFallback();

@@ -1,5 +1,7 @@
 #include "systeminfotool.h"
 
+#include "core/iniformat.h"
+
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
@@ -42,13 +44,8 @@ bool SystemInfoTool::GetKeyValue(QSettings &store, const QString &keyName, const
     const QVariant value = store.value(key);
     switch (value.typeId()) {
     case QMetaType::QString:
-    case QMetaType::QByteArray:
-    case QMetaType::QStringList: {
-        // A list is how the store reads back a text with commas in it.
-        const QString text = value.typeId() == QMetaType::QStringList
-                                 ? value.toStringList().join(QLatin1String(", "))
-                                 : value.toString();
-        const QByteArray bytes = text.toLocal8Bit();
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toString().toLocal8Bit();
         if (bytes.size() + 1 > ValueBufferBytes) {
             keyVal.clear();
             return false;
@@ -83,13 +80,11 @@ QString SystemInfoTool::findTool(QSettings &store) const {
 }
 
 void SystemInfoTool::StartSysInfo() {
-    std::unique_ptr<QSettings> systemStore;
-    QSettings *store = m_store;
-    if (!store) {
-        systemStore = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::SystemScope,
-                                                  ApplicationTitle, ApplicationTitle);
-        store = systemStore.get();
-    }
+    const std::unique_ptr<QSettings> store =
+        m_storePath.isEmpty()
+            ? std::make_unique<QSettings>(orvikIniFormat(), QSettings::SystemScope,
+                                          ApplicationTitle, ApplicationTitle)
+            : std::make_unique<QSettings>(m_storePath, orvikIniFormat());
     const QString program = findTool(*store);
     if (!program.isEmpty() && m_starter(program))
         return;

@@ -9,7 +9,8 @@ class QSettings;
 namespace Orvik {
 
 // Finds and starts the platform's system information tool. Its place comes from the
-// system-wide settings store (on Linux /etc/xdg/Orvik/Orvik.conf):
+// system-wide settings file (on Linux /etc/xdg/Orvik/Orvik.conf), read in the same INI
+// dialect as the user's settings, so a value is the whole text after "=", commas included:
 //   [SysInfo]          Path=<the tool's full path>          looked up first
 //   [SysInfoLocation]  Folder=<a folder holding "hardinfo">  looked up when the first is absent
 class SystemInfoTool {
@@ -30,16 +31,16 @@ public:
     // Starts the tool as a program of its own, or shows UnavailableMessage.
     void StartSysInfo();
 
-    // For tests: the store to read instead of the system-wide one (not owned), how to start
-    // a program and how to tell the user.
-    void setStore(QSettings *store) { m_store = store; }
+    // For tests: the settings file to read instead of the system-wide one, how to start a
+    // program and how to tell the user.
+    void setStorePath(const QString &path) { m_storePath = path; }
     void setStarter(std::function<bool(const QString &program)> starter);
     void setMessenger(std::function<void(const QString &text, const QString &title)> messenger);
 
 private:
     QString findTool(QSettings &store) const;
 
-    QSettings *m_store = nullptr;
+    QString m_storePath;
     std::function<bool(const QString &)> m_starter;
     std::function<void(const QString &, const QString &)> m_messenger;
 };

@@ -63,6 +63,8 @@ public:
     QByteArray selText() const override { return {}; }
     void setSelColor(ColorNumber) override {}
     void colorRange(qint64, qint64, ColorNumber) override { ++marks; }
+    bool followsEnd() const override { return true; }
+    void appendKeepingSelection(const Contents &text) override { m_text.extendWith(text); }
     void setDisplayFont(const DisplayFont &) override {}
     void setVisible(bool) override {}
 

@@ -20,7 +20,7 @@ public:
     // The workspace holding the document windows, for the arrangements.
     virtual QMdiArea &workspace() = 0;
     // The owner of modal windows.
-    virtual QWidget *window() = 0;
+    virtual QWidget *dialogOwner() = 0;
 
     // The View menu toggles and the bars they show and hide.
     virtual QAction &mnuViewToolbar() = 0;

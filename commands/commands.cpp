@@ -10,7 +10,8 @@ namespace Orvik {
 Commands::Commands(CommandHost &host, Dialogs &dialogs)
     : m_display(host.module(), dialogs)
     , m_file(host, dialogs)
-    , m_window(host) {}
+    , m_window(host, dialogs)
+    , m_find(host, dialogs) {}
 
 void Commands::mnuFileOpen_Click() {
     m_file.open();
@@ -34,6 +35,18 @@ void Commands::mnuFileExit_Click() {
 
 void Commands::mnuEditCopy_Click() {
     m_window.copy();
+}
+
+void Commands::mnuEditFind_Click() {
+    m_find.find();
+}
+
+void Commands::mnuEditFindNext_Click() {
+    m_find.findNext();
+}
+
+void Commands::mnuEditFindPrevious_Click() {
+    m_find.findPrevious();
 }
 
 void Commands::mnuViewToolbar_Click() {

@@ -2,6 +2,7 @@
 
 #include "displaycommands.h"
 #include "filecommands.h"
+#include "findcommands.h"
 #include "windowcommands.h"
 
 #include <QString>
@@ -23,6 +24,9 @@ public:
     void mnuFilePrint_Click();
     void mnuFileExit_Click();
     void mnuEditCopy_Click();
+    void mnuEditFind_Click();
+    void mnuEditFindNext_Click();
+    void mnuEditFindPrevious_Click();
     void mnuViewToolbar_Click();
     void mnuViewStatusBar_Click();
     void mnuHighlightText_Click();
@@ -36,10 +40,13 @@ public:
     // Runs the command of the toolbar button with this key; an unknown key does nothing.
     void tbToolBar_ButtonClick(const QString &key);
 
+    FindCommands &findCommands() { return m_find; }
+
 private:
     DisplayCommands m_display;
     FileCommands m_file;
     WindowCommands m_window;
+    FindCommands m_find;
 };
 
 } // namespace Orvik

@@ -62,8 +62,8 @@ void FileCommands::saveAs() {
 }
 
 // With a selection the dialog offers it, preselected, as the range to print; a range of all
-// pages chosen there prints the whole text. Refresh cycles go on while the dialog is open and
-// put the caret at the end of a growing file, so the selection made before is set again.
+// pages chosen there prints the whole text. Refresh cycles go on while the dialog is open; they
+// keep a selection, and without one the caret stays where they put it.
 void FileCommands::print() {
     frmDocument *document = m_host.activeDocument();
     if (!document)
@@ -75,12 +75,15 @@ void FileCommands::print() {
     QPrinter printer(QPrinter::HighResolution);
     if (!m_dialogs.printDialog(printer, QStringLiteral("Print"), hasSelection))
         return;
-    const bool wholeText = !hasSelection || printer.printRange() != QPrinter::Selection;
+    if (!hasSelection) {
+        view.SelPrint(printer); // nothing selected: the whole text
+        return;
+    }
+    const bool wholeText = printer.printRange() != QPrinter::Selection;
     view.setSelStart(selStart);
     view.setSelLength(wholeText ? 0 : selLength);
     view.SelPrint(printer);
-    if (hasSelection)
-        view.setSelLength(selLength);
+    view.setSelLength(selLength);
 }
 
 void FileCommands::exit() {

@@ -5,6 +5,7 @@
 #include "core/documentview.h"
 #include "core/documentwindow.h"
 #include "core/module1.h"
+#include "dialogs.h"
 #include "document/frmdocument.h"
 #include "timeroffscope.h"
 #include "windowarranger.h"
@@ -14,9 +15,14 @@
 #include <QGuiApplication>
 #include <QWidget>
 
+#include <climits>
+#include <new>
+
 namespace Orvik {
 
 namespace {
+
+qint64 clipboardLimit = INT_MAX;
 
 // The check mark and the bar follow the bar's own state, so the toggle is right whether or
 // not the menu already flipped its checkable action before the handler runs.
@@ -28,20 +34,36 @@ void toggleBar(QAction &item, QWidget &bar) {
 
 } // namespace
 
-WindowCommands::WindowCommands(CommandHost &host)
-    : m_host(host) {}
+WindowCommands::WindowCommands(CommandHost &host, Dialogs &dialogs)
+    : m_host(host)
+    , m_dialogs(dialogs) {}
+
+void WindowCommands::setClipboardLimit(qint64 bytes) {
+    clipboardLimit = bytes;
+}
 
 // The text as the user sees it: the selection, or the whole text when nothing is selected.
+// Text too large for the clipboard is refused with a message; the clipboard stays as it was.
 void WindowCommands::copy() {
     frmDocument *document = m_host.activeDocument();
     if (!document)
         return;
     const RichTextView &view = document->rtfText();
-    QString text = view.selectedPlainText();
-    if (text.isEmpty())
-        text = view.plainText();
-    if (QClipboard *clipboard = QGuiApplication::clipboard())
-        clipboard->setText(text);
+    const qint64 bytes = view.selLength() > 0 ? view.selLength() : view.text().size();
+    bool copied = false;
+    if (bytes <= clipboardLimit) {
+        try {
+            const QString text = view.selLength() > 0 ? view.selectedPlainText() : view.plainText();
+            if (QClipboard *clipboard = QGuiApplication::clipboard())
+                clipboard->setText(text);
+            copied = true;
+        } catch (const std::bad_alloc &) {
+        }
+    }
+    if (!copied)
+        m_dialogs.messageBox(QStringLiteral("The text is too large to copy to the clipboard.\n"
+                                            "Select a part of it and copy that."),
+                             QStringLiteral("Copy"), Dialogs::Icon::Warning);
 }
 
 void WindowCommands::toggleToolbar() {
@@ -80,7 +102,7 @@ void WindowCommands::arrange(Arrangement arrangement) {
 
 // Modal, owned by the main window; made anew each time so the About file is read again.
 void WindowCommands::about() {
-    frmAbout window(m_host.window());
+    frmAbout window(m_host.dialogOwner());
     window.exec();
 }
 

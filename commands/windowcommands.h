@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QtGlobal>
+
 namespace Orvik {
 
 class CommandHost;
+class Dialogs;
 
 // The Edit, View, Window and Help commands: Copy, the two bar toggles, the arrangements of
 // the document windows and the About window.
@@ -10,7 +13,11 @@ class WindowCommands {
 public:
     enum class Arrangement { Cascade, TileHorizontal, TileVertical, ArrangeIcons };
 
-    explicit WindowCommands(CommandHost &host);
+    WindowCommands(CommandHost &host, Dialogs &dialogs);
+
+    // Copy refuses, with a message, text of more bytes than this (by default what the
+    // clipboard's text can hold); tests lower it.
+    static void setClipboardLimit(qint64 bytes);
 
     void copy();
     void toggleToolbar();
@@ -20,6 +27,7 @@ public:
 
 private:
     CommandHost &m_host;
+    Dialogs &m_dialogs;
 };
 
 } // namespace Orvik

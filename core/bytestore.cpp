@@ -1,6 +1,8 @@
 #include "bytestore.h"
 
+#include <atomic>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include <sys/mman.h>
@@ -10,6 +12,8 @@ namespace Orvik {
 namespace {
 constexpr qint64 PageSize = 4096;
 constexpr qint64 MinimumReservation = 1 << 20;
+
+std::atomic<qint64> reservationLimit{std::numeric_limits<qint64>::max()};
 
 qint64 roundUpToPage(qint64 n) {
     return (n + PageSize - 1) / PageSize * PageSize;
@@ -27,6 +31,8 @@ void ByteStore::reserve(qint64 capacity) {
     capacity = roundUpToPage(capacity);
     if (capacity <= m_capacity)
         return;
+    if (capacity > reservationLimit.load(std::memory_order_relaxed))
+        throw std::bad_alloc();
     // Untouched pages of a private anonymous mapping take no memory, so reserving twice
     // what is needed costs address space only.
     void *p;
@@ -42,9 +48,19 @@ void ByteStore::reserve(qint64 capacity) {
     m_capacity = capacity;
 }
 
+void ByteStore::setReservationLimit(qint64 bytes) {
+    reservationLimit.store(bytes, std::memory_order_relaxed);
+}
+
 char *ByteStore::appendSpace(qint64 count) {
-    if (m_size + count > m_capacity)
-        reserve(qMax(qMax(MinimumReservation, 2 * m_capacity), m_size + count));
+    if (m_size + count > m_capacity) {
+        const qint64 needed = m_size + count;
+        try {
+            reserve(qMax(qMax(MinimumReservation, 2 * m_capacity), needed));
+        } catch (const std::bad_alloc &) {
+            reserve(needed); // no room to spare: ask for what is needed only
+        }
+    }
     return m_data + m_size;
 }
 

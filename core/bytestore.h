@@ -9,6 +9,8 @@ namespace Orvik {
 // Memory is reserved as address space and committed page by page as bytes are appended, so
 // growth never copies what is held and costs about one byte per byte. data() may move when
 // the store grows: readers fetch it again instead of keeping the pointer across an append.
+// When the memory cannot be had, appendSpace() throws std::bad_alloc and the store is as it
+// was.
 class ByteStore {
 public:
     ByteStore();
@@ -24,6 +26,10 @@ public:
     char *appendSpace(qint64 count);
     void commitAppend(qint64 count);
     void append(const char *bytes, qint64 count);
+
+    // The most bytes one store may reserve (unlimited by default): a reservation beyond it
+    // fails with std::bad_alloc as an exhausted address space would. For tests.
+    static void setReservationLimit(qint64 bytes);
 
 private:
     void reserve(qint64 capacity);

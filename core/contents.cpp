@@ -31,10 +31,6 @@ QByteArray Contents::toByteArray() const {
     return QByteArray(data(), qsizetype(m_size));
 }
 
-QByteArray Contents::rawView() const {
-    return QByteArray::fromRawData(data(), qsizetype(m_size));
-}
-
 bool Contents::continues(const Contents &before) const {
     if (!m_store || m_store != before.m_store)
         return false;
@@ -78,6 +74,19 @@ void Contents::append(const char *bytes, qint64 count) {
     if (count <= 0)
         return;
     std::memcpy(appendSpace(count), bytes, size_t(count));
+    commitAppend(count);
+}
+
+void Contents::append(const Contents &more) {
+    if (more.isEmpty())
+        return;
+    // Hold the source store and read its address only once the room is made: growing this
+    // contents' store may move the bytes of `more` (or `more` may be this contents).
+    const std::shared_ptr<ByteStore> source = more.m_store;
+    const qint64 offset = more.m_offset;
+    const qint64 count = more.m_size;
+    char *out = appendSpace(count);
+    std::memcpy(out, source->data() + offset, size_t(count));
     commitAppend(count);
 }
 

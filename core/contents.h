@@ -26,9 +26,6 @@ public:
     // Shares the bytes [position, position + length); a negative length means to the end.
     Contents mid(qint64 position, qint64 length = -1) const;
     QByteArray toByteArray() const;
-    // The bytes as a QByteArray that does not own or copy them: valid only until the next
-    // append to the store that holds them.
-    QByteArray rawView() const;
 
     // True when this contents starts exactly where `before` ends, in the same store: an
     // append to `before` that can be taken over without copying a byte.
@@ -40,7 +37,8 @@ public:
     // Appends at the end. When this Contents ends where its store ends, the bytes go into
     // the same store; otherwise the contents are first copied into a store of their own.
     void append(const char *bytes, qint64 count);
-    void append(const Contents &more) { append(more.data(), more.size()); }
+    // `more` may lie in this contents' own store, which can move as it grows.
+    void append(const Contents &more);
     // Room for `count` more bytes at the end, filled by the caller; then commitAppend().
     char *appendSpace(qint64 count);
     void commitAppend(qint64 count);

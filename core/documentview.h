@@ -34,6 +34,16 @@ public:
     virtual QByteArray selText() const = 0;
     virtual void setSelColor(ColorNumber color) = 0;
 
+    // True while the view follows the newest lines: nothing is selected and the reader has
+    // not scrolled the end of the text out of view. A new text, and a caret put at the end
+    // (SelStart at or past the end), follow again. The refresh cycle appends to a following
+    // view with SelStart and SelText and then puts the caret at the end; any other view gets
+    // appendKeepingSelection() and keeps its place.
+    virtual bool followsEnd() const = 0;
+    // Appends `text` at the end, as SelText at the end would, but keeps the caret, the
+    // selection and the rows on screen where they are.
+    virtual void appendKeepingSelection(const Contents &text) = 0;
+
     // Colours [offset, offset + length) as selecting it and setting SelColor would, but
     // without moving the caret or the selection and without scrolling.
     virtual void colorRange(qint64 offset, qint64 length, ColorNumber color) = 0;

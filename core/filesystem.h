@@ -31,7 +31,6 @@ public:
     // Opens a regular file for reading; nullptr and a description in *error otherwise.
     // Never blocks: FIFOs, devices and directories are refused.
     virtual std::unique_ptr<FileReader> openForRead(const QString &path, QString *error) = 0;
-    virtual bool exists(const QString &path) = 0;
 };
 
 } // namespace Orvik

@@ -3,6 +3,7 @@
 #include "contents.h"
 #include "documentview.h"
 #include "pathtext.h"
+#include "utf8text.h"
 
 #include <cstring>
 
@@ -37,50 +38,11 @@ bool equalFoldedAscii(const unsigned char *text, const unsigned char *folded, qi
     return true;
 }
 
-// Decodes one UTF-8 sequence at `s` (at most `avail` bytes). Malformed input, overlong
-// forms and surrogates decode as the single byte marked invalid.
-int decodeUtf8(const unsigned char *s, qint64 avail, char32_t *cp) {
-    const unsigned char b = s[0];
-    if (b < 0x80) {
-        *cp = b;
-        return 1;
-    }
-    int length;
-    char32_t value;
-    char32_t minimum;
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2;
-        value = b & 0x1F;
-        minimum = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3;
-        value = b & 0x0F;
-        minimum = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        value = b & 0x07;
-        minimum = 0x10000;
-    } else {
-        *cp = InvalidByteBase + b;
-        return 1;
-    }
-    if (avail < length) {
-        *cp = InvalidByteBase + b;
-        return 1;
-    }
-    for (int k = 1; k < length; ++k) {
-        if ((s[k] & 0xC0) != 0x80) {
-            *cp = InvalidByteBase + b;
-            return 1;
-        }
-        value = (value << 6) | (s[k] & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        *cp = InvalidByteBase + b;
-        return 1;
-    }
-    *cp = value;
-    return length;
+// Decodes one character at `s`; a byte that does not begin a valid sequence stands alone.
+int readChar(const unsigned char *s, qint64 avail, char32_t *cp) {
+    const Utf8Char c = decodeUtf8(s, avail);
+    *cp = c.length > 0 ? c.code : InvalidByteBase + s[0];
+    return qMax(1, c.length);
 }
 
 char32_t fold(char32_t cp) {
@@ -112,7 +74,7 @@ HighlightSearch::HighlightSearch(const QString &pattern) {
     qint64 pos = 0;
     while (pos < utf8.size()) {
         char32_t cp;
-        pos += decodeUtf8(s + pos, utf8.size() - pos, &cp);
+        pos += readChar(s + pos, utf8.size() - pos, &cp);
         m_units.push_back(fold(cp));
     }
 }
@@ -199,7 +161,7 @@ void HighlightSearch::scanFolded(const unsigned char *text, qint64 size,
                 break;
             }
             char32_t cp;
-            q += decodeUtf8(text + q, size - q, &cp);
+            q += readChar(text + q, size - q, &cp);
             if (fold(cp) != unit) {
                 matched = false;
                 break;
@@ -215,14 +177,6 @@ void HighlightSearch::markIn(DocumentView &view, const Contents &text, qint64 ba
     forEachMatch(text.data(), text.size(), [&view, base](qint64 offset, qint64 length) {
         view.colorRange(base + offset, length, HighlightColor);
     });
-}
-
-std::vector<HighlightSearch::Match> HighlightSearch::matches(const QByteArray &text) const {
-    std::vector<Match> found;
-    forEachMatch(text.constData(), text.size(), [&found](qint64 offset, qint64 length) {
-        found.push_back({offset, length});
-    });
-    return found;
 }
 
 } // namespace Orvik

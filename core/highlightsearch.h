@@ -32,16 +32,6 @@ public:
     // without moving the view's caret or selection.
     void markIn(DocumentView &view, const Contents &text, qint64 base) const;
 
-    // The ranges found, in order (for callers that want a list).
-    struct Match {
-        qint64 offset;
-        qint64 length;
-        friend bool operator==(const Match &a, const Match &b) {
-            return a.offset == b.offset && a.length == b.length;
-        }
-    };
-    std::vector<Match> matches(const QByteArray &text) const;
-
 private:
     void scanAscii(const unsigned char *text, qint64 size, const MatchSink &sink) const;
     void scanFolded(const unsigned char *text, qint64 size, const MatchSink &sink) const;

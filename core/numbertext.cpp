@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace Orvik {
@@ -53,6 +52,37 @@ LeadingNumber readRadixInteger(const QByteArray &s, int pos, int base) {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// The nearest value of a decimal number (digits, an optional point and exponent, no sign)
+// that a double cannot hold: infinity when it is too large, 0 when it is too small. Which
+// one it is follows from the place of its first significant digit, the exponent included.
+double beyondRange(const char *begin, const char *end) {
+    constexpr qint64 ExponentLimit = 1'000'000'000;
+    qint64 place = 0; // the first significant digit stands for 10 to the power place - 1
+    bool point = false;
+    bool significant = false;
+    const char *p = begin;
+    for (; p != end && *p != 'e'; ++p) {
+        if (*p == '.') {
+            point = true;
+        } else if (!significant && *p == '0') {
+            if (point)
+                --place;
+        } else {
+            significant = true;
+            if (!point)
+                ++place;
+        }
+    }
+    qint64 exponent = 0;
+    bool negativeExponent = false;
+    if (p != end && ++p != end && (*p == '+' || *p == '-'))
+        negativeExponent = *p++ == '-';
+    for (; p != end; ++p)
+        exponent = std::min(ExponentLimit, exponent * 10 + (*p - '0'));
+    place += negativeExponent ? -exponent : exponent;
+    return place > 0 ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
 } // namespace
@@ -112,12 +142,8 @@ LeadingNumber readLeadingNumber(const QString &text) {
     double magnitude = 0.0;
     const auto [stop, status] = std::from_chars(begin, end, magnitude);
     Q_UNUSED(stop);
-    if (status == std::errc::result_out_of_range) {
-        // Too large is infinite, too small is 0; callers decide what fits them.
-        const char *exponent = std::strchr(begin, 'e');
-        const bool large = !exponent || exponent[1] != '-';
-        magnitude = large ? std::numeric_limits<double>::infinity() : 0.0;
-    }
+    if (status == std::errc::result_out_of_range)
+        magnitude = beyondRange(begin, end);
     n.value = negative ? -magnitude : magnitude;
     return n;
 }

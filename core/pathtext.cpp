@@ -24,8 +24,4 @@ QString pathComparisonForm(const QString &path) {
     return trimBlanks(path).toUpper();
 }
 
-bool samePath(const QString &a, const QString &b) {
-    return pathComparisonForm(a) == pathComparisonForm(b);
-}
-
 } // namespace Orvik

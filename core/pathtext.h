@@ -12,6 +12,5 @@ bool isBlank(const QString &text);
 // The form in which paths and recently used names are compared: blanks trimmed at both ends,
 // upper case. Other spellings of one file are not recognised as the same.
 QString pathComparisonForm(const QString &path);
-bool samePath(const QString &a, const QString &b);
 
 } // namespace Orvik

@@ -138,10 +138,4 @@ std::unique_ptr<FileReader> PosixFileSystem::openForRead(const QString &path, QS
     return std::make_unique<PosixFileReader>(fd, qint64(st.st_size));
 }
 
-bool PosixFileSystem::exists(const QString &path) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st;
-    return !name.isEmpty() && ::stat(name.constData(), &st) == 0;
-}
-
 } // namespace Orvik

@@ -14,7 +14,6 @@ public:
     QDateTime lastModified(const QString &path, QString *error) override;
     qint64 FileSizeProbe(const QString &path) override;
     std::unique_ptr<FileReader> openForRead(const QString &path, QString *error) override;
-    bool exists(const QString &path) override;
 
     // The description of an errno value, as the caption shows it.
     static QString errorDescription(int errorNumber);

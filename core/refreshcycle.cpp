@@ -11,10 +11,13 @@
 #include "sizetext.h"
 #include "timetext.h"
 
+#include <new>
+
 namespace Orvik {
 
 namespace {
 const QString CaptionSeparator = QStringLiteral(" - ");
+const QString OutOfMemory = QStringLiteral("not enough memory to hold this file");
 } // namespace
 
 RefreshCycle::RefreshCycle(Module1 &module)
@@ -39,13 +42,17 @@ void RefreshCycle::run(int index) {
         first = index;
         last = index <= m.DocCount ? index : 0;
     }
+    // A document that cannot be read shows why; the others are brought up to date all the same.
     for (int slot = first; slot <= last; ++slot) {
         QString error;
-        if (!visit(slot, &error)) {
-            fail(slot, error);
-            showDuration(start);
-            return;
+        bool done = false;
+        try {
+            done = visit(slot, &error);
+        } catch (const std::bad_alloc &) {
+            error = OutOfMemory;
         }
+        if (!done)
+            fail(slot, error);
     }
     m.HighLightPending = false;
     showDuration(start);
@@ -80,10 +87,15 @@ bool RefreshCycle::visit(int slot, QString *error) {
 
             if (window) {
                 DocumentView &view = window->rtfText();
+                const bool follows = view.followsEnd();
                 if (outcome.kind == ReadKind::Append) {
                     const Contents added = m.DocContents[slot].mid(previousSize);
-                    view.setSelStart(previousSize);
-                    view.setSelText(added);
+                    if (follows) {
+                        view.setSelStart(previousSize);
+                        view.setSelText(added);
+                    } else {
+                        view.appendKeepingSelection(added);
+                    }
                     const HighlightSearch search(m.HighLightString);
                     if (search.isActive())
                         search.markIn(view, added, previousSize);
@@ -94,7 +106,8 @@ bool RefreshCycle::visit(int slot, QString *error) {
                 window->setCaption(path + CaptionSeparator +
                                    generalDateTimeText(m.clock().currentDateTime()) +
                                    CaptionSeparator + sizeText(m.DocFileSize[slot]));
-                view.setSelStart(m.DocFileSize[slot]);
+                if (follows || outcome.kind == ReadKind::Replacement)
+                    view.setSelStart(m.DocFileSize[slot]);
             } else if (outcome.kind == ReadKind::Replacement) {
                 m.HighLightPending = true;
             }
@@ -106,24 +119,28 @@ bool RefreshCycle::visit(int slot, QString *error) {
         if (search.isActive()) {
             DocumentView &view = window->rtfText();
             search.markIn(view, m.DocContents[slot], 0);
-            view.setSelStart(m.DocFileSize[slot]);
+            if (view.followsEnd())
+                view.setSelStart(m.DocFileSize[slot]);
         }
     }
     return true;
 }
 
-// Shows the failure in the caption and forgets what was read, so that the next successful
-// read rebuilds the view whole.
+// Forgets what was read, so that the next successful read rebuilds the view whole, and shows
+// the failure in the caption. Emptying the view gives back the memory the text held.
 void RefreshCycle::fail(int slot, const QString &error) {
     Module1 &m = m_module;
-    if (DocumentWindow *window = m.DocWindow[slot]) {
-        const QString description = error.isEmpty() ? QStringLiteral("cannot be read") : error;
-        window->setCaption(m.DocFileName[slot] + CaptionSeparator + description);
-        window->rtfText().setText(Contents());
-    }
     m.DocFileTime[slot] = QDateTime();
     m.DocContents[slot] = Contents();
     m.DocFileSize[slot] = 0;
+    if (DocumentWindow *window = m.DocWindow[slot]) {
+        const QString description = error.isEmpty() ? QStringLiteral("cannot be read") : error;
+        try {
+            window->rtfText().setText(Contents());
+            window->setCaption(m.DocFileName[slot] + CaptionSeparator + description);
+        } catch (const std::bad_alloc &) {
+        }
+    }
 }
 
 void RefreshCycle::showDuration(double startSeconds) {

@@ -15,6 +15,12 @@
 
 namespace Orvik {
 
+namespace {
+// The client area until the window is placed.
+constexpr double CreatedClientWidthTwips = 3375;
+constexpr double CreatedClientHeightTwips = 2730;
+} // namespace
+
 frmDocument::frmDocument(Module1 &module, QWidget *parent)
     : QMdiSubWindow(parent)
     , m_module(module)
@@ -60,6 +66,7 @@ QString frmDocument::tag() const {
 bool frmDocument::moveTo(const QRect &pixels) {
     if (pixels.width() <= 0 || pixels.height() <= 0)
         return false;
+    m_sized = true;
     setGeometry(pixels);
     return true;
 }
@@ -108,6 +115,17 @@ void frmDocument::rtfText_OLEDragDrop(QDropEvent *event) {
 void frmDocument::resizeEvent(QResizeEvent *event) {
     QMdiSubWindow::resizeEvent(event);
     Form_Resize();
+}
+
+void frmDocument::showEvent(QShowEvent *event) {
+    // The frame is known once the window is in the workspace; placing it comes after.
+    if (!m_sized) {
+        m_sized = true;
+        const QMargins frame = contentsMargins();
+        resize(twipsToPixelsX(CreatedClientWidthTwips, this) + frame.left() + frame.right(),
+               twipsToPixelsY(CreatedClientHeightTwips, this) + frame.top() + frame.bottom());
+    }
+    QMdiSubWindow::showEvent(event);
 }
 
 void frmDocument::closeEvent(QCloseEvent *event) {

@@ -37,6 +37,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -48,6 +49,7 @@ private:
     RichTextView *m_rtfText;
     QString m_tag;
     bool m_unloaded = false;
+    bool m_sized = false; // given its client area as created
 };
 
 } // namespace Orvik

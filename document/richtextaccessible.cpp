@@ -35,8 +35,29 @@ void RichTextAccessible::installFactory() {
     }
 }
 
+QString RichTextAccessible::eventText(const ViewText &text, qint64 start, qint64 end) {
+    if (end - start > EventTextLimit)
+        end = qMin(end, text.offsetOfChar(text.charOffset(start) + EventTextLimit));
+    return text.plainText(start, end);
+}
+
+std::unique_ptr<QAccessibleTextInsertEvent> RichTextAccessible::insertion(RichTextView *view,
+                                                                          qint64 start) {
+    const ViewText &text = view->viewText();
+    return std::make_unique<QAccessibleTextInsertEvent>(view, clampInt(text.charOffset(start)),
+                                                        eventText(text, start, text.size()));
+}
+
 RichTextView *RichTextAccessible::view() const {
     return static_cast<RichTextView *>(widget());
+}
+
+int RichTextAccessible::toChar(qint64 offset) const {
+    return clampInt(view()->viewText().charOffset(offset));
+}
+
+qint64 RichTextAccessible::toByte(int chars) const {
+    return view()->viewText().offsetOfChar(chars);
 }
 
 QAccessible::State RichTextAccessible::state() const {
@@ -68,8 +89,8 @@ void RichTextAccessible::selection(int selectionIndex, int *startOffset, int *en
     *startOffset = *endOffset = 0;
     if (selectionIndex != 0 || view()->selLength() == 0)
         return;
-    *startOffset = clampInt(view()->selStart());
-    *endOffset = clampInt(view()->selStart() + view()->selLength());
+    *startOffset = toChar(view()->selStart());
+    *endOffset = toChar(view()->selStart() + view()->selLength());
 }
 
 int RichTextAccessible::selectionCount() const {
@@ -88,20 +109,21 @@ void RichTextAccessible::removeSelection(int selectionIndex) {
 void RichTextAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
     if (selectionIndex != 0)
         return;
-    view()->setSelStart(qMin(startOffset, endOffset));
-    view()->setSelLength(qAbs(endOffset - startOffset));
+    const qint64 start = toByte(qMin(startOffset, endOffset));
+    view()->setSelStart(start);
+    view()->setSelLength(toByte(qMax(startOffset, endOffset)) - start);
 }
 
 int RichTextAccessible::cursorPosition() const {
-    return clampInt(view()->cursorPosition());
+    return toChar(view()->cursorPosition());
 }
 
 void RichTextAccessible::setCursorPosition(int position) {
-    view()->setSelStart(position);
+    view()->setSelStart(toByte(position));
 }
 
 QString RichTextAccessible::text(int startOffset, int endOffset) const {
-    return view()->viewText().plainText(startOffset, endOffset);
+    return view()->viewText().plainText(toByte(startOffset), toByte(endOffset));
 }
 
 std::pair<qint64, qint64> RichTextAccessible::unitAt(qint64 offset,
@@ -124,41 +146,39 @@ std::pair<qint64, qint64> RichTextAccessible::unitAt(qint64 offset,
 
 QString RichTextAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                          int *startOffset, int *endOffset) const {
-    const auto [start, end] = unitAt(offset, boundaryType);
-    *startOffset = clampInt(start);
-    *endOffset = clampInt(end);
-    return text(*startOffset, *endOffset);
+    const auto [start, end] = unitAt(toByte(offset), boundaryType);
+    *startOffset = toChar(start);
+    *endOffset = toChar(end);
+    return view()->viewText().plainText(start, end);
 }
 
 QString RichTextAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                              int *startOffset, int *endOffset) const {
-    const qint64 start = unitAt(offset, boundaryType).first;
+    const qint64 start = unitAt(toByte(offset), boundaryType).first;
     if (start <= 0) {
         *startOffset = *endOffset = 0;
         return QString();
     }
-    const qint64 before = boundaryType == QAccessible::CharBoundary
-                              ? view()->viewText().prevCharOffset(start)
-                              : start - 1;
-    return textAtOffset(clampInt(before), boundaryType, startOffset, endOffset);
+    return textAtOffset(toChar(view()->viewText().prevCharOffset(start)), boundaryType, startOffset,
+                        endOffset);
 }
 
 QString RichTextAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                             int *startOffset, int *endOffset) const {
-    const qint64 end = unitAt(offset, boundaryType).second;
+    const qint64 end = unitAt(toByte(offset), boundaryType).second;
     if (end >= view()->viewText().size()) {
         *startOffset = *endOffset = characterCount();
         return QString();
     }
-    return textAtOffset(clampInt(end), boundaryType, startOffset, endOffset);
+    return textAtOffset(toChar(end), boundaryType, startOffset, endOffset);
 }
 
 int RichTextAccessible::characterCount() const {
-    return clampInt(view()->viewText().size());
+    return toChar(view()->viewText().size());
 }
 
 QRect RichTextAccessible::characterRect(int offset) const {
-    const QRect r = view()->characterRect(offset);
+    const QRect r = view()->characterRect(toByte(offset));
     if (r.isNull())
         return r;
     return QRect(view()->viewport()->mapToGlobal(r.topLeft()), r.size());
@@ -168,31 +188,32 @@ int RichTextAccessible::offsetAtPoint(const QPoint &point) const {
     const QPoint local = view()->viewport()->mapFromGlobal(point);
     if (!view()->viewport()->rect().contains(local))
         return -1;
-    return clampInt(view()->offsetAt(local));
+    return toChar(view()->offsetAt(local));
 }
 
 void RichTextAccessible::scrollToSubstring(int startIndex, int endIndex) {
     Q_UNUSED(endIndex);
-    view()->scrollToOffset(startIndex);
+    view()->scrollToOffset(toByte(startIndex));
 }
 
 QString RichTextAccessible::attributes(int offset, int *startOffset, int *endOffset) const {
     // The colour runs: a mark's range with its colour, or the plain stretch between marks.
     const MarkSet &marks = view()->marks();
     const qint64 size = view()->viewText().size();
-    auto [first, last] = marks.overlapping(offset, offset + 1);
+    const qint64 at = toByte(offset);
+    auto [first, last] = marks.overlapping(at, at + 1);
     if (first < last) {
         const MarkSet::Mark &m = marks.marks()[size_t(first)];
-        *startOffset = clampInt(m.start);
-        *endOffset = clampInt(m.end);
+        *startOffset = toChar(m.start);
+        *endOffset = toChar(m.end);
         const QColor c = toQColor(m.color);
         return QStringLiteral("color:rgb(%1,%2,%3);").arg(c.red()).arg(c.green()).arg(c.blue());
     }
-    auto after = marks.overlapping(offset, size);
+    auto after = marks.overlapping(at, size);
     const int prev = after.first - 1;
-    *startOffset = prev >= 0 ? clampInt(marks.marks()[size_t(prev)].end) : 0;
-    *endOffset = after.first < after.second ? clampInt(marks.marks()[size_t(after.first)].start)
-                                            : clampInt(size);
+    *startOffset = prev >= 0 ? toChar(marks.marks()[size_t(prev)].end) : 0;
+    *endOffset =
+        toChar(after.first < after.second ? marks.marks()[size_t(after.first)].start : size);
     return QString();
 }
 

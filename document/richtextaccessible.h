@@ -3,19 +3,28 @@
 #include <QAccessibleTextInterface>
 #include <QAccessibleWidget>
 
+#include <memory>
+
 namespace Orvik {
 
 class RichTextView;
+class ViewText;
 
 // What screen readers and desktop test tools see of rtfText: a read-only multi-line text
-// whose character offsets are the view's byte offsets, read by range on demand (never the
-// whole text at once), with the caret, the selection and the rows on screen.
+// read by range on demand (never the whole text at once), with the caret, the selection and
+// the rows on screen. Its offsets count the characters shown (UTF-16 units), not the bytes.
 class RichTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit RichTextAccessible(RichTextView *view);
 
     // Makes the accessibility framework use this class for every RichTextView.
     static void installFactory();
+
+    // Events carry changed text whole: at most its first EventTextLimit characters.
+    static constexpr qint64 EventTextLimit = 64 * 1024;
+    static QString eventText(const ViewText &text, qint64 start, qint64 end);
+    // The event for text added to the view from byte `start` to its end.
+    static std::unique_ptr<QAccessibleTextInsertEvent> insertion(RichTextView *view, qint64 start);
 
     QAccessible::State state() const override;
     QString text(QAccessible::Text t) const override;
@@ -44,6 +53,8 @@ public:
 
 private:
     RichTextView *view() const;
+    int toChar(qint64 offset) const;
+    qint64 toByte(int chars) const;
     // The unit of text of the given kind around offset: [start, end).
     std::pair<qint64, qint64> unitAt(qint64 offset, QAccessible::TextBoundaryType type) const;
 };

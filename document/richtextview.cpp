@@ -43,19 +43,19 @@ void RichTextView::setText(const Contents &text) {
     m_text.setText(text);
     m_marks.clear();
     m_anchor = m_caret = 0;
+    m_scrolledAway = false;
     m_layout.invalidate();
     m_scroller.reset();
     textChanged();
     if (QAccessible::isActive()) {
-        QAccessibleTextUpdateEvent event(this, 0, QString(), accessibleText(0, m_text.size()));
+        QAccessibleTextUpdateEvent event(this, 0, QString(),
+                                         RichTextAccessible::eventText(m_text, 0, m_text.size()));
         QAccessible::updateAccessibility(&event);
     }
 }
 
-// Text for accessibility events, which carry it whole: only for modest amounts.
-QString RichTextView::accessibleText(qint64 start, qint64 end) const {
-    constexpr qint64 Limit = 64 * 1024;
-    return end - start <= Limit ? m_text.plainText(start, end) : QString();
+int RichTextView::accessibleOffset(qint64 offset) const {
+    return int(qMin<qint64>(m_text.charOffset(offset), INT_MAX));
 }
 
 Contents RichTextView::text() const {
@@ -66,14 +66,7 @@ void RichTextView::setSelText(const Contents &text) {
     const qint64 start = selStart();
     const qint64 length = selLength();
     if (length == 0 && start == m_text.size()) {
-        // Growth at the end: the earlier lines, their layouts and colours stay as they are.
-        m_layout.invalidateFrom(m_text.lineCount() - 1);
-        m_text.append(text);
-        if (QAccessible::isActive()) {
-            QAccessibleTextInsertEvent event(this, int(qMin<qint64>(start, INT_MAX)),
-                                             accessibleText(start, m_text.size()));
-            QAccessible::updateAccessibility(&event);
-        }
+        appendAtEnd(text);
     } else {
         const qint64 topOffset = m_scroller.topOffset();
         const QByteArray bytes = text.toByteArray();
@@ -84,6 +77,20 @@ void RichTextView::setSelText(const Contents &text) {
     }
     m_anchor = m_caret = start + text.size();
     textChanged();
+}
+
+void RichTextView::appendKeepingSelection(const Contents &text) {
+    appendAtEnd(text);
+    textChanged();
+}
+
+// Growth at the end: the earlier lines, their layouts and colours stay as they are.
+void RichTextView::appendAtEnd(const Contents &text) {
+    const qint64 start = m_text.size();
+    m_layout.invalidateFrom(m_text.lineCount() - 1);
+    m_text.append(text);
+    if (QAccessible::isActive())
+        QAccessible::updateAccessibility(RichTextAccessible::insertion(this, start).get());
 }
 
 QByteArray RichTextView::selText() const {
@@ -114,8 +121,20 @@ QString RichTextView::selectedPlainText() const {
 void RichTextView::setSelStart(qint64 offset) {
     offset = qBound<qint64>(0, offset, m_text.size());
     m_anchor = m_caret = offset;
+    if (offset == m_text.size())
+        m_scrolledAway = false;
     m_navigator.forgetColumn();
     revealCaret();
+}
+
+bool RichTextView::followsEnd() const {
+    return selLength() == 0 && !m_scrolledAway;
+}
+
+// After the reader scrolled or moved the caret: the view follows the end again once the end
+// is in view.
+void RichTextView::noteScrollPosition() {
+    m_scrolledAway = !m_scroller.atBottom();
 }
 
 qint64 RichTextView::selStart() const {
@@ -158,6 +177,12 @@ void RichTextView::scrollToOffset(qint64 offset) {
     updateGeometryNow();
 }
 
+void RichTextView::centerOnOffset(qint64 offset) {
+    m_scroller.setHeight(viewport()->height() - Padding);
+    m_scroller.centre(qBound<qint64>(0, offset, m_text.size()));
+    scheduleGeometry();
+}
+
 void RichTextView::reveal(qint64 offset) {
     m_revealCaret = true;
     m_revealOffset = offset;
@@ -167,12 +192,11 @@ void RichTextView::reveal(qint64 offset) {
 void RichTextView::caretMoved() {
     if (!QAccessible::isActive())
         return;
-    QAccessibleTextCursorEvent cursor(this, int(qMin<qint64>(m_caret, INT_MAX)));
+    QAccessibleTextCursorEvent cursor(this, accessibleOffset(m_caret));
     QAccessible::updateAccessibility(&cursor);
     if (selLength() > 0) {
-        QAccessibleTextSelectionEvent selection(
-            this, int(qMin<qint64>(selStart(), INT_MAX)),
-            int(qMin<qint64>(selStart() + selLength(), INT_MAX)));
+        QAccessibleTextSelectionEvent selection(this, accessibleOffset(selStart()),
+                                                accessibleOffset(selStart() + selLength()));
         QAccessible::updateAccessibility(&selection);
     }
 }
@@ -202,7 +226,8 @@ int RichTextView::rightMargin() const {
 }
 
 qreal RichTextView::wrapWidth() const {
-    const int width = m_rightMargin > 0 ? m_rightMargin : viewport()->width();
+    const int visible = viewport()->width();
+    const int width = m_rightMargin > 0 ? qMin(m_rightMargin, visible) : visible;
     return qMax(16, width - 2 * Padding);
 }
 
@@ -228,6 +253,8 @@ void RichTextView::resizeEvent(QResizeEvent *event) {
     relayout();
     if (atBottom)
         m_scroller.setTop(m_scroller.maxTop());
+    else if (m_scrolledAway)
+        noteScrollPosition();
 }
 
 // --- Scrolling. The vertical position is a row; the scroll bar counts bytes (in units that
@@ -253,6 +280,7 @@ void RichTextView::updateGeometryNow() {
         m_revealCaret = false;
         const qint64 offset = qMin(m_revealOffset, m_text.size());
         m_scroller.reveal(offset);
+        noteScrollPosition();
         const int x = int(m_layout.xOf(m_layout.rowOf(offset), offset)) + Padding;
         QScrollBar *h = horizontalScrollBar();
         if (x < h->value())
@@ -266,6 +294,7 @@ void RichTextView::updateGeometryNow() {
 
 void RichTextView::scrollRows(int rows) {
     m_scroller.scrollRows(rows);
+    noteScrollPosition();
     syncScrollBars();
     viewport()->update();
 }
@@ -319,6 +348,7 @@ void RichTextView::onVerticalValue(int value) {
         m_scroller.setTop(m_scroller.maxTop());
     else
         m_scroller.setTop(m_layout.rowOf(qint64(value) * scrollUnit(m_text.size())));
+    noteScrollPosition();
     syncScrollBars();
     viewport()->update();
 }

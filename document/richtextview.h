@@ -36,6 +36,8 @@ public:
     QByteArray selText() const override;
     void setSelColor(ColorNumber color) override;
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
+    bool followsEnd() const override;
+    void appendKeepingSelection(const Contents &text) override;
     void setDisplayFont(const DisplayFont &font) override;
     void setVisible(bool visible) override;
 
@@ -43,7 +45,8 @@ public:
     QString plainText() const;
     QString selectedPlainText() const;
 
-    // The width in pixels at which lines wrap; 0 wraps at the viewport's width.
+    // The width in pixels at which lines wrap; 0, or a width beyond the viewport's, wraps at
+    // the viewport's width, so no character is hidden under the vertical scroll bar.
     void setRightMargin(int pixels);
     int rightMargin() const;
 
@@ -74,6 +77,8 @@ public:
     qint64 offsetAt(const QPoint &point);
     // Scrolls the offset into view without moving the caret.
     void scrollToOffset(qint64 offset);
+    // Scrolls the offset's row to the middle of the view, unless it is wholly shown already.
+    void centerOnOffset(qint64 offset);
 
 signals:
     // A drag over the view or a drop on it, reported instead of being inserted. The
@@ -109,10 +114,12 @@ private:
     void scrollRows(int rows);
     void syncScrollBars();
     void onVerticalValue(int value);
+    void appendAtEnd(const Contents &text);
+    void noteScrollPosition();
     void revealCaret();
     void reveal(qint64 offset);
     void caretMoved();
-    QString accessibleText(qint64 start, qint64 end) const;
+    int accessibleOffset(qint64 offset) const; // a byte offset in accessible characters
     void setCaret(qint64 offset, bool extend);
     void selectAll();
 
@@ -124,6 +131,8 @@ private:
     RowScroller m_scroller{m_layout};
     CaretNavigator m_navigator{m_text, m_layout, m_scroller};
     bool m_revealCaret = false;
+    // The reader moved the end of the text out of view; see followsEnd().
+    bool m_scrolledAway = false;
     qint64 m_revealOffset = 0; // where the caret was when it was to be brought into view
     bool m_geometryScheduled = false;
     bool m_syncing = false;

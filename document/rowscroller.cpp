@@ -102,4 +102,20 @@ void RowScroller::reveal(qint64 offset) {
     setTop(topShowingAtBottom(row));
 }
 
+void RowScroller::centre(qint64 offset) {
+    const RowPos row = m_layout.rowOf(offset);
+    if (!(row < m_top) && yOfRow(row) >= 0)
+        return;
+    RowPos top = row;
+    qreal above = (m_height - m_layout.rowHeight(row)) / 2;
+    RowPos prev = row;
+    while (m_layout.prevRow(prev)) {
+        above -= m_layout.rowHeight(prev);
+        if (above < 0)
+            break;
+        top = prev;
+    }
+    setTop(top);
+}
+
 } // namespace Orvik

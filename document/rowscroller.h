@@ -40,6 +40,8 @@ public:
     qreal yOfRow(const RowPos &row);
     // Scrolls as little as needed to show the row holding offset.
     void reveal(qint64 offset);
+    // Puts the row holding offset in the middle, unless it is wholly on screen already.
+    void centre(qint64 offset);
 
 private:
     ViewLayout &m_layout;

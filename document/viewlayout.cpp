@@ -29,6 +29,26 @@ int LaidOutPiece::rowOfOffset(qint64 offset) const {
     return 0;
 }
 
+namespace {
+// The distance to give QTextOption for tab stops `wanted` apart on `device`: QTextLayout
+// scales the distance by the font's resolution over the screen's, so a printer would
+// otherwise get stops measured twice. A probe row tells the scale it applies.
+qreal tabStopDistance(const QFont &font, QPaintDevice *device, qreal wanted) {
+    if (!device || wanted <= 0)
+        return wanted;
+    QTextLayout probe(QStringLiteral("\t"), font, device);
+    QTextOption option;
+    option.setTabStopDistance(wanted);
+    probe.setTextOption(option);
+    probe.beginLayout();
+    QTextLine row = probe.createLine();
+    row.setLineWidth(1e7);
+    probe.endLayout();
+    const qreal stop = row.cursorToX(1);
+    return stop > 0 ? wanted * wanted / stop : wanted;
+}
+} // namespace
+
 ViewLayout::ViewLayout(const ViewText &text)
     : m_text(text) {
     setFont(QFont());
@@ -38,7 +58,7 @@ void ViewLayout::setFont(const QFont &font, QPaintDevice *device) {
     m_font = font;
     m_device = device;
     QFontMetricsF metrics = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
-    m_tabStop = 8 * QFontMetricsF(font).horizontalAdvance(QLatin1Char(' '));
+    m_tabStop = tabStopDistance(font, device, 8 * metrics.horizontalAdvance(QLatin1Char(' ')));
     m_lineSpacing = metrics.lineSpacing();
     invalidate();
 }

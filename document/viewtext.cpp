@@ -27,64 +27,6 @@ inline bool isControl(uint code) {
 }
 } // namespace
 
-Utf8State checkUtf8(const char *data, qint64 size, qint64 *complete) {
-    const auto *p = reinterpret_cast<const uchar *>(data);
-    qint64 i = 0;
-    auto stop = [&](Utf8State state) {
-        if (complete)
-            *complete = i;
-        return state;
-    };
-    while (i < size) {
-        while (i + 8 <= size) {
-            quint64 word;
-            std::memcpy(&word, p + i, 8);
-            if (word & 0x8080808080808080ULL)
-                break;
-            i += 8;
-        }
-        if (i >= size)
-            break;
-        const uchar c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int length;
-        uint code;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-            code = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            code = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            code = c & 0x07;
-        } else {
-            return stop(Utf8State::Invalid);
-        }
-        const qint64 present = qMin<qint64>(length, size - i);
-        for (int j = 1; j < present; ++j) {
-            if (!isContinuation(p[i + j]))
-                return stop(Utf8State::Invalid);
-            code = (code << 6) | (p[i + j] & 0x3F);
-        }
-        if (present < length) {
-            // Too early to tell about ranges, but a wrong second byte already fails.
-            if (present >= 2 && ((c == 0xE0 && p[i + 1] < 0xA0) || (c == 0xED && p[i + 1] > 0x9F) ||
-                                 (c == 0xF0 && p[i + 1] < 0x90) || (c == 0xF4 && p[i + 1] > 0x8F)))
-                return stop(Utf8State::Invalid);
-            return stop(Utf8State::Unfinished);
-        }
-        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-            (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
-            return stop(Utf8State::Invalid);
-        i += length;
-    }
-    return stop(Utf8State::Valid);
-}
-
 void decodeBytes(const char *data, qint64 size, bool utf8, bool display, QString &out,
                  std::vector<quint16> *byteOf) {
     const auto *p = reinterpret_cast<const uchar *>(data);
@@ -98,22 +40,10 @@ void decodeBytes(const char *data, qint64 size, bool utf8, bool display, QString
     bool oneToOne = true;
     std::vector<quint16> map;
     for (qint64 i = 0; i < size;) {
-        const uchar c = p[i];
-        uint code = c;
-        int length = 1;
-        if (c >= 0x80) {
-            length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
-            bool ok = length > 0 && i + length <= size;
-            code = c & (length == 4 ? 0x07 : length == 3 ? 0x0F : 0x1F);
-            for (int j = 1; ok && j < length; ++j) {
-                ok = isContinuation(p[i + j]);
-                code = (code << 6) | (p[i + j] & 0x3F);
-            }
-            if (!ok) { // a broken sequence (a range that cuts a character): one byte shown
-                length = 1;
-                code = 0xFFFD;
-            }
-        }
+        const Utf8Char c = decodeUtf8(p + i, size - i);
+        // A broken sequence (a range that cuts a character) shows one byte as U+FFFD.
+        const int length = c.length > 0 ? c.length : 1;
+        const uint code = c.length > 0 ? uint(c.code) : 0xFFFDu;
         if (oneToOne && length > 1 && byteOf) {
             oneToOne = false;
             map.reserve(size_t(size) + 1);
@@ -159,11 +89,14 @@ void ViewText::setText(const Contents &text) {
     m_text = text;
     m_lines.build(data(), size());
     m_validity.clear();
+    m_chars = CharOffsets();
 }
 
 bool ViewText::append(const Contents &more) {
     if (more.isEmpty())
         return true;
+    // The last line may change its decoding as it grows.
+    m_chars.forgetFrom(lineStart(lineCount() - 1));
     const bool continues = m_text.extendWith(more);
     if (!continues)
         m_text.append(more); // bytes from elsewhere: copied
@@ -313,7 +246,9 @@ qint64 ViewText::prevCharOffset(qint64 offset) const {
     const qint64 line = lineAt(offset);
     if (offset <= lineStart(line))
         return lineEnd(line - 1);
-    offset = qMin(offset, lineEnd(line)) - 1;
+    if (offset > lineEnd(line)) // inside the line break: back to its start
+        return lineEnd(line);
+    --offset;
     if (isUtf8(line))
         while (offset > lineStart(line) && isContinuation(uchar(data()[offset])))
             --offset;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "charoffsets.h"
 #include "core/contents.h"
+#include "core/utf8text.h"
 #include "lineindex.h"
 
 #include <QHash>
@@ -75,6 +77,10 @@ public:
     // The word (letters, digits, '_') around offset, or the one character there.
     std::pair<qint64, qint64> wordAt(qint64 offset) const;
 
+    // Byte offsets as character offsets of the text shown, and back (see CharOffsets).
+    qint64 charOffset(qint64 offset) const { return m_chars.charOffset(*this, offset); }
+    qint64 offsetOfChar(qint64 chars) const { return m_chars.byteOffset(*this, chars); }
+
     qint64 memoryUsage() const;
 
 private:
@@ -89,13 +95,9 @@ private:
         bool valid = true;
     };
     mutable QHash<qint64, Validity> m_validity;
+    mutable CharOffsets m_chars;
 };
 
-enum class Utf8State { Valid, Invalid, Unfinished };
-// Checks [data, data + size) as UTF-8 (no overlong forms, surrogates or code points past
-// U+10FFFF). Unfinished: valid but for a sequence cut off at the end. *complete, when given,
-// gets the length of the valid prefix that ends at a character boundary.
-Utf8State checkUtf8(const char *data, qint64 size, qint64 *complete = nullptr);
 // Appends the bytes decoded as the view shows them. `display` turns control bytes into
 // visible placeholders; without it they stay as they are (for copying).
 void decodeBytes(const char *data, qint64 size, bool utf8, bool display, QString &out,

@@ -4,7 +4,7 @@
 
 namespace Orvik {
 
-// Registers the compiled-in icons and the About description with Qt's resource system.
+// Registers the compiled-in icons with Qt's resource system.
 // The program must call this once before the first icon is loaded: the resources live in a
 // static library, and without a reference from the program the linker may drop them.
 // Calling it more than once is harmless.
@@ -13,9 +13,8 @@ void initResources();
 // Resource path of the toolbar picture for a button key ("Open", "Tile Horizontally", ...).
 QString toolbarIconPath(const QString &key);
 
-// Resource paths of the window icons and of the About window's built-in description.
+// Resource paths of the window icons.
 inline constexpr char appIconPath[] = ":/icons/orvik.svg";
 inline constexpr char documentIconPath[] = ":/icons/document.svg";
-inline constexpr char aboutDescriptionPath[] = ":/about/description.rtf";
 
 } // namespace Orvik

@@ -14,26 +14,49 @@
 #include <QSessionManager>
 
 #include <cstdio>
+#include <optional>
 
 namespace Orvik {
 
-int runApplication(int argc, char *argv[]) {
-    // Usage and version need no display, so they are answered before Qt starts.
-    QStringList rawArguments;
-    for (int i = 0; i < argc; ++i)
-        rawArguments << QString::fromLocal8Bit(argv[i]);
-    switch (CommandLine::request(rawArguments)) {
+namespace {
+// Answers usage, version and unknown options; nothing when the arguments name files to open.
+std::optional<int> answerRequest(const QStringList &arguments) {
+    switch (CommandLine::request(arguments)) {
     case CommandLine::Request::Help:
         std::fputs(qPrintable(CommandLine::usage()), stdout);
         return 0;
     case CommandLine::Request::Version:
         std::printf("%s\n", qPrintable(CommandLine::versionText()));
         return 0;
+    case CommandLine::Request::UnknownOption:
+        std::fputs(
+            qPrintable(CommandLine::unknownOptionText(CommandLine::unknownOption(arguments))),
+            stderr);
+        return 2;
     case CommandLine::Request::Open:
         break;
     }
+    return std::nullopt;
+}
+} // namespace
+
+int runApplication(int argc, char *argv[]) {
+    // Usage and version need no display, so they are answered before Qt starts. Options
+    // unknown to Orvik may still be Qt's own (-platform, -session ...): they are refused
+    // once Qt has taken its own out, before any window is made.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    if (CommandLine::request(rawArguments) != CommandLine::Request::UnknownOption) {
+        if (const std::optional<int> status = answerRequest(rawArguments))
+            return *status;
+    }
 
     QApplication app(argc, argv);
+    // QApplication has taken its own options out of the arguments.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (const std::optional<int> status = answerRequest(arguments))
+        return *status;
     initResources();
     QApplication::setOrganizationName(QStringLiteral("Orvik"));
     QApplication::setApplicationName(QStringLiteral("Orvik"));
@@ -41,21 +64,22 @@ int runApplication(int argc, char *argv[]) {
     // Ties the windows to the launcher (and its icon) on Wayland desktops.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.orvik.Orvik"));
 
-    // QApplication has taken its own options out of the arguments.
-    const QStringList arguments = QCoreApplication::arguments();
-
     PosixFileSystem fileSystem;
     SystemClock clock;
     Module1 module(fileSystem, clock);
     IniSettingsStore store;
     frmMain mainWindow(module, store);
     module.MainForm = &mainWindow;
+    QObject::connect(&mainWindow, &frmMain::unloaded, &app, &QCoreApplication::quit);
 
-    // The desktop session ending closes the main window like its close box: through the
-    // session manager, or by the signals a session sends when it ends.
+    // A session manager saving the session gets the settings and the list written; the
+    // program goes on. The session ending closes the main window like its close box: the
+    // session manager's quit closes every window, and so do the signals a session sends.
 #ifndef QT_NO_SESSIONMANAGER
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
-                     [&mainWindow](QSessionManager &) { mainWindow.close(); });
+                     [&mainWindow](QSessionManager &) { mainWindow.saveSession(); });
+    QObject::connect(&app, &QGuiApplication::saveStateRequest, &mainWindow,
+                     [&mainWindow](QSessionManager &) { mainWindow.saveSession(); });
 #endif
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, &mainWindow,

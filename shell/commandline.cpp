@@ -6,19 +6,38 @@ namespace Orvik::CommandLine {
 
 namespace {
 const QString EndOfOptions = QStringLiteral("--");
+
+// The options before "--", in order.
+QStringList options(const QStringList &arguments) {
+    QStringList result;
+    for (qsizetype i = 1; i < arguments.size() && arguments.at(i) != EndOfOptions; ++i) {
+        if (arguments.at(i).startsWith(QLatin1Char('-')))
+            result.append(arguments.at(i));
+    }
+    return result;
+}
+
+Request optionRequest(const QString &option) {
+    if (option == QLatin1String("--help") || option == QLatin1String("-h"))
+        return Request::Help;
+    if (option == QLatin1String("--version") || option == QLatin1String("-v"))
+        return Request::Version;
+    return Request::UnknownOption;
+}
 } // namespace
 
 Request request(const QStringList &arguments) {
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &a = arguments.at(i);
-        if (a == EndOfOptions)
-            break;
-        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
-            return Request::Help;
-        if (a == QLatin1String("--version") || a == QLatin1String("-v"))
-            return Request::Version;
-    }
-    return Request::Open;
+    const QStringList given = options(arguments);
+    return given.isEmpty() ? Request::Open : optionRequest(given.first());
+}
+
+QString unknownOption(const QStringList &arguments) {
+    const QStringList given = options(arguments);
+    return request(arguments) == Request::UnknownOption ? given.first() : QString();
+}
+
+QString unknownOptionText(const QString &option) {
+    return QStringLiteral("orvik: unknown option '%1'\n").arg(option) + usage();
 }
 
 QString argumentText(const QStringList &arguments) {
@@ -39,7 +58,8 @@ QStringList names(const QString &argumentText) {
             name.remove(0, 1);
         if (name.endsWith(QLatin1Char('"')))
             name.chop(1);
-        result.append(name);
+        if (!name.isEmpty()) // "a.log, b.log" in a shell, or a trailing comma
+            result.append(name);
     }
     return result;
 }

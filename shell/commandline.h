@@ -11,16 +11,21 @@ namespace Orvik {
 // `orvik "My Logs/app.log"` all name what a user expects.
 namespace CommandLine {
 
-enum class Request { Open, Help, Version };
+enum class Request { Open, Help, Version, UnknownOption };
 
-// --help/-h and --version/-v ask for usage or the version; "--" ends the options, so that
-// a file with such a name can still be given after it.
+// --help/-h and --version/-v ask for usage or the version; any other argument that starts
+// with "-" is an unknown option; the first option given decides. "--" ends the options, so
+// that a file whose name starts with "-" can still be given after it.
 Request request(const QStringList &arguments);
+// The option that makes request() refuse the arguments, or the empty text.
+QString unknownOption(const QStringList &arguments);
+// "orvik: unknown option '--bogus'", a line break and the usage.
+QString unknownOptionText(const QString &option);
 // The arguments after the program name, joined with commas ("--" left out).
 QString argumentText(const QStringList &arguments);
 // Cuts the trimmed text into the names to open, in order: none for an empty or blank
-// text; otherwise every comma ends a name, empty names included, and a name loses one
-// leading and then one trailing double quote.
+// text; otherwise every comma ends a name, a name loses one leading and then one trailing
+// double quote, and a name left empty is dropped (it would open nothing).
 QStringList names(const QString &argumentText);
 
 QString usage();

@@ -81,6 +81,11 @@ void frmMain::createActions() {
         connect(m.mnuFileMRU[i], &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i); });
     wire(m.mnuFileExit, &Commands::mnuFileExit_Click);
     wire(m.mnuEditCopy, &Commands::mnuEditCopy_Click);
+    wire(m.mnuEditFind, &Commands::mnuEditFind_Click);
+    wire(m.mnuEditFindNext, &Commands::mnuEditFindNext_Click);
+    wire(m.mnuEditFindPrevious, &Commands::mnuEditFindPrevious_Click);
+    connect(m_workspace, &QMdiArea::subWindowActivated, this,
+            [this] { m_menus->setFindEnabled(!m_workspace->subWindowList().isEmpty()); });
     wire(m.mnuViewToolbar, &Commands::mnuViewToolbar_Click);
     wire(m.mnuViewStatusBar, &Commands::mnuViewStatusBar_Click);
     wire(m.mnuHighlightText, &Commands::mnuHighlightText_Click);
@@ -138,7 +143,6 @@ void frmMain::closeEvent(QCloseEvent *event) {
     closeAllDocuments();
     Form_Unload();
     event->accept();
-    QCoreApplication::quit();
 }
 
 void frmMain::closeAllDocuments() {
@@ -152,6 +156,10 @@ void frmMain::Form_Unload() {
         return;
     m_unloaded = true;
     m_updateTimer.setEnabled(false);
+    saveSession();
+}
+
+void frmMain::saveSession() {
     std::optional<WindowTwips> frame;
     if (!isMinimized())
         frame = frameTwips();
@@ -160,6 +168,7 @@ void frmMain::Form_Unload() {
     QString error;
     if (!m_store.flush(&error))
         qWarning().noquote() << QStringLiteral("orvik: the settings were not saved:") << error;
+    Q_EMIT unloaded();
 }
 
 void frmMain::timerUpdate_Timer() {
@@ -198,12 +207,19 @@ void frmMain::applyFrameTwips(const WindowTwips &frame) {
 void frmMain::fitPendingFrame() {
     if (!m_pendingOuterSize.isValid() || !isVisible() || isMaximized() || isMinimized())
         return;
-    const QSize decoration = frameGeometry().size() - size();
-    if (decoration.isEmpty())
+    const std::optional<QSize> client =
+        clientSizeFor(m_pendingOuterSize, frameGeometry().size() - size());
+    if (!client)
         return;
-    const QSize outer = m_pendingOuterSize;
     m_pendingOuterSize = QSize();
-    resize(outer - decoration);
+    resize(*client);
+}
+
+// A title bar without side borders is a known frame too.
+std::optional<QSize> frmMain::clientSizeFor(const QSize &outer, const QSize &decoration) {
+    if (decoration.width() <= 0 && decoration.height() <= 0)
+        return std::nullopt;
+    return outer - decoration;
 }
 
 void frmMain::moveEvent(QMoveEvent *event) {

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class QMdiArea;
 
@@ -42,6 +43,9 @@ public:
     // closed before it.
     void Form_Unload();
     bool isUnloaded() const { return m_unloaded; }
+    // Writes the settings and the recently used files as the unload does, and keeps running:
+    // what a session manager asks for when it saves the session.
+    void saveSession();
 
     void timerUpdate_Timer();
     void tbToolBar_ButtonClick(const QString &key);
@@ -52,6 +56,9 @@ public:
     // The main window's outer frame as the settings hold it, in whole twips.
     WindowTwips frameTwips() const;
     void applyFrameTwips(const WindowTwips &frame);
+    // The client size that gives the outer size `outer` with a frame adding `decoration`;
+    // nothing while the frame is not known yet (empty in both directions).
+    static std::optional<QSize> clientSizeFor(const QSize &outer, const QSize &decoration);
 
     // MainWindow
     UpdateTimer &timerUpdate() override { return m_updateTimer; }
@@ -66,13 +73,17 @@ public:
     Module1 &module() override { return m_module; }
     frmDocument *activeDocument() override;
     QMdiArea &workspace() override { return *m_workspace; }
-    QWidget *window() override { return this; }
+    QWidget *dialogOwner() override { return this; }
     QAction &mnuViewToolbar() override { return *m_menus->mnuViewToolbar; }
     QAction &mnuViewStatusBar() override { return *m_menus->mnuViewStatusBar; }
     ToolBar &tbToolBar() override { return *m_toolBar; }
     void closeMainWindow() override;
 
     QMenu *createPopupMenu() override;
+
+signals:
+    // The unload has run; the program ends here.
+    void unloaded();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -58,6 +58,14 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     mnuEdit = menu(menuBar, "mnuEdit", QStringLiteral("&Edit"));
     mnuEditCopy = item(mnuEdit, "mnuEditCopy", QStringLiteral("&Copy"));
     mnuEditCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuEditBar0 = separator(mnuEdit, "mnuEditBar0");
+    mnuEditFind = item(mnuEdit, "mnuEditFind", QStringLiteral("&Find..."));
+    mnuEditFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuEditFindNext = item(mnuEdit, "mnuEditFindNext", QStringLiteral("Find &Next"));
+    mnuEditFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+    mnuEditFindPrevious = item(mnuEdit, "mnuEditFindPrevious", QStringLiteral("Find &Previous"));
+    mnuEditFindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    setFindEnabled(false);
 
     mnuView = menu(menuBar, "mnuView", QStringLiteral("&View"));
     mnuViewToolbar = item(mnuView, "mnuViewToolbar", QStringLiteral("&Toolbar"));
@@ -98,6 +106,11 @@ void MainMenus::setItem(int index, const QString &caption, bool visible) {
 
 void MainMenus::setSeparatorVisible(bool visible) {
     mnuMRUSep->setVisible(visible);
+}
+
+void MainMenus::setFindEnabled(bool enabled) {
+    for (QAction *action : {mnuEditFind, mnuEditFindNext, mnuEditFindPrevious})
+        action->setEnabled(enabled);
 }
 
 void MainMenus::updateWindowList() {

@@ -37,6 +37,10 @@ public:
 
     QMenu *mnuEdit = nullptr;
     QAction *mnuEditCopy = nullptr;
+    QAction *mnuEditBar0 = nullptr;
+    QAction *mnuEditFind = nullptr;
+    QAction *mnuEditFindNext = nullptr;
+    QAction *mnuEditFindPrevious = nullptr;
 
     QMenu *mnuView = nullptr;
     QAction *mnuViewToolbar = nullptr;
@@ -56,6 +60,9 @@ public:
 
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpAbout = nullptr;
+
+    // The Find items work on the active document: they are enabled while one is open.
+    void setFindEnabled(bool enabled);
 
     // Rebuilds the window list below the Window menu's last item: a separator and one
     // numbered entry per document window with its caption, the active one checked.

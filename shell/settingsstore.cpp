@@ -1,6 +1,6 @@
 #include "settingsstore.h"
 
-#include "iniformat.h"
+#include "core/iniformat.h"
 
 #include <QDir>
 #include <QSettings>

@@ -12,12 +12,32 @@ namespace {
 constexpr double SpringMinimumTwips = 1000;
 constexpr double SpringCreatedTwips = 2605;
 constexpr double IntervalPanelTwips = 2040;
+constexpr double DatePanelTwips = 1020;
+constexpr double TimePanelTwips = 1200;
 // The date is looked at again at least this often, so that a clock set forward or a
 // machine that slept still shows the right day soon.
 constexpr int LongestDateCheckMs = 60 * 1000;
 
-QLabel *makePanel(QWidget *parent, const QString &text) {
-    auto *label = new QLabel(text, parent);
+// A panel that asks for its width at creation, or more while its text needs it. When the
+// window is too narrow for every panel it gives way, down to the width of its text.
+class FittingPanel : public QLabel {
+public:
+    FittingPanel(int createdWidth, QWidget *parent)
+        : QLabel(parent)
+        , m_createdWidth(createdWidth) {
+        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    }
+    QSize sizeHint() const override {
+        const QSize text = QLabel::sizeHint();
+        return QSize(qMax(text.width(), m_createdWidth), text.height());
+    }
+
+private:
+    int m_createdWidth;
+};
+
+QLabel *makePanel(QLabel *label, const QString &text) {
+    label->setText(text);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setTextFormat(Qt::PlainText);
@@ -30,18 +50,16 @@ StatusBar::StatusBar(QWidget *parent)
     , m_today([] { return QDate::currentDate(); }) {
     setObjectName(QStringLiteral("sbStatusBar"));
 
-    m_panels[1] = makePanel(this, QStringLiteral("Status"));
+    m_panels[1] = makePanel(new QLabel(this), QStringLiteral("Status"));
     m_panels[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_panels[1]->setMinimumWidth(twipsToPixelsX(SpringMinimumTwips, this));
     m_panels[1]->resize(twipsToPixelsX(SpringCreatedTwips, this), m_panels[1]->height());
 
-    m_panels[2] = makePanel(this, QStringLiteral("Refresh Interval:"));
+    m_panels[2] = makePanel(new QLabel(this), QStringLiteral("Refresh Interval:"));
     fitIntervalPanel();
 
-    m_panels[3] = makePanel(this, QString());
-    m_panels[3]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    m_panels[4] = makePanel(this, QString());
-    m_panels[4]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    m_panels[3] = makePanel(new FittingPanel(twipsToPixelsX(DatePanelTwips, this), this), {});
+    m_panels[4] = makePanel(new FittingPanel(twipsToPixelsX(TimePanelTwips, this), this), {});
 
     // Permanent widgets are never covered by the bar's temporary messages.
     addPermanentWidget(m_panels[1], 1);

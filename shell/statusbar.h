@@ -15,9 +15,9 @@ namespace Orvik {
 
 // sbStatusBar: four panels, addressed by 1-based index. Panel 1 takes the width the others
 // leave, never less than 67 pixels at 96 dpi; panel 2 is 136 pixels wide (more only when
-// the desktop's font needs it for the text); panel 3 shows
-// today's date in the locale's short format and keeps it current by itself; panel 4 fits
-// its text.
+// the desktop's font needs it for the text); panel 3 shows today's date in the locale's
+// short format and keeps it current by itself; panels 3 and 4 are 68 and 80 pixels wide,
+// wider while their text needs it.
 class StatusBar : public QStatusBar, public StatusPanels {
     Q_OBJECT
 

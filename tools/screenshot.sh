@@ -2,11 +2,14 @@
 # Retakes docs/screenshot.png: Orvik following two logs that are being written while it runs,
 # with "ERROR" highlighted. Runs on a virtual X server, so it works on a headless machine too.
 #   tools/screenshot.sh [output.png]        (BUILD=dir picks the build directory, default build)
-# Needs the packages xvfb, xauth and imagemagick (all in `make deps`) and a built program.
+#   tools/screenshot.sh docs/find.png find  the Find window over the logs, after a search
+# Needs the packages xvfb, xauth, imagemagick and xdotool (all in `make deps`) and a built
+# program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build}
 output=${1:-docs/screenshot.png}
+scene=${2:-}
 width=960
 height=600
 
@@ -15,7 +18,7 @@ if [ -z "${ORVIK_SCREENSHOT_DISPLAY:-}" ]; then
     mkdir -p "$(dirname "$output")"
     export BUILD
     exec xvfb-run -a -s "-screen 0 ${width}x${height}x24 -nolisten tcp" \
-        env ORVIK_SCREENSHOT_DISPLAY=1 "$0" "$output"
+        env ORVIK_SCREENSHOT_DISPLAY=1 "$0" "$output" "$scene"
 fi
 
 # From here on we run inside the virtual display.
@@ -82,5 +85,17 @@ pids+=("$orvik")
 # Let a few refresh cycles bring both views up to date, then take the whole screen.
 sleep 4
 kill -0 "$orvik" 2>/dev/null || { echo "orvik ended before the screenshot" >&2; exit 1; }
+if [ "$scene" = find ]; then
+    # A click in the application log, Ctrl+F, and a search upwards for a payment timeout; the
+    # occurrence found stays selected while the log grows.
+    xdotool search --sync --name '^Orvik$' windowfocus --sync
+    xdotool mousemove 300 480 click 1 key ctrl+f
+    xdotool search --sync --name '^Find$' windowfocus --sync
+    xdotool type --delay 60 'payment gateway'
+    xdotool key alt+u
+    sleep 0.3 # a button's access key takes effect after its short animation
+    xdotool key Return
+    sleep 1.5
+fi
 import -window root "$output"
 echo "wrote $output"

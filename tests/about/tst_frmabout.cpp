@@ -83,6 +83,9 @@ void tst_frmAbout::windowAndControlsSitAtTheirPlaces() {
     QVERIFY(!(about.windowFlags() & Qt::WindowMaximizeButtonHint));
 
     QCOMPARE(about.findChild<QTextEdit *>("rtfText")->geometry(), twips(120, 120, 7455, 3615));
+    // The text background colour, like a document's view.
+    QCOMPARE(about.findChild<QTextEdit *>("rtfText")->palette().color(QPalette::Base),
+             QGuiApplication::palette().color(QPalette::Base));
     QCOMPARE(about.findChild<QLabel *>("lblDisclaimer")->geometry(), twips(120, 4080, 4470, 345));
     QCOMPARE(about.findChild<QPushButton *>("cmdSysInfo")->geometry(),
              twips(4560, 4080, 1452, 345));
@@ -193,10 +196,12 @@ void tst_frmAbout::fifoNamedLikeTheAboutFileDoesNotBlock() {
 }
 
 void tst_frmAbout::systemInfoButtonStartsTheTool() {
-    QSettings store(m_dir->filePath("system.conf"), QSettings::IniFormat);
-    store.setValue("SysInfo/Path", "/opt/sysinfo");
+    QFile store(m_dir->filePath("system.conf"));
+    QVERIFY(store.open(QIODevice::WriteOnly));
+    store.write("[SysInfo]\nPath=/opt/sysinfo\n");
+    store.close();
     frmAbout about(nullptr, aboutPath());
-    about.sysInfo().setStore(&store);
+    about.sysInfo().setStorePath(store.fileName());
     QString started;
     about.sysInfo().setStarter([&started](const QString &program) {
         started = program;

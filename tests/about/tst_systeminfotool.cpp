@@ -1,4 +1,5 @@
 #include "about/systeminfotool.h"
+#include "core/iniformat.h"
 
 #include <QFile>
 #include <QSettings>
@@ -64,8 +65,8 @@ QSettings &tst_SystemInfoTool::store() {
 
 void tst_SystemInfoTool::init() {
     m_dir = std::make_unique<QTemporaryDir>();
-    m_store = std::make_unique<QSettings>(m_dir->filePath("system.conf"), QSettings::IniFormat);
-    m_tool.setStore(m_store.get());
+    m_store = std::make_unique<QSettings>(m_dir->filePath("system.conf"), orvikIniFormat());
+    m_tool.setStorePath(m_store->fileName());
     m_starts = 0;
     m_startResult = true;
 }
@@ -104,7 +105,7 @@ void tst_SystemInfoTool::getKeyValueReadsText() {
     QFETCH(QString, value);
     store().setValue("SysInfo/Path", stored);
     store().sync();
-    QSettings reread(m_dir->filePath("system.conf"), QSettings::IniFormat);
+    QSettings reread(m_dir->filePath("system.conf"), orvikIniFormat());
 
     QString keyVal = "left over";
     QCOMPARE(SystemInfoTool::GetKeyValue(reread, "SysInfo", "Path", keyVal), read);
@@ -138,11 +139,16 @@ void tst_SystemInfoTool::getKeyValueTypedValues() {
 }
 
 void tst_SystemInfoTool::firstLookupNamesTheProgram() {
-    store().setValue("SysInfo/Path", "/opt/tools/sysinfo");
-    store().setValue("SysInfoLocation/Folder", m_dir->path());
+    // As an administrator writes it: blanks around "=", a comma in the path.
+    QFile file(m_dir->filePath("edited.conf"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[SysInfo]\nPath = /opt/tools,x/sysinfo\n[SysInfoLocation]\nFolder=" +
+               QFile::encodeName(m_dir->path()) + "\n");
+    file.close();
+    m_tool.setStorePath(file.fileName());
     QString started, message, title;
     run(&started, &message, &title);
-    QCOMPARE(started, QStringLiteral("/opt/tools/sysinfo"));
+    QCOMPARE(started, QStringLiteral("/opt/tools,x/sysinfo"));
     QCOMPARE(m_starts, 1);
     QCOMPARE(message, QString());
 }
@@ -190,7 +196,7 @@ void tst_SystemInfoTool::neitherLookupShowsTheMessage() {
 void tst_SystemInfoTool::programThatCannotStartShowsTheMessage() {
     // The real starter: a path that is no program fails to start.
     SystemInfoTool tool;
-    tool.setStore(m_store.get());
+    tool.setStorePath(m_store->fileName());
     store().setValue("SysInfo/Path", m_dir->filePath("missing-program"));
     QString message;
     tool.setMessenger([&message](const QString &text, const QString &) { message = text; });

@@ -79,7 +79,7 @@ public:
         return qobject_cast<frmDocument *>(m_workspace->activeSubWindow());
     }
     QMdiArea &workspace() override { return *m_workspace; }
-    QWidget *window() override { return this; }
+    QWidget *dialogOwner() override { return this; }
     QAction &mnuViewToolbar() override { return m_mnuViewToolbar; }
     QAction &mnuViewStatusBar() override { return m_mnuViewStatusBar; }
     QToolBar &tbToolBar() override { return *m_toolBar; }

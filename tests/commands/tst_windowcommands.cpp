@@ -92,6 +92,15 @@ void tst_WindowCommands::copySelectionOrWholeText() {
     view.setSelStart(0);
     m_commands->mnuEditCopy_Click();
     QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8("café one\nsecond\n"));
+
+    // Too large for the clipboard: a message, and the clipboard as it was.
+    WindowCommands::setClipboardLimit(10);
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    m_commands->mnuEditCopy_Click();
+    WindowCommands::setClipboardLimit(INT_MAX);
+    QCOMPARE(m_dialogs->count("message"), 1);
+    QVERIFY(m_dialogs->last().text.contains(QStringLiteral("too large")));
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
 }
 
 void tst_WindowCommands::copyWithoutDocumentLeavesTheClipboard() {

@@ -34,6 +34,16 @@ private slots:
         QCOMPARE(second.contents.mid(9998).toByteArray(), QByteArray("aaworld"));
     }
 
+    void appendOfItsOwnBytesSurvivesAMove() {
+        // Each append outgrows the store's reservation, which may move it while copying.
+        QByteArray block(1 << 20, 'x');
+        block[0] = 'a';
+        Contents c = Contents::fromByteArray(block);
+        for (int i = 0; i < 3; ++i)
+            c.append(c);
+        QCOMPARE(c.toByteArray(), block.repeated(8));
+    }
+
     void replacementBuildsANewWhole_data() {
         QTest::addColumn<QByteArray>("after");
         QTest::newRow("differs after the first chunk") << QByteArray("0123456X89abc");

@@ -42,6 +42,10 @@ private slots:
         QTest::newRow("octal stops at 8") << "&o178" << 15.0 << true;
         QTest::newRow("ampersand alone") << "&" << 0.0 << false;
         QTest::newRow("non-Latin text stops it") << "12\u00e9" << 12.0 << true;
+        QTest::newRow("too small for a double reads 0")
+            << "0." + QString(330, '0') + "1" << 0.0 << true;
+        QTest::newRow("too large despite a negative exponent is infinite")
+            << QString(400, '9') + "e-5" << qInf() << true;
     }
     void leadingNumber() {
         QFETCH(QString, text);

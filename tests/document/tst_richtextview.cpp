@@ -1,5 +1,7 @@
 #include "support/guihost.h"
 
+#include "document/richtextaccessible.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QScrollBar>
@@ -82,7 +84,10 @@ private slots:
         view->setRightMargin(0); // wraps at the viewport's width
         const qint64 atViewport = view->countRows();
         view->resize(700, 300);
-        QVERIFY(view->countRows() < atViewport);
+        const qint64 atWide = view->countRows();
+        QVERIFY(atWide < atViewport);
+        view->setRightMargin(2000); // wider than the viewport: wraps at what is visible
+        QCOMPARE(view->countRows(), atWide);
     }
 
     void caretPastTheEndGoesToTheEndAndShowsIt() {
@@ -100,6 +105,41 @@ private slots:
         view->setSelStart(0);
         view->updateGeometryNow();
         QCOMPARE(view->topOffset(), qint64(0));
+    }
+
+    // An append keeps a selection, a caret away from the end and the rows on screen; the view
+    // follows again once the end is back in view.
+    void readerAwayFromTheEndKeepsItsPlace() {
+        QByteArray text;
+        for (int i = 0; i < 500; ++i)
+            text += "line " + QByteArray::number(i) + '\n';
+        show(text);
+        view->setSelStart(text.size());
+        view->updateGeometryNow();
+        QVERIFY(view->followsEnd());
+        view->setSelStart(7);
+        view->setSelLength(6);
+        view->updateGeometryNow();
+        QVERIFY(!view->followsEnd());
+        const qint64 top = view->topOffset();
+        view->appendKeepingSelection(Contents::fromByteArray("more\n"));
+        view->updateGeometryNow();
+        QCOMPARE(view->selectedPlainText(), QStringLiteral("line 1"));
+        QCOMPARE(view->topOffset(), top);
+        QCOMPARE(view->text().size(), qint64(text.size() + 5));
+
+        view->setSelStart(7); // a bare caret, the end out of view
+        view->updateGeometryNow();
+        QVERIFY(!view->followsEnd());
+        view->setFocus();
+        QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier);
+        view->updateGeometryNow();
+        QVERIFY(view->followsEnd());
+        QScrollBar *bar = view->verticalScrollBar();
+        bar->setValue(0);
+        QVERIFY(!view->followsEnd());
+        bar->setValue(bar->maximum());
+        QVERIFY(view->followsEnd());
     }
 
     void coloursGoWithTheirTextAndArePaintedRed() {
@@ -174,16 +214,18 @@ private slots:
         QCOMPARE(view->selText(), QByteArray("beta"));
     }
 
-    void accessibleTextReadsByByteOffsets() {
-        show("first line\nsecond ERROR line\nth\xc3\xa9 end");
-        view->colorRange(18, 5, HighlightColor);
-        view->setSelStart(11);
+    // Offsets count characters, not bytes.
+    void accessibleTextReadsByCharacters() {
+        show("f\xc3\xafrst line\nsecond ERROR line\nth\xc3\xa9 end");
+        view->colorRange(19, 5, HighlightColor);
+        view->setSelStart(12);
         view->setSelLength(6);
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(view.get());
         QVERIFY(iface->state().readOnly && iface->state().multiLine);
         QAccessibleTextInterface *text = iface->textInterface();
-        QCOMPARE(text->characterCount(), 37);
-        QCOMPARE(text->text(29, 35), QString::fromUtf8("th\xc3\xa9 e"));
+        QCOMPARE(text->characterCount(), 36);
+        QCOMPARE(text->text(0, 5), QString::fromUtf8("f\xc3\xafrst"));
+        QCOMPARE(text->text(29, 35), QString::fromUtf8("th\xc3\xa9 en"));
         int start = -1;
         int end = -1;
         QCOMPARE(text->textAtOffset(13, QAccessible::LineBoundary, &start, &end),
@@ -195,7 +237,21 @@ private slots:
         QCOMPARE(std::make_pair(start, end), std::make_pair(18, 23));
         QCOMPARE(text->offsetAtPoint(text->characterRect(2).center()), 2);
         text->setSelection(0, 0, 5);
-        QCOMPARE(view->selText(), QByteArray("first"));
+        QCOMPARE(view->selText(), QByteArray("f\xc3\xafrst"));
+    }
+
+    // An append announces its text, in characters, up to a cap.
+    void accessibleInsertionCarriesTheText() {
+        show("\xc3\xa9t\xc3\xa9\n");
+        view->setSelStart(6);
+        view->setSelText(Contents::fromByteArray("\xf0\x9f\x98\x80 ok\n"));
+        auto event = RichTextAccessible::insertion(view.get(), 6);
+        QCOMPARE(event->changePosition(), 4);
+        QCOMPARE(event->textInserted(), QString::fromUtf8("\xf0\x9f\x98\x80 ok\n"));
+        view->setSelText(Contents::fromByteArray(QByteArray(100000, 'x')));
+        event = RichTextAccessible::insertion(view.get(), 14);
+        QCOMPARE(event->changePosition(), 10);
+        QCOMPARE(event->textInserted(), QString(64 * 1024, 'x'));
     }
 };
 

@@ -15,6 +15,11 @@ cd "$prefix"
 if [ -x bin/orvik ]; then
     said=$(QT_QPA_PLATFORM=offscreen bin/orvik --version 2>/dev/null) || true
     [ "$said" = "Orvik $version" ] || fail "installed bin/orvik --version says '$said'"
+    # An unknown option is refused before any window is made: status 2, the reason on stderr.
+    refused=$(XDG_CONFIG_HOME=/nonexistent QT_QPA_PLATFORM=offscreen \
+        timeout 60 bin/orvik --bogus 2>&1 >/dev/null) && status=0 || status=$?
+    [ $status -eq 2 ] && echo "$refused" | grep -qx "orvik: unknown option '--bogus'" \
+        || fail "bin/orvik --bogus gave status $status and said '$refused'"
 fi
 head -c 6 bin/Orvik.rtf 2>/dev/null | grep -q '^{\\rtf1' || fail "bin/Orvik.rtf is not rich text"
 if [ -f bin/Orvik.rtf ]; then

@@ -1,4 +1,4 @@
-// The compiled-in pictures and the About description: present under their documented paths,
+// The compiled-in pictures: present under their documented paths,
 // valid SVG, drawn inside their canvas and sharp at twice the size.
 #include "resources/resources.h"
 
@@ -48,7 +48,6 @@ private Q_SLOTS:
     void straightEdgesFallOnWholePixels_data();
     void straightEdgesFallOnWholePixels();
     void toolbarPathsFollowTheButtonKeys();
-    void descriptionIsTheOneParagraphInWindowsRichText();
     void initialisingTwiceIsHarmless();
 };
 
@@ -121,25 +120,6 @@ void tst_resources::toolbarPathsFollowTheButtonKeys() {
     QCOMPARE(Orvik::toolbarIconPath("Tile Horizontally"),
              QString(":/icons/toolbar/Tile Horizontally.svg"));
     QVERIFY(!QFile::exists(Orvik::toolbarIconPath("NoSuchKey")));
-}
-
-void tst_resources::descriptionIsTheOneParagraphInWindowsRichText() {
-    QFile file(Orvik::aboutDescriptionPath);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray rtf = file.readAll();
-    QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252"));
-    QVERIFY(rtf.contains("\\deflang1033"));
-    QVERIFY(rtf.contains("MS Sans Serif;"));
-    QVERIFY(rtf.contains("\\fs17 "));
-    QVERIFY(rtf.trimmed().endsWith('}'));
-    QCOMPARE(rtf.count("\\par"), 2); // \pard once, \par once: a single paragraph
-    QVERIFY(rtf.contains(
-        "Orvik is a real-time file viewer that's modeled after the UNIX 'tail' command.  In a "
-        "nutshell, it will load and display files.  Its real power is the ability to keep the "
-        "view constantly up-to-date.  In other words, when the file changes Orvik will update "
-        "the view of the file to keep it in synch with the file's actual contents.  Because of "
-        "this, it's a great tool for monitoring log files.\r\n\\par }"));
-    QCOMPARE(rtf.count('{'), rtf.count('}'));
 }
 
 void tst_resources::initialisingTwiceIsHarmless() {

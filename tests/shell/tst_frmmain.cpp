@@ -28,7 +28,7 @@ private slots:
     void closingDocuments();
     void windowListShowsDocumentCaptions();
     void recentFileItemOpensItsName();
-    void openAndCopyShortcutsWorkWhileAViewHasTheFocus();
+    void shortcutsWorkWhileAViewHasTheFocus();
     void copyShortcutCopiesTheWholeTextWhileAViewHasTheFocus();
     void filesDroppedOnTheWorkspaceOpen();
     void otherDragsAreRefused_data();
@@ -72,7 +72,7 @@ void tst_frmMain::createdAsTheTablesSay() {
     QCOMPARE(w.size(), QSize(twipsToPixelsX(7200, &w), twipsToPixelsY(7080, &w)));
     QVERIFY(!w.createPopupMenu());
     QCOMPARE(w.activeDocument(), nullptr);
-    QCOMPARE(w.window(), &w);
+    QCOMPARE(w.dialogOwner(), &w);
 }
 
 void tst_frmMain::newWindowDoesNothing() {
@@ -226,24 +226,31 @@ void tst_frmMain::recentFileItemOpensItsName() {
     QCOMPARE(f.module.DocCount, 1);
 }
 
-void tst_frmMain::openAndCopyShortcutsWorkWhileAViewHasTheFocus() {
+void tst_frmMain::shortcutsWorkWhileAViewHasTheFocus() {
     MainWindowFixture f;
     showActive(*f.window);
+    MainMenus &menus = f.window->menus();
+    QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindNext->isEnabled());
     f.module.OpenDocument(f.files.write(QStringLiteral("a.log"), "line\n"));
     RichTextView &view = f.document(1)->rtfText();
     view.setFocus();
     QVERIFY(QTest::qWaitFor([&view] { return view.hasFocus(); }));
 
     // Only the routing is looked at here: the commands' own handlers do not run.
-    MainMenus &menus = f.window->menus();
-    for (QAction *action : {menus.mnuFileOpen, menus.mnuEditCopy})
+    const std::pair<QAction *, QKeySequence> keys[] = {
+        {menus.mnuFileOpen, Qt::CTRL | Qt::Key_O},
+        {menus.mnuEditCopy, Qt::CTRL | Qt::Key_C},
+        {menus.mnuEditFind, Qt::CTRL | Qt::Key_F},
+        {menus.mnuEditFindNext, Qt::Key_F3},
+        {menus.mnuEditFindPrevious, Qt::SHIFT | Qt::Key_F3}};
+    for (const auto &[action, key] : keys) {
         QObject::disconnect(action, &QAction::triggered, f.window.get(), nullptr);
-    QSignalSpy open(menus.mnuFileOpen, &QAction::triggered);
-    QSignalSpy copy(menus.mnuEditCopy, &QAction::triggered);
-    QTest::keyClick(&view, Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(open.size(), 1);
-    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(copy.size(), 1);
+        QSignalSpy triggered(action, &QAction::triggered);
+        QTest::keySequence(&view, key);
+        QCOMPARE(triggered.size(), 1);
+    }
+    f.document(1)->close();
+    QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindPrevious->isEnabled());
 }
 
 void tst_frmMain::copyShortcutCopiesTheWholeTextWhileAViewHasTheFocus() {

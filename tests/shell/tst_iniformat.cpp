@@ -1,4 +1,4 @@
-#include "shell/iniformat.h"
+#include "core/iniformat.h"
 
 #include <QBuffer>
 #include <QtTest>
@@ -32,7 +32,7 @@ void tst_IniFormat::handEditedFileReadsAsWritten() {
     buffer.open(QIODevice::ReadOnly);
     QSettings::SettingsMap map;
     QVERIFY(readOrvikIni(buffer, map));
-    QCOMPARE(map.value("Settings/FontName").toString(), QString("Courier New "));
+    QCOMPARE(map.value("Settings/FontName").toString(), QString("Courier New"));
     QCOMPARE(map.value("Settings/HighLightString").toString(), QString("a,b"));
     QCOMPARE(map.value("MRU Documents/01").toString(), QString("  spaced.log"));
 }

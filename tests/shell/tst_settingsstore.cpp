@@ -1,5 +1,7 @@
 #include "shell/settingsstore.h"
 
+#include "core/iniformat.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -18,7 +20,6 @@ private slots:
     void emptyTextIsNotAbsent();
     void textsComeBackExactly_data();
     void textsComeBackExactly();
-    void handEditedListReadsAsText();
     void unreadableStoreGivesEveryDefault();
     void unwritableStoreFailsToFlush();
 
@@ -66,47 +67,46 @@ void tst_SettingsStore::emptyTextIsNotAbsent() {
 }
 
 void tst_SettingsStore::textsComeBackExactly_data() {
-    QTest::addColumn<QString>("section");
+    QTest::addColumn<QByteArray>("stored"); // the line as the file holds it
     QTest::addColumn<QString>("text");
-    QTest::newRow("blanks at both ends") << "Settings"
-                                         << "  ERROR  ";
-    QTest::newRow("commas") << "MRU Documents"
-                            << "/var/log/a,b.log";
-    QTest::newRow("semicolon and equals") << "Settings"
-                                          << "a;b=c";
-    QTest::newRow("leading at sign") << "Settings"
-                                     << "@Variant(x)";
-    QTest::newRow("quotes and backslashes") << "MRU Documents"
-                                            << "\"C:\\logs\\a.log\"";
-    QTest::newRow("line breaks") << "Settings"
+    QTest::newRow("blanks around = are not part of it")
+        << QByteArray("01 = /var/log/syslog") << "/var/log/syslog";
+    QTest::newRow("blanks after a value are not part of it")
+        << QByteArray("01=/var/log/syslog \t") << "/var/log/syslog";
+    QTest::newRow("quoted blanks at both ends") << QByteArray("01=\"  ERROR  \"") << "  ERROR  ";
+    QTest::newRow("quoted value between blanks") << QByteArray("01 = \" x \" ") << " x ";
+    QTest::newRow("commas") << QByteArray("01=/var/log/a,b.log") << "/var/log/a,b.log";
+    QTest::newRow("comma and blank") << QByteArray("01=Courier New, Bold") << "Courier New, Bold";
+    QTest::newRow("semicolon and equals") << QByteArray("01=a;b=c") << "a;b=c";
+    QTest::newRow("leading at sign") << QByteArray("01=@Variant(x)") << "@Variant(x)";
+    QTest::newRow("quotes and backslashes")
+        << QByteArray("01=\"\\\"C:\\\\logs\\\\a.log\\\"\"") << "\"C:\\logs\\a.log\"";
+    QTest::newRow("line breaks") << QByteArray("01=\"one\\ntwo\\r\\nthree\"")
                                  << "one\ntwo\r\nthree";
-    QTest::newRow("non-ASCII") << "MRU Documents"
+    QTest::newRow("non-ASCII") << QByteArray("01=/home/jörg/Протокол.log")
                                << "/home/jörg/Протокол.log";
 }
 
+// Each text is read from the bytes a person or the program wrote, never from a cache of
+// this process.
 void tst_SettingsStore::textsComeBackExactly() {
-    QFETCH(QString, section);
+    QFETCH(QByteArray, stored);
     QFETCH(QString, text);
-    const QString file = path(QStringLiteral("exact.conf"));
-    QFile::remove(file);
-    {
-        IniSettingsStore store(file);
-        store.write(section, QStringLiteral("01"), text);
-        QVERIFY(store.flush(nullptr));
-    }
-    IniSettingsStore store(file);
-    QCOMPARE(store.read(section, QStringLiteral("01"), QString()), text);
-}
+    const QString tag = QString::fromUtf8(QTest::currentDataTag());
+    QFile edited(path(tag + QStringLiteral(".edited.conf")));
+    QVERIFY(edited.open(QIODevice::WriteOnly));
+    edited.write("[Settings]\n" + stored + "\n");
+    edited.close();
+    QCOMPARE(IniSettingsStore(edited.fileName()).read("Settings", "01", QString()), text);
 
-void tst_SettingsStore::handEditedListReadsAsText() {
-    const QString file = path(QStringLiteral("edited.conf"));
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("[Settings]\nFontName=Courier New, Bold\n");
-    f.close();
-    IniSettingsStore store(file);
-    QCOMPARE(store.read(QStringLiteral("Settings"), QStringLiteral("FontName"), QString()),
-             QStringLiteral("Courier New, Bold"));
+    QFile written(path(tag + QStringLiteral(".written.conf")));
+    IniSettingsStore store(written.fileName());
+    store.write(QStringLiteral("Settings"), QStringLiteral("01"), text);
+    QVERIFY(store.flush(nullptr));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QSettings::SettingsMap map;
+    QVERIFY(readOrvikIni(written, map));
+    QCOMPARE(map.value(QStringLiteral("Settings/01")).toString(), text);
 }
 
 void tst_SettingsStore::unreadableStoreGivesEveryDefault() {

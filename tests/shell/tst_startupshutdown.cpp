@@ -16,6 +16,8 @@ private slots:
     void firstRun();
     void storedIntervalIsLimited();
     void storedFrameIsAppliedUnchanged();
+    void frameIsKnownOnceItHasASize_data();
+    void frameIsKnownOnceItHasASize();
     void unconvertibleValuesGiveDefaults();
     void recentFilesAreShownAtLoad();
     void blankCommandLineOpensNothing_data();
@@ -27,6 +29,7 @@ private slots:
     void minimisedKeepsTheEarlierFrame();
     void maximisedWritesItsBounds();
     void unloadRunsOnce();
+    void sessionSaveWritesAndKeepsRunning();
     void unwritableStoreIsReported();
 };
 
@@ -71,6 +74,20 @@ void tst_StartupShutdown::storedFrameIsAppliedUnchanged() {
     const WindowTwips frame = w.frameTwips();
     QVERIFY(qAbs(frame.left + 3000) < 15);
     QVERIFY(qAbs(frame.width - 9000) < 15);
+}
+
+void tst_StartupShutdown::frameIsKnownOnceItHasASize_data() {
+    QTest::addColumn<QSize>("decoration");
+    QTest::addColumn<QSize>("client");
+    QTest::newRow("not known yet") << QSize(0, 0) << QSize();
+    QTest::newRow("title bar without side borders") << QSize(0, 30) << QSize(600, 370);
+    QTest::newRow("title bar and borders") << QSize(8, 38) << QSize(592, 362);
+}
+
+void tst_StartupShutdown::frameIsKnownOnceItHasASize() {
+    QFETCH(QSize, decoration);
+    QFETCH(QSize, client);
+    QCOMPARE(frmMain::clientSizeFor(QSize(600, 400), decoration).value_or(QSize()), client);
 }
 
 void tst_StartupShutdown::unconvertibleValuesGiveDefaults() {
@@ -148,8 +165,8 @@ void tst_StartupShutdown::commandLineNamesOpenInOrder_data() {
         << QStringList{"a.log", "b.log"} << QStringList{"a.log", "b.log"};
     QTest::newRow("quoted name with a blank")
         << QStringList{"\"My Logs/app.log\""} << QStringList{"My Logs/app.log"};
-    QTest::newRow("empty name between commas")
-        << QStringList{"a.log,,b.log"} << QStringList{"a.log", "", "b.log"};
+    QTest::newRow("names with a blank after the comma: nothing empty opens")
+        << QStringList{"a.log,", "b.log,"} << QStringList{"a.log", "b.log"};
 }
 
 void tst_StartupShutdown::commandLineNamesOpenInOrder() {
@@ -243,10 +260,24 @@ void tst_StartupShutdown::maximisedWritesItsBounds() {
 void tst_StartupShutdown::unloadRunsOnce() {
     MainWindowFixture f;
     f.window->Form_Load(QString());
+    QSignalSpy ends(f.window.get(), &frmMain::unloaded); // the application ends on it
     f.window->close();
     f.module.FontName = QStringLiteral("changed after the unload");
     f.window->Form_Unload();
     QCOMPARE(f.stored(SettingsSection, QStringLiteral("FontName")), QStringLiteral("Arial"));
+    QCOMPARE(ends.size(), 1);
+}
+
+void tst_StartupShutdown::sessionSaveWritesAndKeepsRunning() {
+    MainWindowFixture f;
+    f.window->Form_Load(QString());
+    f.module.FontName = QStringLiteral("Courier");
+    f.module.MRUFiles[1] = QStringLiteral("/var/log/a.log");
+    f.window->saveSession();
+    QCOMPARE(f.stored(SettingsSection, QStringLiteral("FontName")), QStringLiteral("Courier"));
+    QCOMPARE(f.stored(Mru, QStringLiteral("01")), QStringLiteral("/var/log/a.log"));
+    QVERIFY(!f.window->isUnloaded() && f.window->isVisible());
+    QVERIFY(f.window->timerUpdate().isEnabled());
 }
 
 void tst_StartupShutdown::unwritableStoreIsReported() {

@@ -77,6 +77,7 @@ void tst_StatusBar::onlyPanelOneShrinksAsTheWindowNarrows() {
     const int width3 = widthOf(*bar, 3);
     const int width4 = widthOf(*bar, 4);
     QCOMPARE(width2, twipsToPixelsX(2040, bar));
+    QVERIFY(width3 >= twipsToPixelsX(1020, bar));
     QVERIFY(wide1 > twipsToPixelsX(2605, bar));
 
     window.resize(700, 300);
@@ -100,6 +101,8 @@ void tst_StatusBar::panelFourFitsItsText() {
     window.resize(900, 300);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    settle();
+    QCOMPARE(widthOf(*bar, 4), twipsToPixelsX(1200, bar)); // empty: its width at creation
     bar->setPanelText(4, QStringLiteral("1:00:00 AM"));
     settle();
     const int shortWidth = widthOf(*bar, 4);

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
 
 using namespace Orvik;
@@ -26,10 +27,17 @@ void tst_TerminationSignals::signalsArriveOnTheEventLoop() {
     QFETCH(int, signalNumber);
     TerminationSignals termination;
     QSignalSpy spy(&termination, &TerminationSignals::terminationRequested);
-    QCOMPARE(::raise(signalNumber), 0);
+    // A burst far beyond what the pipe holds neither blocks the handler nor changes errno.
+    for (int i = 0; i < 20000; ++i) {
+        errno = EDOM;
+        const int raised = ::raise(signalNumber);
+        const int error = errno;
+        QCOMPARE(raised, 0);
+        QCOMPARE(error, EDOM);
+    }
     // Nothing runs inside the handler itself.
     QCOMPARE(spy.size(), 0);
-    QTRY_COMPARE(spy.size(), 1);
+    QTRY_VERIFY(!spy.isEmpty());
     QCOMPARE(spy.at(0).at(0).toInt(), signalNumber);
 }
 

@@ -6,12 +6,21 @@ void FakeDocumentView::setText(const Contents &text) {
     m_text = text;
     m_selStart = m_selLength = 0;
     marks.clear();
+    scrolledAway = false;
     ++setTextCount;
 }
 
 void FakeDocumentView::setSelStart(qint64 offset) {
     m_selStart = qBound<qint64>(0, offset, m_text.size());
     m_selLength = 0;
+    if (offset >= m_text.size())
+        scrolledAway = false;
+}
+
+void FakeDocumentView::appendKeepingSelection(const Contents &text) {
+    insertions.push_back({m_text.size(), text.toByteArray()});
+    if (!m_text.extendWith(text))
+        m_text.append(text);
 }
 
 void FakeDocumentView::setSelText(const Contents &text) {

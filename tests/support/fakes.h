@@ -62,6 +62,8 @@ public:
     QByteArray selText() const override { return {}; }
     void setSelColor(ColorNumber) override {}
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
+    bool followsEnd() const override { return m_selLength == 0 && !scrolledAway; }
+    void appendKeepingSelection(const Contents &text) override;
     void setDisplayFont(const DisplayFont &displayFont) override { font = displayFont; }
     void setVisible(bool isVisible) override { visible = isVisible; }
 
@@ -76,6 +78,8 @@ public:
     std::vector<Mark> marks;
     std::vector<Insertion> insertions;
     int setTextCount = 0;
+    // The reader scrolled the end out of view; a new text or the caret put at the end clears it.
+    bool scrolledAway = false;
     DisplayFont font;
     bool visible = false;
 
@@ -182,7 +186,6 @@ public:
         return m_probeFails.contains(path) ? -1 : m_real.FileSizeProbe(path);
     }
     std::unique_ptr<FileReader> openForRead(const QString &path, QString *error) override;
-    bool exists(const QString &path) override { return m_real.exists(path); }
 
     void failProbe(const QString &path) { m_probeFails[path] = true; }
     void failOpen(const QString &path, const QString &error) { m_openErrors[path] = error; }

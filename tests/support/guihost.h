@@ -55,7 +55,7 @@ public:
     Module1 &module() override { return m_module; }
     frmDocument *activeDocument() override;
     QMdiArea &workspace() override { return *m_workspace; }
-    QWidget *window() override { return this; }
+    QWidget *dialogOwner() override { return this; }
     QAction &mnuViewToolbar() override { return m_mnuViewToolbar; }
     QAction &mnuViewStatusBar() override { return m_mnuViewStatusBar; }
     QToolBar &tbToolBar() override { return *m_toolBar; }

@@ -35,12 +35,13 @@ QString quoted(const QString &value) {
     return out + QLatin1Char('"');
 }
 
-// A quoted value may stand between blanks ("key = \"x\""); anything else is taken as it is.
+// Blanks around the value are not part of it; a value in double quotes is taken from
+// between them, escapes undone.
 QString unquoted(const QString &raw) {
     const QString value = raw.trimmed();
     if (value.size() < 2 || !value.startsWith(QLatin1Char('"')) ||
         !value.endsWith(QLatin1Char('"')))
-        return raw;
+        return value;
     QString out;
     for (qsizetype i = 1; i < value.size() - 1; ++i) {
         QChar c = value.at(i);

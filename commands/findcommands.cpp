@@ -1,0 +1,154 @@
+#include "findcommands.h"
+
+#include "commandhost.h"
+#include "dialogs.h"
+#include "document/frmdocument.h"
+#include "frmfind.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+
+namespace Orvik {
+
+FindCommands::FindCommands(CommandHost &host, Dialogs &dialogs)
+    : m_host(host)
+    , m_dialogs(dialogs) {}
+
+FindCommands::~FindCommands() {
+    stop();
+}
+
+frmFind *FindCommands::findWindow() const {
+    return m_window;
+}
+
+void FindCommands::find() {
+    if (!m_window) {
+        m_window = new frmFind(m_host.dialogOwner());
+        connect(m_window, &frmFind::cmdFindNext_Click, this, &FindCommands::cmdFindNext_Click);
+        connect(m_window, &frmFind::cmdCancel_Click, this, &FindCommands::cmdCancel_Click);
+    }
+    m_window->setHistory(m_history);
+    if (!m_window->isVisible())
+        m_window->setWrapNote(QString());
+    if (frmDocument *document = m_host.activeDocument()) {
+        const QString selected = document->rtfText().selectedPlainText();
+        if (!selected.isEmpty() && !selected.contains(QLatin1Char('\n')) &&
+            !selected.contains(QLatin1Char('\r')))
+            m_window->setFindWhat(selected);
+    }
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void FindCommands::findNext() {
+    if (m_lastText.isEmpty())
+        find();
+    else
+        search(m_lastText, m_lastMatchCase, FindRun::Direction::Down);
+}
+
+void FindCommands::findPrevious() {
+    if (m_lastText.isEmpty())
+        find();
+    else
+        search(m_lastText, m_lastMatchCase, FindRun::Direction::Up);
+}
+
+void FindCommands::cmdFindNext_Click() {
+    const QString text = m_window->findWhat();
+    if (text.isEmpty())
+        return;
+    remember(text);
+    m_window->setHistory(m_history);
+    m_lastText = text;
+    m_lastMatchCase = m_window->matchCase();
+    search(text, m_lastMatchCase, m_window->direction());
+}
+
+void FindCommands::cmdCancel_Click() {
+    if (m_run)
+        stop();
+    else if (m_window)
+        m_window->hide();
+}
+
+void FindCommands::remember(const QString &text) {
+    m_history.removeAll(text);
+    m_history.prepend(text);
+    while (m_history.size() > HistoryCount)
+        m_history.removeLast();
+}
+
+// A search asked for while one runs is dropped: the running one answers first.
+void FindCommands::search(const QString &text, bool matchCase, FindRun::Direction direction) {
+    if (m_run)
+        return;
+    if (m_window)
+        m_window->setWrapNote(QString());
+    frmDocument *document = m_host.activeDocument();
+    if (!document)
+        return;
+    RichTextView &view = document->rtfText();
+    const qint64 start = view.selStart();
+    m_run = std::make_unique<FindRun>(TextFinder(text, matchCase), view.text(), start,
+                                      start + view.selLength(), direction);
+    m_runText = text;
+    m_runView = &view;
+    m_runTime.start();
+    runSlice();
+}
+
+void FindCommands::runSlice() {
+    if (!m_run)
+        return;
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_run->step()) {
+        if (slice.elapsed() >= m_sliceMs) {
+            if (!m_busy && m_runTime.elapsed() >= BusyAfterMs) {
+                m_busy = true;
+                QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+            }
+            QTimer::singleShot(0, this, &FindCommands::runSlice);
+            return;
+        }
+    }
+    finish();
+}
+
+void FindCommands::finish() {
+    const std::unique_ptr<FindRun> run = std::move(m_run);
+    const QPointer<RichTextView> view = m_runView;
+    stop();
+    // A view that closed, or whose text was replaced, during the search gets nothing.
+    if (!view || view->text().store() != run->text().store() ||
+        view->text().offset() != run->text().offset() || view->text().size() < run->text().size())
+        return;
+    const TextFinder::Match match = run->match();
+    if (!match.found()) {
+        m_dialogs.messageBox(QStringLiteral("Cannot find \"%1\"").arg(m_runText),
+                             QStringLiteral("Orvik"), Dialogs::Icon::Information);
+        return;
+    }
+    view->setSelStart(match.offset);
+    view->setSelLength(match.length);
+    view->centerOnOffset(match.offset);
+    if (run->wrapped() && m_window && m_window->isVisible()) {
+        const bool down = run->direction() == FindRun::Direction::Down;
+        m_window->setWrapNote(down ? QStringLiteral("Passed the end of the file")
+                                   : QStringLiteral("Passed the beginning of the file"));
+    }
+}
+
+void FindCommands::stop() {
+    m_run.reset();
+    m_runView.clear();
+    if (m_busy) {
+        m_busy = false;
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+} // namespace Orvik

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/findrun.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+namespace Orvik {
+
+class CommandHost;
+class Dialogs;
+class RichTextView;
+class frmFind;
+
+// Find, Find Next and Find Previous in the active document. A search runs in slices from the
+// event loop, so the windows keep answering; after BusyAfterMs it shows the busy pointer, and
+// Cancel or Escape in the Find window stops it with the selection left as it was. A document
+// closed or replaced during a search is left alone; the next search runs on the then active
+// document.
+class FindCommands : public QObject {
+    Q_OBJECT
+
+public:
+    FindCommands(CommandHost &host, Dialogs &dialogs);
+    ~FindCommands() override;
+
+    // Opens the Find window, or brings it forward, with the selection as the text when it
+    // is a single line.
+    void find();
+    // Repeats the last search downwards or upwards; with none yet, opens the Find window.
+    void findNext();
+    void findPrevious();
+
+    frmFind *findWindow() const;
+    bool isSearching() const { return m_run != nullptr; }
+    // The texts searched for this run, most recent first.
+    const QStringList &history() const { return m_history; }
+
+    // How long a slice of a search may run before the events are let through; 0 runs one
+    // piece per slice (for tests).
+    void setSliceMs(int milliseconds) { m_sliceMs = milliseconds; }
+
+    static constexpr int HistoryCount = 10;
+    static constexpr int BusyAfterMs = 200;
+
+private:
+    void cmdFindNext_Click();
+    void cmdCancel_Click();
+    void search(const QString &text, bool matchCase, FindRun::Direction direction);
+    void runSlice();
+    void finish();
+    void stop();
+    void remember(const QString &text);
+
+    CommandHost &m_host;
+    Dialogs &m_dialogs;
+    QPointer<frmFind> m_window;
+    QStringList m_history;
+    QString m_lastText;
+    bool m_lastMatchCase = false;
+
+    std::unique_ptr<FindRun> m_run;
+    QString m_runText;
+    QPointer<RichTextView> m_runView;
+    QElapsedTimer m_runTime;
+    bool m_busy = false;
+    int m_sliceMs = 25;
+};
+
+} // namespace Orvik
