@@ -12,16 +12,12 @@ Q_DECLARE_METATYPE(MatchList)
 class tst_HighlightSearch : public QObject {
     Q_OBJECT
 
+    static MatchList at(std::initializer_list<std::pair<qint64, qint64>> ranges) { return ranges; }
     static MatchList found(const HighlightSearch &search, const QByteArray &text) {
         MatchList list;
-        search.forEachMatch(text.constData(), text.size(),
-                            [&list](qint64 offset, qint64 length) { list.push_back({offset, length}); });
-        return list;
-    }
-    static MatchList at(std::initializer_list<std::pair<qint64, qint64>> ranges) {
-        MatchList list;
-        for (const auto &r : ranges)
-            list.push_back({r.first, r.second});
+        search.forEachMatch(text.constData(), text.size(), [&list](qint64 offset, qint64 length) {
+            list.push_back({offset, length});
+        });
         return list;
     }
 

@@ -22,14 +22,6 @@ private slots:
         }
     }
 
-    void untilPlacedTheClientAreaKeepsItsSizeEvenInATinyWorkspace() {
-        h->workspace().resize(40, 40);
-        auto *unplaced = static_cast<frmDocument *>(h->createDocumentWindow());
-        QCOMPARE(unplaced->widget()->size(),
-                 QSize(twipsToPixelsX(3375, unplaced), twipsToPixelsY(2730, unplaced)));
-        unplaced->close();
-    }
-
     void viewFitsTheClientAreaWithAMargin_data() {
         QTest::addColumn<QSize>("size");
         QTest::newRow("typical window") << QSize(500, 400);
@@ -50,6 +42,15 @@ private slots:
         QCOMPARE(window->rtfText().rightMargin(), box.width());
         window->widget()->resize(10, 10); // as while minimised: the view stays as it was
         QCOMPARE(window->rtfText().geometry(), box);
+    }
+
+    void clientAreaKeepsItsSizeUntilPlaced() {
+        h->workspace().resize(40, 40);
+        std::unique_ptr<frmDocument> unplaced(new frmDocument(h->module()));
+        h->workspace().addSubWindow(unplaced.get());
+        unplaced->show();
+        QCOMPARE(unplaced->widget()->size(),
+                 QSize(twipsToPixelsX(3375, unplaced.get()), twipsToPixelsY(2730, unplaced.get())));
     }
 
     void placementWithANonPositiveSizeIsRefused() {

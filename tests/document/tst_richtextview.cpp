@@ -1,5 +1,6 @@
-#include "document/richtextaccessible.h"
 #include "support/guihost.h"
+
+#include "document/richtextaccessible.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -85,12 +86,14 @@ private slots:
         view->resize(700, 300);
         const qint64 atWide = view->countRows();
         QVERIFY(atWide < atViewport);
-        // A margin wider than the viewport wraps at what is visible: nothing hides.
-        view->setRightMargin(2000);
+        view->setRightMargin(2000); // wider than the viewport: wraps at what is visible
         QCOMPARE(view->countRows(), atWide);
     }
 
-    void caretPastTheEndGoesToTheEndAndShowsIt() {
+    // A caret past the end goes to the end and shows it. An append keeps a selection, a caret
+    // away from the end and the rows on screen; the view follows again once the end is back
+    // in view.
+    void followingTheEnd() {
         QByteArray text;
         for (int i = 0; i < 500; ++i)
             text += "line " + QByteArray::number(i) + '\n';
@@ -102,20 +105,6 @@ private slots:
         QVERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), bar->maximum());
         QVERIFY(view->topOffset() > text.size() - 400);
-        view->setSelStart(0);
-        view->updateGeometryNow();
-        QCOMPARE(view->topOffset(), qint64(0));
-    }
-
-    // An append keeps a selection, a caret away from the end and the rows on screen; the view
-    // follows again once the end is back in view.
-    void readerAwayFromTheEndKeepsItsPlace() {
-        QByteArray text;
-        for (int i = 0; i < 500; ++i)
-            text += "line " + QByteArray::number(i) + '\n';
-        show(text);
-        view->setSelStart(text.size());
-        view->updateGeometryNow();
         QVERIFY(view->followsEnd());
         view->setSelStart(7);
         view->setSelLength(6);
@@ -126,7 +115,8 @@ private slots:
         view->updateGeometryNow();
         QCOMPARE(view->selectedPlainText(), QStringLiteral("line 1"));
         QCOMPARE(view->topOffset(), top);
-        QCOMPARE(view->text().size(), qint64(text.size() + 5));
+        QCOMPARE(view->text().size(), qint64(text.size() + 9));
+
         view->setSelStart(7); // a bare caret, the end out of view
         view->updateGeometryNow();
         QVERIFY(!view->followsEnd());
@@ -134,11 +124,13 @@ private slots:
         QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier);
         view->updateGeometryNow();
         QVERIFY(view->followsEnd());
-        QScrollBar *bar = view->verticalScrollBar();
         bar->setValue(0);
         QVERIFY(!view->followsEnd());
         bar->setValue(bar->maximum());
         QVERIFY(view->followsEnd());
+        view->setSelStart(0);
+        view->updateGeometryNow();
+        QCOMPARE(view->topOffset(), qint64(0));
     }
 
     void coloursGoWithTheirTextAndArePaintedRed() {
@@ -213,7 +205,8 @@ private slots:
         QCOMPARE(view->selText(), QByteArray("beta"));
     }
 
-    void accessibleTextCountsCharacters() {
+    // Offsets count characters, not bytes.
+    void accessibleTextReadsByCharacters() {
         show("f\xc3\xafrst line\nsecond ERROR line\nth\xc3\xa9 end");
         view->colorRange(19, 5, HighlightColor);
         view->setSelStart(12);
@@ -238,6 +231,7 @@ private slots:
         QCOMPARE(view->selText(), QByteArray("f\xc3\xafrst"));
     }
 
+    // An append announces its text, in characters, up to a cap.
     void accessibleInsertionCarriesTheText() {
         show("\xc3\xa9t\xc3\xa9\n");
         view->setSelStart(6);
@@ -245,7 +239,7 @@ private slots:
         auto event = RichTextAccessible::insertion(view.get(), 6);
         QCOMPARE(event->changePosition(), 4);
         QCOMPARE(event->textInserted(), QString::fromUtf8("\xf0\x9f\x98\x80 ok\n"));
-        view->setSelText(Contents::fromByteArray(QByteArray(100000, 'x'))); // its beginning
+        view->setSelText(Contents::fromByteArray(QByteArray(100000, 'x')));
         event = RichTextAccessible::insertion(view.get(), 14);
         QCOMPARE(event->changePosition(), 10);
         QCOMPARE(event->textInserted(), QString(64 * 1024, 'x'));

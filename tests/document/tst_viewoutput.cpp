@@ -12,6 +12,15 @@ class tst_ViewOutput : public QObject {
     std::unique_ptr<RichTextView> view;
     QTemporaryDir dir;
 
+    QString print() {
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        view->SelPrint(printer);
+        return pdf;
+    }
+
 private slots:
     void init() {
         view = std::make_unique<RichTextView>();
@@ -84,12 +93,7 @@ private slots:
         view->colorRange(6, 5, HighlightColor);
         view->setSelStart(start);
         view->setSelLength(length);
-        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        view->SelPrint(printer);
-
+        const QString pdf = print();
         PDF_TEXT_OR_SKIP(printed, pdf);
         for (const QString &word : present)
             QVERIFY2(printed.contains(word), qPrintable(word + " missing from: " + printed));
@@ -111,14 +115,9 @@ private slots:
     void printKeepsTabColumns() {
         view->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 10)); // columns in blanks
         view->setText(Contents::fromByteArray("a\tbeta\tc\nlonger\tx\ty\n"));
-        const QString pdf = dir.filePath(QStringLiteral("tabs.pdf"));
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        view->SelPrint(printer);
-        PDF_TEXT_OR_SKIP(printed, pdf);
-        const QStringList rows = printed.split(QLatin1Char('\n'));
-        const int first = int(rows.indexOf(QRegularExpression(QStringLiteral(".*\\bbeta\\b.*"))));
+        PDF_TEXT_OR_SKIP(printed, print());
+        const QStringList rows = printed.split('\n');
+        const int first = int(rows.indexOf(QRegularExpression(".*\\bbeta\\b.*")));
         QVERIFY2(first >= 0 && first + 1 < rows.size(), qPrintable(printed));
         QCOMPARE(rows[first].indexOf(QStringLiteral("beta")), rows[first + 1].indexOf('x'));
         QCOMPARE(rows[first].lastIndexOf('c'), rows[first + 1].indexOf('y'));

@@ -78,10 +78,10 @@ public:
     std::vector<Mark> marks;
     std::vector<Insertion> insertions;
     int setTextCount = 0;
-    DisplayFont font;
-    bool visible = false;
     // The reader scrolled the end out of view; a new text or the caret put at the end clears it.
     bool scrolledAway = false;
+    DisplayFont font;
+    bool visible = false;
 
 private:
     Contents m_text;

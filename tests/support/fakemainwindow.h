@@ -1,0 +1,3 @@
+#pragma once
+// Kept until every test includes fakes.h.
+#include "fakes.h"
