@@ -1,13 +1,14 @@
-#include "viewharness.h"
+#include "support/guihost.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 
-#include <QElapsedTimer>
-
 #include <csignal>
 
+#include <fcntl.h>
 #include <sched.h>
+#include <unistd.h>
 
 using namespace Orvik;
 
@@ -16,8 +17,7 @@ namespace {
 const QString Logrotate = QStringLiteral("/usr/sbin/logrotate");
 
 // A writer process that keeps its log open for appending, as a daemon does, and writes
-// numbered lines as fast as it can. It runs only between pause() and resume(), so the test
-// decides when the file stands still.
+// numbered lines as fast as it can while not paused.
 class LiveWriter {
 public:
     explicit LiveWriter(const QString &path) {
@@ -33,33 +33,25 @@ public:
         ::kill(pid_t(m_process.processId()), SIGCONT);
         m_process.waitForFinished();
     }
-    bool running() const { return m_process.state() == QProcess::Running; }
-    // Returns once the writer has added at least `bytes` to the file at `path` (false after
-    // a minute without that progress): a running writer makes progress on its own.
+    // Returns once the file at `path` grew by `bytes` (false after a minute without that).
     static bool waitForGrowth(const QString &path, qint64 bytes) {
         const qint64 from = QFileInfo(path).size();
         QElapsedTimer elapsed;
         elapsed.start();
-        while (QFileInfo(path).size() < from + bytes) {
-            if (elapsed.hasExpired(60000))
-                return false;
+        while (QFileInfo(path).size() < from + bytes && !elapsed.hasExpired(60000))
             sched_yield();
-        }
-        return true;
+        return QFileInfo(path).size() >= from + bytes;
     }
     void resume() { ::kill(pid_t(m_process.processId()), SIGCONT); }
     // Stops the writer and returns once it is stopped: no write of its is in flight then.
     void pause() {
-        const pid_t pid = pid_t(m_process.processId());
-        ::kill(pid, SIGSTOP);
-        const QString stat = QStringLiteral("/proc/%1/stat").arg(pid);
+        ::kill(pid_t(m_process.processId()), SIGSTOP);
         for (;;) {
-            QFile f(stat);
+            QFile f(QStringLiteral("/proc/%1/stat").arg(m_process.processId()));
             if (!f.open(QIODevice::ReadOnly))
                 return;
             const QByteArray line = f.readAll();
-            const int close = line.lastIndexOf(')');
-            if (close < 0 || line.mid(close + 2, 1) == "T")
+            if (line.mid(line.lastIndexOf(')') + 2, 1) == "T")
                 return;
         }
     }
@@ -68,273 +60,147 @@ private:
     QProcess m_process;
 };
 
-// A writer holding one descriptor across the test, with or without O_APPEND.
-class HeldWriter {
-public:
-    HeldWriter(const QString &path, bool appendMode) {
-        m_fd = ::open(QFile::encodeName(path).constData(),
-                      O_WRONLY | O_CREAT | O_CLOEXEC | (appendMode ? O_APPEND : 0), 0644);
-        if (!appendMode)
-            ::lseek(m_fd, 0, SEEK_END);
-    }
-    ~HeldWriter() { ::close(m_fd); }
-    void line(const QByteArray &text) {
-        const QByteArray bytes = text + '\n';
-        QCOMPARE(::write(m_fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
-    }
-
-private:
-    int m_fd = -1;
-};
-
-// Runs logrotate once, forced, on `path` with `directives`, with its own state file.
-bool rotate(ViewHarness &h, const QString &path, const QByteArray &directives, QString *why) {
-    const QString conf =
-        h.files.write(QStringLiteral("logrotate.conf"),
-                      QFile::encodeName(path) +
-                          " {\n    rotate 5\n    missingok\n    nocompress\n" + directives + "}\n");
-    QProcess logrotate;
-    logrotate.start(Logrotate, {QStringLiteral("-f"), QStringLiteral("-s"),
-                                h.files.path("logrotate.state"), conf});
-    if (!logrotate.waitForFinished(60000) || logrotate.exitStatus() != QProcess::NormalExit ||
-        logrotate.exitCode() != 0) {
-        *why = QString::fromLocal8Bit(logrotate.readAllStandardError());
-        return false;
-    }
-    return true;
-}
-
-#define ROTATE(h, path, directives)                                                                \
-    do {                                                                                           \
-        QString why_;                                                                              \
-        QVERIFY2(rotate(h, path, directives, &why_), qPrintable(why_));                            \
-    } while (false)
-
 } // namespace
 
 // Logs followed through rotation and through the ways programs replace a file: after each
-// change and a cycle, the view holds exactly the file's current bytes, and the document in
-// the slot after it is still followed.
+// change and a cycle the view holds exactly the file's bytes, and the document in the slot
+// after it is still followed.
 class tst_Rotation : public QObject {
     Q_OBJECT
+    std::unique_ptr<GuiHost> h;
+    QString path; // app.log, in slot 1; tail.log is in slot 2
+
+    // Runs logrotate once, forced, with its own state file.
+    void rotate(const QByteArray &directive) {
+        const QString conf = h->files.write("logrotate.conf", QFile::encodeName(path) +
+                                                                  " {\n rotate 5\n missingok\n " +
+                                                                  directive + "\n}\n");
+        QProcess logrotate;
+        logrotate.start(Logrotate, {"-f", "-s", h->files.path("logrotate.state"), conf});
+        QVERIFY(logrotate.waitForFinished(60000));
+        QVERIFY2(logrotate.exitCode() == 0, logrotate.readAllStandardError().constData());
+    }
+    // A later second, so that a file that regrew to the same length is still seen as changed.
+    void touch(int seconds) {
+        h->files.setModified("app.log", QDateTime::currentDateTime().addSecs(seconds));
+    }
+    void checkBothFollowed() {
+        h->files.append("tail.log", "tail line\n");
+        h->cycle();
+        VERIFY_VIEW_EQUALS_FILE(*h, 1);
+        VERIFY_VIEW_EQUALS_FILE(*h, 2);
+        h->paint();
+    }
 
 private slots:
-    void initTestCase();
+    void initTestCase() {
+        if (!QFileInfo(Logrotate).isExecutable())
+            QSKIP("logrotate is not installed (make deps installs it)");
+    }
+    void init() {
+        h = std::make_unique<GuiHost>();
+        h->show();
+        path = h->files.write("app.log", "first line\n");
+        h->files.write("tail.log", "tail\n");
+        h->open("app.log");
+        h->open("tail.log");
+    }
 
-    void copytruncateWithLiveWriter();
-    void copytruncateWriterWithoutAppendLeavesAHole();
-    void createWithLiveWriterReopening();
+    void copytruncateWithLiveWriter() {
+        LiveWriter writer(path);
+        for (int round = 1; round <= 4; ++round) {
+            writer.resume();
+            QVERIFY(LiveWriter::waitForGrowth(path, 4096));
+            h->cycle(); // the file grows while it is read
+            rotate("copytruncate");
+            QVERIFY(LiveWriter::waitForGrowth(path, 100));
+            h->cycle();
+            writer.pause();
+            touch(100 * round);
+            checkBothFollowed();
+        }
+    }
 
-    void deleteAndRecreate_data();
-    void deleteAndRecreate();
-    void renameOntoTheWatchedName();
-    void truncateToZeroThenGrow();
+    void copytruncateWriterWithoutAppendLeavesAHole() {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+        ::lseek(fd, 0, SEEK_END);
+        const QByteArray lines = QByteArray("before rotation\n").repeated(50);
+        QCOMPARE(::write(fd, lines.constData(), size_t(lines.size())), ssize_t(lines.size()));
+        h->cycle();
+        const qint64 before = h->module().DocFileSize[1];
+        rotate("copytruncate");
+        h->cycle();
+        QCOMPARE(h->view(1).text().size(), qint64(0));
+        // The writer goes on at its own offset: the file regrows with a hole of NUL bytes.
+        QCOMPARE(::write(fd, "after rotation\n", 15), ssize_t(15));
+        ::close(fd);
+        checkBothFollowed();
+        QCOMPARE(h->view(1).text().mid(0, before).toByteArray(), QByteArray(before, '\0'));
+    }
 
-private:
-    // Appends to the tail document (slot `slot`) and checks that one cycle follows it.
-    void checkTailFollowed(ViewHarness &h, int slot);
+    void createWithLiveWriterReopening() {
+        for (int round = 1; round <= 3; ++round) {
+            auto writer = std::make_unique<LiveWriter>(path);
+            QVERIFY(LiveWriter::waitForGrowth(path, 4096));
+            h->cycle();
+            rotate("create 0644"); // renamed away while written: the writer goes on in app.log.1
+            h->cycle();
+            writer->pause();
+            touch(100 * round);
+            checkBothFollowed();
+            // The writer reopens its log (a restart, as a postrotate script does).
+            writer = std::make_unique<LiveWriter>(path);
+            QVERIFY(LiveWriter::waitForGrowth(path, 100));
+            h->cycle();
+            writer->pause();
+            touch(100 * round + 50);
+            checkBothFollowed();
+            QVERIFY(!h->view(1).text().isEmpty());
+        }
+    }
+
+    void replacedOrTruncated_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("deleted, recreated with other text") << "delete" << QByteArray("new\n");
+        QTest::newRow("deleted, recreated with the old text and more")
+            << "delete" << QByteArray("first line\nand more\n");
+        QTest::newRow("deleted, recreated empty") << "delete" << QByteArray();
+        QTest::newRow("same length renamed onto it") << "rename" << QByteArray("other line\n");
+        QTest::newRow("shorter renamed onto it") << "rename" << QByteArray("v4\n");
+        QTest::newRow("truncated to zero") << "truncate" << QByteArray();
+        QTest::newRow("truncated, then regrown with the old beginning")
+            << "truncate" << QByteArray("first line\n");
+        QTest::newRow("truncated and regrown longer between two cycles")
+            << "regrow" << QByteArray("a longer start than before\n");
+    }
+    void replacedOrTruncated() {
+        QFETCH(QString, how);
+        QFETCH(QByteArray, after);
+        if (how == QLatin1String("delete")) {
+            h->files.remove("app.log");
+            h->files.append("tail.log", "follows at once\n");
+            h->cycle();
+            QVERIFY(!h->document(1)->caption().endsWith(QStringLiteral("Bytes")));
+            QCOMPARE(h->view(1).text().size(), qint64(0));
+            QCOMPARE(h->view(2).text().toByteArray(), QByteArray("tail\nfollows at once\n"));
+            h->files.write("app.log", after);
+        } else if (how == QLatin1String("rename")) {
+            h->files.writeAt("app.log.tmp", after, QDateTime::currentDateTime().addSecs(10));
+            h->files.rename("app.log.tmp", "app.log");
+        } else {
+            h->files.truncate("app.log", 0);
+            if (how == QLatin1String("truncate")) {
+                h->cycle();
+                VERIFY_VIEW_EQUALS_FILE(*h, 1);
+            }
+            h->files.append("app.log", after);
+        }
+        checkBothFollowed();
+        QVERIFY(
+            h->document(1)->caption().endsWith(QStringLiteral(" - %1.0 Bytes").arg(after.size())));
+    }
 };
-
-void tst_Rotation::initTestCase() {
-    if (!QFileInfo(Logrotate).isExecutable())
-        QSKIP("logrotate is not installed (make deps installs it)");
-}
-
-void tst_Rotation::checkTailFollowed(ViewHarness &h, int slot) {
-    h.files.append(QStringLiteral("tail.log"), "tail line\n");
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, slot);
-    QVERIFY(
-        h.window(slot)->caption().startsWith(h.module.DocFileName[slot] + QStringLiteral(" - ")));
-}
-
-void tst_Rotation::copytruncateWithLiveWriter() {
-    ViewHarness h;
-    const QString path = h.files.write(QStringLiteral("app.log"), "first line\n");
-    h.files.write(QStringLiteral("tail.log"), "tail\n");
-    h.open(QStringLiteral("app.log"));
-    h.open(QStringLiteral("tail.log"));
-    LiveWriter writer(path);
-    QVERIFY(writer.running());
-
-    for (int round = 1; round <= 4; ++round) {
-        writer.resume();
-        QVERIFY(LiveWriter::waitForGrowth(path, 4096));
-        h.cycle(); // the file grows while it is read
-        ROTATE(h, path, "    copytruncate\n");
-        QVERIFY(LiveWriter::waitForGrowth(path, 100));
-        h.cycle();
-        writer.pause();
-        // A later second, so that a rotated file that regrew to the same length is still
-        // seen as changed (within one second it would not be).
-        h.files.setModified(QStringLiteral("app.log"),
-                            QDateTime::currentDateTime().addSecs(100 * round));
-        h.cycle();
-        VERIFY_VIEW_EQUALS_FILE(h, 1);
-        QVERIFY(QFileInfo::exists(path + QStringLiteral(".1")));
-        h.paint();
-    }
-    checkTailFollowed(h, 2);
-}
-
-void tst_Rotation::copytruncateWriterWithoutAppendLeavesAHole() {
-    ViewHarness h;
-    const QString path = h.files.write(QStringLiteral("app.log"), QByteArray());
-    h.files.write(QStringLiteral("tail.log"), "tail\n");
-    HeldWriter writer(path, false);
-    for (int i = 0; i < 50; ++i)
-        writer.line("before rotation " + QByteArray::number(i));
-    h.open(QStringLiteral("app.log"));
-    h.open(QStringLiteral("tail.log"));
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-    const qint64 before = h.module.DocFileSize[1];
-
-    ROTATE(h, path, "    copytruncate\n");
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-    QCOMPARE(h.view(1).text().size(), qint64(0));
-
-    // The writer goes on at its own offset: the file regrows with a hole of NUL bytes.
-    writer.line("after rotation");
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-    const QByteArray shown = h.view(1).text().toByteArray();
-    QCOMPARE(shown.left(before), QByteArray(before, '\0'));
-    QVERIFY(shown.endsWith("after rotation\n"));
-    h.paint();
-    checkTailFollowed(h, 2);
-}
-
-void tst_Rotation::createWithLiveWriterReopening() {
-    ViewHarness h;
-    const QString path = h.files.write(QStringLiteral("app.log"), "first line\n");
-    h.files.write(QStringLiteral("tail.log"), "tail\n");
-    h.open(QStringLiteral("app.log"));
-    h.open(QStringLiteral("tail.log"));
-
-    for (int round = 1; round <= 3; ++round) {
-        auto writer = std::make_unique<LiveWriter>(path);
-        QVERIFY(LiveWriter::waitForGrowth(path, 4096));
-        h.cycle();
-        // Renamed away while written: the writer keeps writing into app.log.1.
-        ROTATE(h, path, "    create 0644\n");
-        h.cycle();
-        writer->pause();
-        h.files.setModified(QStringLiteral("app.log"),
-                            QDateTime::currentDateTime().addSecs(100 * round));
-        h.cycle();
-        VERIFY_VIEW_EQUALS_FILE(h, 1);
-
-        // The writer is told to reopen its log (a restart, as a postrotate script does).
-        writer.reset();
-        writer = std::make_unique<LiveWriter>(path);
-        QVERIFY(LiveWriter::waitForGrowth(path, 100));
-        h.cycle();
-        writer->pause();
-        h.files.setModified(QStringLiteral("app.log"),
-                            QDateTime::currentDateTime().addSecs(100 * round + 50));
-        h.cycle();
-        VERIFY_VIEW_EQUALS_FILE(h, 1);
-        QVERIFY(!h.view(1).text().isEmpty());
-        h.paint();
-    }
-    checkTailFollowed(h, 2);
-}
-
-void tst_Rotation::deleteAndRecreate_data() {
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QByteArray>("after");
-    QTest::newRow("recreated with other text") << QByteArray("old line\n") << QByteArray("new\n");
-    QTest::newRow("recreated starting with the old text")
-        << QByteArray("old line\n") << QByteArray("old line\nand more\n");
-    QTest::newRow("recreated with the same text") << QByteArray("same\n") << QByteArray("same\n");
-    QTest::newRow("recreated empty") << QByteArray("old line\n") << QByteArray();
-}
-
-void tst_Rotation::deleteAndRecreate() {
-    QFETCH(QByteArray, before);
-    QFETCH(QByteArray, after);
-    ViewHarness h;
-    const QString path = h.files.write(QStringLiteral("app.log"), before);
-    h.files.write(QStringLiteral("tail.log"), "tail\n");
-    h.open(QStringLiteral("app.log"));
-    h.open(QStringLiteral("tail.log"));
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-
-    h.files.remove(QStringLiteral("app.log"));
-    h.files.append(QStringLiteral("tail.log"), "follows at once\n");
-    h.cycle();
-    QVERIFY(h.window(1)->caption().startsWith(path + QStringLiteral(" - ")));
-    QVERIFY(h.window(1)->caption().size() > path.size() + 3);
-    QCOMPARE(h.view(1).text().size(), qint64(0));
-    QCOMPARE(h.view(2).text().toByteArray(), QByteArray("tail\nfollows at once\n"));
-
-    h.files.write(QStringLiteral("app.log"), after);
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-    VERIFY_VIEW_EQUALS_FILE(h, 2);
-    QVERIFY(h.window(1)->caption().endsWith(QStringLiteral(" Bytes")));
-    checkTailFollowed(h, 2);
-}
-
-void tst_Rotation::renameOntoTheWatchedName() {
-    ViewHarness h;
-    h.files.write(QStringLiteral("app.log"), "version one\n");
-    h.files.write(QStringLiteral("tail.log"), "tail\n");
-    h.open(QStringLiteral("app.log"));
-    h.open(QStringLiteral("tail.log"));
-    const QDateTime base = QDateTime::currentDateTime();
-
-    // Same length, other text, written beside and renamed into place a second later.
-    h.files.writeAt(QStringLiteral("app.log.tmp"), "version two\n", base.addSecs(10));
-    h.files.rename(QStringLiteral("app.log.tmp"), QStringLiteral("app.log"));
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-    QCOMPARE(h.view(1).text().toByteArray(), QByteArray("version two\n"));
-
-    // A longer file that starts with the shown text: only the rest is new.
-    h.files.writeAt(QStringLiteral("app.log.tmp"), "version two\nversion three\n",
-                    base.addSecs(20));
-    h.files.rename(QStringLiteral("app.log.tmp"), QStringLiteral("app.log"));
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-
-    // A shorter one.
-    h.files.writeAt(QStringLiteral("app.log.tmp"), "v4\n", base.addSecs(30));
-    h.files.rename(QStringLiteral("app.log.tmp"), QStringLiteral("app.log"));
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-    QVERIFY(h.window(1)->caption().endsWith(QStringLiteral(" - 3.0 Bytes")));
-    checkTailFollowed(h, 2);
-}
-
-void tst_Rotation::truncateToZeroThenGrow() {
-    ViewHarness h;
-    h.files.write(QStringLiteral("app.log"), "line one\nline two\n");
-    h.files.write(QStringLiteral("tail.log"), "tail\n");
-    h.open(QStringLiteral("app.log"));
-    h.open(QStringLiteral("tail.log"));
-
-    h.files.truncate(QStringLiteral("app.log"), 0);
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-    QVERIFY(h.window(1)->caption().endsWith(QStringLiteral(" - 0.0 Bytes")));
-
-    h.files.append(QStringLiteral("app.log"), "line one\n"); // the old beginning again
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-    h.files.append(QStringLiteral("app.log"), "line three\n");
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-
-    // Truncated and regrown longer between two cycles.
-    h.files.truncate(QStringLiteral("app.log"), 0);
-    h.files.append(QStringLiteral("app.log"), "another start, longer than before\n");
-    h.cycle();
-    VERIFY_VIEW_EQUALS_FILE(h, 1);
-    h.paint();
-    checkTailFollowed(h, 2);
-}
 
 QTEST_MAIN(tst_Rotation)
 #include "tst_rotation.moc"

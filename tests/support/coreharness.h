@@ -1,8 +1,6 @@
 #pragma once
 
-#include "fakeclock.h"
-#include "fakemainwindow.h"
-#include "faultyfilesystem.h"
+#include "fakes.h"
 #include "filewriter.h"
 
 #include "core/module1.h"
@@ -19,21 +17,19 @@ struct CoreHarness {
     FakeDocumentWindow *window(int slot) const {
         return static_cast<FakeDocumentWindow *>(module.DocWindow[slot]);
     }
-    FakeDocumentView &view(int slot) const { return window(slot)->view(); }
-    // Writes `bytes` to `name` with the modification time `secondsLater` after the clock's
-    // current time, and returns the path.
+    FakeDocumentView &view(int slot) const { return window(slot)->view; }
+    // Writes `bytes` to `name`, modified `secondsLater` after the clock's time; gives the path.
     QString write(const QString &name, const QByteArray &bytes, int secondsLater = 0) {
-        return files.writeAt(name, bytes, clock.currentDateTime().addSecs(secondsLater));
-    }
-    // The caption of a document read now: path, the clock's date and time, size.
-    QString stateCaption(const QString &path, qint64 size) const {
-        return path + QStringLiteral(" - ") + generalDateTimeText(clock.currentDateTime()) +
-               QStringLiteral(" - ") + sizeText(size);
+        return files.writeAt(name, bytes, clock.now.addSecs(secondsLater));
     }
     QString open(const QString &name) {
-        const QString path = files.path(name);
-        module.OpenDocument(path);
-        return path;
+        module.OpenDocument(files.path(name));
+        return files.path(name);
+    }
+    // The caption of a document read now: path, the clock's date and time, size.
+    QString caption(const QString &path, qint64 size) const {
+        return path + QStringLiteral(" - ") + generalDateTimeText(clock.now) +
+               QStringLiteral(" - ") + sizeText(size);
     }
 
     FaultyFileSystem fs;

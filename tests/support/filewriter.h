@@ -9,8 +9,7 @@ namespace Orvik {
 
 // Writes files in a private temporary folder the way the programs that produce logs do:
 // whole writes, appends (also of a partial line), truncation, rename, delete, and a chosen
-// modification time so tests never wait for the clock. Failures abort the test program,
-// since a test on a file that was not written means nothing.
+// modification time so tests never wait for the clock. Failures stop the test program.
 class FileWriter {
 public:
     FileWriter();
@@ -21,8 +20,6 @@ public:
 
     QString write(const QString &name, const QByteArray &bytes);
     void append(const QString &name, const QByteArray &bytes);
-    // Appends a line without its line feed, as a writer caught mid-line leaves it.
-    void appendPartialLine(const QString &name, const QByteArray &text) { append(name, text); }
     void truncate(const QString &name, qint64 size);
     void rename(const QString &from, const QString &to);
     void remove(const QString &name);

@@ -1,1 +1,0 @@
-// Shared test helpers: fakes of the window interfaces and a file writer.
