@@ -2,17 +2,33 @@
 #include "support/filewriter.h"
 
 #include "core/documentreader.h"
+#include "core/posixfilesystem.h"
+#include "core/systemclock.h"
 
 #include <QtTest>
 
 using namespace Orvik;
 
 // Reading a changed file: what is compared, what is read, where the bytes go, and what the
-// holders of the previous contents see.
+// holders of the previous contents see; under it the real file system's stamps, size probe and
+// reads, with the things a monitored name may turn out to be.
 class tst_DocumentReader : public QObject {
     Q_OBJECT
     FileWriter files;
     FaultyFileSystem fs;
+    PosixFileSystem posix;
+
+    QString make(const QString &kind) {
+        if (kind == QLatin1String("file"))
+            return files.write("file", "12345");
+        if (kind == QLatin1String("empty"))
+            return files.write("empty", "");
+        if (kind == QLatin1String("directory"))
+            return files.makeDirectory("dir");
+        if (kind == QLatin1String("FIFO"))
+            return files.makeFifo("fifo");
+        return kind == QLatin1String("device") ? QStringLiteral("/dev/null") : files.path("none");
+    }
 
 private slots:
     void appendReadsEachByteOnceIntoThePreviousStore() {
@@ -61,35 +77,68 @@ private slots:
         QCOMPARE(first.contents.toByteArray(), QByteArray("0123456789"));
     }
 
-    void failuresCarryTheirDescription_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("description");
-        QTest::newRow("missing") << "missing"
-                                 << "No such file or directory";
-        QTest::newRow("refused open") << "open"
-                                      << "Sharing violation";
-        QTest::newRow("broken read while comparing") << "compare"
-                                                     << "Input/output error";
-        QTest::newRow("broken read of the remainder") << "remainder"
-                                                      << "Input/output error";
+    void stampIsLocalTimeInWholeSeconds() {
+        const QDateTime when(QDate(2024, 3, 9), QTime(8, 7, 6));
+        QString error;
+        const QDateTime stamp = posix.lastModified(files.writeAt("a", "x", when), &error);
+        QCOMPARE(stamp, when);
+        QCOMPARE(stamp.timeSpec(), Qt::LocalTime);
+        QVERIFY(error.isEmpty());
+        QVERIFY(!posix.lastModified(QStringLiteral("/etc/passwd/x"), &error).isValid());
+        QCOMPARE(error, QStringLiteral("Not a directory"));
     }
-    void failuresCarryTheirDescription() {
-        QFETCH(QString, fault);
-        QFETCH(QString, description);
-        const QString path = files.write("a", "abcdef");
-        DocumentReader reader(fs, 2);
-        const Contents previous = Contents::fromByteArray("abcd");
-        fs.healAll();
-        if (fault == QLatin1String("missing"))
-            files.remove("a");
-        else if (fault == QLatin1String("open"))
-            fs.failOpen(path, description);
-        else
-            fs.failReadAfter(path, fault == QLatin1String("compare") ? 2 : 5, description);
-        const ReadOutcome outcome = reader.read(path, previous);
-        QCOMPARE(outcome.kind, ReadKind::Failed);
-        QCOMPARE(outcome.error, description);
-        QCOMPARE(previous.toByteArray(), QByteArray("abcd"));
+
+    void probeAndOpen_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<qint64>("size");   // what the probe says (-2: whatever it says)
+        QTest::addColumn<QString>("error"); // what the open says
+        QTest::newRow("regular file") << "file" << qint64(5) << "";
+        QTest::newRow("empty file") << "empty" << qint64(0) << "";
+        QTest::newRow("missing") << "missing" << qint64(-1) << "No such file or directory";
+        QTest::newRow("directory") << "directory" << qint64(-2) << "not a regular file";
+        QTest::newRow("FIFO, never opened") << "FIFO" << qint64(-1) << "not a regular file";
+        QTest::newRow("device") << "device" << qint64(-1) << "not a regular file";
+    }
+    void probeAndOpen() {
+        QFETCH(QString, kind);
+        QFETCH(qint64, size);
+        QFETCH(QString, error);
+        const QString path = make(kind);
+        if (size != -2)
+            QCOMPARE(posix.FileSizeProbe(path), size);
+        QString opened;
+        QCOMPARE(bool(posix.openForRead(path, &opened)), error.isEmpty());
+        QCOMPARE(opened, error);
+    }
+
+    void sizesAreSixtyFourBit() {
+        const qint64 size = (qint64(5) << 30) + 7; // sparse: takes no space
+        const QString path = files.write("big", "");
+        files.truncate("big", size);
+        QCOMPARE(posix.FileSizeProbe(path), size);
+        QString error;
+        QCOMPARE(posix.openForRead(path, &error)->size(), size);
+    }
+
+    void readStopsAtTheSizeTheOpenSawOrEarlier() {
+        const QString path = files.write("f", "abcdef");
+        QString error;
+        const auto reader = posix.openForRead(path, &error);
+        files.append("f", "ghi");
+        char buffer[16];
+        QCOMPARE(reader->read(buffer, 3), qint64(3));
+        files.truncate("f", 5);
+        QCOMPARE(reader->read(buffer + 3, sizeof buffer - 3), qint64(2));
+        QCOMPARE(reader->read(buffer, sizeof buffer), qint64(0));
+        QCOMPARE(QByteArray(buffer, 5), QByteArray("abcde"));
+    }
+
+    void systemClockIsLocalAndMonotonic() {
+        SystemClock clock;
+        const double a = clock.monotonicSeconds();
+        QVERIFY(clock.monotonicSeconds() >= a);
+        QVERIFY(qAbs(clock.currentDateTime().secsTo(QDateTime::currentDateTime())) <= 1);
+        QCOMPARE(clock.currentDateTime().timeSpec(), Qt::LocalTime);
     }
 };
 
