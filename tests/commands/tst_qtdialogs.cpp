@@ -5,7 +5,6 @@
 #include <QFileSystemModel>
 #include <QFontDialog>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -19,17 +18,9 @@ using namespace Orvik;
 class tst_QtDialogs : public QObject {
     Q_OBJECT
 
-private slots:
-    void inputBoxGivesTheTextOrEmptyOnCancel();
-    void messageBoxShowsTextTitleAndIcon();
-    void openChooserStartsOnAllFilesAndListsFilesWithoutDot();
-    void saveChooserAsksBeforeReplacing();
-    void fontChooserCancelledGivesNothing();
-    void printDialogOffersTheSelection_data();
-    void printDialogOffersTheSelection();
-    void dialogsShowTheArrowOverABusyPointer();
+    QWidget m_owner;
+    QtDialogs m_dialogs{&m_owner};
 
-private:
     template <typename Dialog> void whenShown(std::function<void(Dialog *)> step) {
         QTimer::singleShot(0, this, [step] {
             auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
@@ -38,123 +29,83 @@ private:
         });
     }
 
-    QWidget m_owner;
-    QtDialogs m_dialogs{&m_owner};
+private slots:
+    void boxesShowTheirTextsAndGiveTheAnswer() {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        whenShown<QInputDialog>([](QInputDialog *box) {
+            QCOMPARE(box->labelText() + '|' + box->windowTitle() + '|' + box->textValue(),
+                     "Prompt|Title|default");
+            QCOMPARE(QApplication::overrideCursor()->shape(), Qt::ArrowCursor); // over a busy one
+            box->setTextValue(QStringLiteral("typed"));
+            box->accept();
+        });
+        QCOMPARE(m_dialogs.inputBox("Prompt", "Title", "default"), QStringLiteral("typed"));
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QApplication::restoreOverrideCursor();
+        whenShown<QInputDialog>([](QInputDialog *box) {
+            box->setTextValue(QStringLiteral("typed"));
+            box->reject();
+        });
+        QCOMPARE(m_dialogs.inputBox("Prompt", "Title", QString()), QString());
+        whenShown<QMessageBox>([](QMessageBox *box) {
+            QCOMPARE(box->text() + '|' + box->windowTitle(), "Text|Too many files opened");
+            QCOMPARE(box->icon(), QMessageBox::Warning);
+            QCOMPARE(box->buttons().size(), 1);
+            box->accept();
+        });
+        m_dialogs.messageBox("Text", "Too many files opened", Dialogs::Icon::Warning);
+        whenShown<QFontDialog>([](QFontDialog *dialog) { dialog->reject(); });
+        QVERIFY(!m_dialogs.chooseFont());
+    }
+
+    void fileChoosers() {
+        QTemporaryDir dir;
+        QFile syslog(dir.filePath("syslog"));
+        QVERIFY(syslog.open(QIODevice::WriteOnly));
+        const QStringList filters{"Log Files (*.log)", "Text Files (*.txt)", "All Files (*.*)"};
+        whenShown<QFileDialog>([&](QFileDialog *dialog) {
+            QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("All Files (*.*)"));
+            // Files without a dot in their name are listed too.
+            QCOMPARE(dialog->findChild<QFileSystemModel *>()->nameFilters(), QStringList{"*"});
+            dialog->setDirectory(dir.path());
+            dialog->selectFile(dir.filePath("syslog"));
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        QCOMPARE(m_dialogs.openFileName("Open", filters, "All Files (*.*)"), dir.filePath("syslog"));
+        whenShown<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); });
+        QCOMPARE(m_dialogs.openFileName("Open", filters, "All Files (*.*)"), QString());
+        bool asksBeforeReplacing = false;
+        whenShown<QFileDialog>([&](QFileDialog *dialog) {
+            asksBeforeReplacing = !dialog->testOption(QFileDialog::DontConfirmOverwrite) &&
+                                  dialog->acceptMode() == QFileDialog::AcceptSave;
+            dialog->reject();
+        });
+        QCOMPARE(m_dialogs.saveFileName("Save As", {"All Files (*.*)"}), QString());
+        QVERIFY(asksBeforeReplacing);
+    }
+
+    void printDialogOffersAndPreselectsTheSelection_data() {
+        QTest::addColumn<bool>("offer");
+        QTest::newRow("with a selection") << true;
+        QTest::newRow("without a selection") << false;
+    }
+    void printDialogOffersAndPreselectsTheSelection() {
+        QFETCH(bool, offer);
+        QPrinter printer;
+        QString seen;
+        whenShown<QPrintDialog>([&](QPrintDialog *dialog) {
+            seen = QStringLiteral("selection %1, pages %2, range %3")
+                       .arg(dialog->testOption(QAbstractPrintDialog::PrintSelection))
+                       .arg(dialog->testOption(QAbstractPrintDialog::PrintPageRange))
+                       .arg(dialog->printer()->printRange());
+            dialog->reject();
+        });
+        QVERIFY(!m_dialogs.printDialog(printer, "Print", offer));
+        QCOMPARE(seen, QStringLiteral("selection %1, pages 0, range %2")
+                           .arg(offer)
+                           .arg(offer ? QPrinter::Selection : QPrinter::AllPages));
+    }
 };
-
-void tst_QtDialogs::inputBoxGivesTheTextOrEmptyOnCancel() {
-    whenShown<QInputDialog>([](QInputDialog *box) {
-        QCOMPARE(box->windowTitle(), QStringLiteral("Title"));
-        QCOMPARE(box->labelText(), QStringLiteral("Prompt"));
-        QCOMPARE(box->textValue(), QStringLiteral("default"));
-        box->setTextValue(QStringLiteral("typed"));
-        box->accept();
-    });
-    QCOMPARE(m_dialogs.inputBox("Prompt", "Title", "default"), QStringLiteral("typed"));
-
-    whenShown<QInputDialog>([](QInputDialog *box) {
-        box->setTextValue(QStringLiteral("typed"));
-        box->reject();
-    });
-    QCOMPARE(m_dialogs.inputBox("Prompt", "Title", QString()), QString());
-}
-
-void tst_QtDialogs::messageBoxShowsTextTitleAndIcon() {
-    whenShown<QMessageBox>([](QMessageBox *box) {
-        QCOMPARE(box->text(), QStringLiteral("Text"));
-        QCOMPARE(box->windowTitle(), QStringLiteral("Too many files opened"));
-        QCOMPARE(box->icon(), QMessageBox::Warning);
-        QCOMPARE(box->buttons().size(), 1);
-        box->accept();
-    });
-    m_dialogs.messageBox("Text", "Too many files opened", Dialogs::Icon::Warning);
-}
-
-void tst_QtDialogs::openChooserStartsOnAllFilesAndListsFilesWithoutDot() {
-    QTemporaryDir dir;
-    QFile syslog(dir.filePath("syslog"));
-    QVERIFY(syslog.open(QIODevice::WriteOnly));
-    syslog.close();
-    const QStringList filters{"Log Files (*.log)", "Text Files (*.txt)", "All Files (*.*)"};
-    QStringList shown;
-    QString selected;
-    QStringList modelFilters;
-    whenShown<QFileDialog>([&](QFileDialog *dialog) {
-        shown = dialog->nameFilters();
-        selected = dialog->selectedNameFilter();
-        modelFilters = dialog->findChild<QFileSystemModel *>()->nameFilters();
-        dialog->setDirectory(dir.path());
-        dialog->selectFile(dir.filePath("syslog"));
-        static_cast<QDialog *>(dialog)->accept();
-    });
-    const QString path = m_dialogs.openFileName("Open", filters, "All Files (*.*)");
-    QCOMPARE(shown, filters);
-    QCOMPARE(selected, QStringLiteral("All Files (*.*)"));
-    QCOMPARE(modelFilters, QStringList{"*"});
-    QCOMPARE(path, dir.filePath("syslog"));
-
-    whenShown<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); });
-    QCOMPARE(m_dialogs.openFileName("Open", filters, "All Files (*.*)"), QString());
-}
-
-void tst_QtDialogs::saveChooserAsksBeforeReplacing() {
-    bool confirms = false;
-    QString title;
-    whenShown<QFileDialog>([&](QFileDialog *dialog) {
-        confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-        title = dialog->windowTitle();
-        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
-        dialog->reject();
-    });
-    QCOMPARE(m_dialogs.saveFileName("Save As", {"All Files (*.*)"}), QString());
-    QVERIFY(confirms);
-    QCOMPARE(title, QStringLiteral("Save As"));
-}
-
-void tst_QtDialogs::fontChooserCancelledGivesNothing() {
-    whenShown<QFontDialog>([](QFontDialog *dialog) { dialog->reject(); });
-    QVERIFY(!m_dialogs.chooseFont());
-}
-
-void tst_QtDialogs::printDialogOffersTheSelection_data() {
-    QTest::addColumn<bool>("offer");
-    QTest::newRow("with a selection") << true;
-    QTest::newRow("without a selection") << false;
-}
-
-void tst_QtDialogs::printDialogOffersTheSelection() {
-    QFETCH(bool, offer);
-    QPrinter printer;
-    bool selectionOption = !offer;
-    bool pageRangeOption = true;
-    QPrinter::PrintRange range = QPrinter::PageRange;
-    QString title;
-    whenShown<QPrintDialog>([&](QPrintDialog *dialog) {
-        selectionOption = dialog->testOption(QAbstractPrintDialog::PrintSelection);
-        pageRangeOption = dialog->testOption(QAbstractPrintDialog::PrintPageRange);
-        range = dialog->printer()->printRange();
-        title = dialog->windowTitle();
-        dialog->reject();
-    });
-    QVERIFY(!m_dialogs.printDialog(printer, "Print", offer));
-    QCOMPARE(selectionOption, offer);
-    QVERIFY(!pageRangeOption);
-    QCOMPARE(range, offer ? QPrinter::Selection : QPrinter::AllPages);
-    QCOMPARE(title, QStringLiteral("Print"));
-}
-
-void tst_QtDialogs::dialogsShowTheArrowOverABusyPointer() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    Qt::CursorShape whileOpen = Qt::WaitCursor;
-    whenShown<QInputDialog>([&](QInputDialog *box) {
-        whileOpen = QApplication::overrideCursor()->shape();
-        box->reject();
-    });
-    m_dialogs.inputBox("Prompt", "Title", QString());
-    QCOMPARE(whileOpen, Qt::ArrowCursor);
-    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    QApplication::restoreOverrideCursor();
-}
 
 QTEST_MAIN(tst_QtDialogs)
 #include "tst_qtdialogs.moc"

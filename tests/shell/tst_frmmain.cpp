@@ -1,12 +1,22 @@
-#include "mainwindowfixture.h"
+// The main window over real files: its load and unload with the settings file, the command
+// line, and the way menus, toolbar, shortcuts and drops reach their commands.
+#include "shell/commandline.h"
+#include "shell/frmmain.h"
+#include "shell/settingsstore.h"
 
+#include "support/filewriter.h"
+
+#include "core/module1.h"
+#include "core/posixfilesystem.h"
+#include "core/systemclock.h"
+#include "document/frmdocument.h"
 #include "document/twips.h"
+#include "resources/resources.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QMenu>
-#include <QMenuBar>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QUrl>
@@ -14,322 +24,327 @@
 
 using namespace Orvik;
 
+namespace {
+// The real main window on real files, its settings file in the files' folder, never the
+// user's own; `storeText`: the file as a person or an earlier run left it.
+struct MainWindowFixture {
+    FileWriter files;
+    PosixFileSystem fileSystem;
+    SystemClock clock;
+    Module1 module{fileSystem, clock};
+    std::unique_ptr<IniSettingsStore> store;
+    std::unique_ptr<frmMain> window;
+
+    explicit MainWindowFixture(const QByteArray &storeText = QByteArray()) {
+        initResources();
+        files.makeDirectory(QStringLiteral("config"));
+        if (!storeText.isNull())
+            files.write(QStringLiteral("config/Orvik.conf"), storeText);
+        store = std::make_unique<IniSettingsStore>(storePath());
+        window = std::make_unique<frmMain>(module, *store);
+        module.MainForm = window.get();
+    }
+    ~MainWindowFixture() {
+        if (window && !window->isUnloaded())
+            window->close(); // whatever a test left open closes before the module goes
+        module.MainForm = nullptr;
+    }
+    QString storePath() const { return files.path(QStringLiteral("config/Orvik.conf")); }
+    frmDocument *document(int slot) const {
+        return dynamic_cast<frmDocument *>(module.DocWindow[slot]);
+    }
+};
+
+QByteArray storeBytes(const MainWindowFixture &f) {
+    QFile file(f.storePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
 class tst_frmMain : public QObject {
     Q_OBJECT
 
 private slots:
-    void createdAsTheTablesSay();
-    void newWindowDoesNothing();
-    void menuItemsReachTheirCommands();
-    void toolbarPressesReachTheirCommands();
-    void newDocumentWindowsArePlacedBySlot();
-    void viewIsFittedWithItsMargin();
-    void closingDocuments_data();
-    void closingDocuments();
-    void windowListShowsDocumentCaptions();
-    void recentFileItemOpensItsName();
-    void shortcutsWorkWhileAViewHasTheFocus();
-    void copyShortcutCopiesTheWholeTextWhileAViewHasTheFocus();
-    void filesDroppedOnTheWorkspaceOpen();
-    void otherDragsAreRefused_data();
-    void otherDragsAreRefused();
-    void busyPointerIsOneLevel();
+    void loadAppliesTheStoredSettings_data() {
+        QTest::addColumn<QByteArray>("store");
+        QTest::addColumn<QRect>("frame"); // in twips
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QString>("recent"); // the visible recent-file items, by slot
+        QTest::newRow("first run") << QByteArray() << QRect(1000, 1000, 6500, 6500) << 1000 << "";
+        QTest::newRow("as stored, off screen, interval limited")
+            << QByteArray("[Settings]\nLeft=-3000\nTop=30000\nWidth=9000\nHeight=4500\n"
+                          "RefreshInterval=20\n[MRU Documents]\n01=/var/one.log\n03=/var/3.log\n")
+            << QRect(-3000, 30000, 9000, 4500) << 100 << "1=/var/one.log 3=/var/3.log";
+    }
+    void loadAppliesTheStoredSettings() {
+        QFETCH(QByteArray, store);
+        QFETCH(QRect, frame);
+        QFETCH(int, interval);
+        QFETCH(QString, recent);
+        MainWindowFixture f(store);
+        frmMain &w = *f.window;
+        w.Form_Load(QString());
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Orvik"));
+        QCOMPARE(w.frameGeometry(),
+                 QRect(twipsToPixelsX(frame.x(), &w), twipsToPixelsY(frame.y(), &w),
+                       twipsToPixelsX(frame.width(), &w), twipsToPixelsY(frame.height(), &w)));
+        QVERIFY(qAbs(w.frameTwips().left - frame.x()) < 15);
+        QCOMPARE(w.timerUpdate().interval(), interval);
+        QVERIFY(w.timerUpdate().isEnabled());
+        QCOMPARE(w.sbStatusBar().panelText(2),
+                 QStringLiteral("Refresh Interval: %1ms").arg(interval));
+        QVERIFY(f.module.HighLightPending);
+        QStringList shown;
+        for (int i = 1; i <= 10; ++i) {
+            if (w.menus().mnuFileMRU[i]->isVisible())
+                shown << QString::number(i) + '=' + w.menus().mnuFileMRU[i]->text();
+        }
+        QCOMPARE(shown.join(' '), recent);
+        QCOMPARE(w.menus().mnuMRUSep->isVisible(), !recent.isEmpty());
+    }
+
+    void commandLineOpensTiledWithCaretsAtTheEnd_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("opened");
+        QTest::newRow("nothing") << QStringList() << QStringList();
+        QTest::newRow("blanks") << QStringList{"    "} << QStringList();
+        QTest::newRow("separate arguments") << QStringList{"a", "b"} << QStringList{"a", "b"};
+        QTest::newRow("names between commas") << QStringList{"a,b"} << QStringList{"a", "b"};
+        QTest::newRow("quoted name with a blank")
+            << QStringList{"\"My Logs\""} << QStringList{"My Logs"};
+        QTest::newRow("empty names open nothing")
+            << QStringList{"a,,b,", "\""} << QStringList{"a", "b"};
+    }
+    void commandLineOpensTiledWithCaretsAtTheEnd() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, opened);
+        MainWindowFixture f;
+        QByteArray lines;
+        for (int i = 0; i < 200; ++i)
+            lines += "2026-12-06 10:00:00 INFO line " + QByteArray::number(i) + '\n';
+        for (const char *name : {"a", "b", "My Logs"})
+            f.files.write(QLatin1String(name), lines);
+        QStringList argv{QStringLiteral("orvik")};
+        for (const QString &argument : arguments)
+            argv << QString(argument).replace(QRegularExpression("(\\w[\\w ]*)"),
+                                              f.files.folder() + "/\\1");
+        f.window->Form_Load(CommandLine::argumentText(argv));
+        QCOMPARE(f.module.DocCount, opened.size());
+        const QRect room = f.window->workspace().viewport()->rect();
+        int top = 0;
+        for (int slot = 1; slot <= opened.size(); ++slot) {
+            const QString name = opened.at(slot - 1);
+            QCOMPARE(f.module.DocFileName[slot], name.isEmpty() ? name : f.files.path(name));
+            const QRect place = f.document(slot)->geometry();
+            QCOMPARE(place, QRect(0, top, room.width(), place.height()));
+            top = place.bottom() + 1;
+            QCOMPARE(f.document(slot)->rtfText().selStart(), f.module.DocFileSize[slot]);
+            QCOMPARE(f.document(slot)->rtfText().selLength(), 0);
+        }
+        QCOMPARE(top, opened.isEmpty() ? 0 : room.bottom() + 1);
+    }
+
+    void exitClosesDocumentsAndWritesTheSettingsFile() {
+        MainWindowFixture f;
+        const QString a = f.files.write(QStringLiteral("a.log"), "a\n");
+        const QString b = f.files.write(QStringLiteral("b.log"), "b\n");
+        f.window->Form_Load(a + QLatin1Char(',') + b);
+        f.module.FontName = QStringLiteral("DejaVu Sans Mono");
+        f.module.FontBold = true;
+        f.module.HighLightString = QStringLiteral(" ERROR ");
+        f.module.MRUFiles[3] = QStringLiteral("  /var/log/padded.log  ");
+        f.window->saveSession(); // written, and the session goes on
+        QVERIFY(storeBytes(f).contains("\nFontName=DejaVu Sans Mono\n"));
+        QVERIFY(!f.window->isUnloaded() && f.window->isVisible());
+        QVERIFY(f.window->timerUpdate().isEnabled());
+        f.module.RefreshInterval = 250;
+        const WindowTwips frame = f.window->frameTwips();
+        f.window->menus().mnuFileExit->trigger();
+        QVERIFY(f.window->isUnloaded() && !f.window->isVisible());
+        QCOMPARE(f.module.DocCount, 0);
+        QVERIFY(f.window->workspace().subWindowList().isEmpty());
+        QVERIFY(!f.window->timerUpdate().isEnabled());
+        const QByteArray stored = storeBytes(f);
+        for (const QString &line :
+             {"Left=" + QString::number(frame.left), "Width=" + QString::number(frame.width),
+              QString("FontName=DejaVu Sans Mono"), QString("FontBold=True"),
+              QString("FontItalic=False"), QString("RefreshInterval=250"),
+              QString("HighLightString=\" ERROR \""), "01=" + b, "02=" + a,
+              QString("03=/var/log/padded.log"), QString("10=")})
+            QVERIFY2(stored.contains('\n' + line.toUtf8() + '\n'), qPrintable(line));
+    }
+
+    void unloadWritesTheFrameOnce() {
+        MainWindowFixture f("[Settings]\nLeft=1234\nTop=2345\nWidth=7000\nHeight=5000\n");
+        f.window->Form_Load(QString());
+        f.window->showMinimized();
+        f.module.FontName = QStringLiteral("Courier");
+        QSignalSpy ends(f.window.get(), &frmMain::unloaded); // the application ends on it
+        f.window->close();                                   // minimised: the earlier frame stays
+        f.module.FontName = QStringLiteral("changed after the unload");
+        f.window->Form_Unload();
+        QCOMPARE(ends.size(), 1);
+        QVERIFY(storeBytes(f).contains("\nFontName=Courier\nFontSize=10\nFontUnderline=False\n"
+                                       "Height=5000\nHighLightString=\nLeft=1234\n"
+                                       "RefreshInterval=1000\nTop=2345\nWidth=7000\n"));
+
+        MainWindowFixture g;
+        g.window->Form_Load(QString());
+        const WindowTwips normal = g.window->frameTwips();
+        g.window->showMaximized();
+        QVERIFY(QTest::qWaitFor([&] { return !(g.window->frameTwips() == normal); }));
+        const WindowTwips maximised = g.window->frameTwips();
+        g.window->close();
+        const QByteArray stored = storeBytes(g);
+        QVERIFY(stored.contains("\nWidth=" + QByteArray::number(maximised.width) + '\n'));
+        QVERIFY(stored.contains("\nHeight=" + QByteArray::number(maximised.height) + '\n'));
+    }
+
+    void clientSizeForAFrame_data() {
+        QTest::addColumn<QSize>("decoration");
+        QTest::addColumn<QSize>("client");
+        QTest::newRow("not known yet") << QSize(0, 0) << QSize();
+        QTest::newRow("title bar without side borders") << QSize(0, 30) << QSize(600, 370);
+        QTest::newRow("title bar and borders") << QSize(8, 38) << QSize(592, 362);
+    }
+    void clientSizeForAFrame() {
+        QFETCH(QSize, decoration);
+        QFETCH(QSize, client);
+        QCOMPARE(frmMain::clientSizeFor(QSize(600, 400), decoration).value_or(QSize()), client);
+    }
+
+    void unwritableStoreIsReported() {
+        MainWindowFixture f;
+        // A plain file where the store's folder should be: not writable, not even by root.
+        IniSettingsStore store(f.files.write(QStringLiteral("blocker"), "") + "/Orvik/Orvik.conf");
+        f.window = std::make_unique<frmMain>(f.module, store);
+        f.module.MainForm = f.window.get();
+        f.window->Form_Load(QString());
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("settings were not saved.*Orvik.conf"));
+        f.window->close();
+        QVERIFY(f.window->isUnloaded());
+    }
+
+    void menusToolbarShortcutsAndRecentFilesReachTheirCommands() {
+        MainWindowFixture f;
+        frmMain &w = *f.window;
+        MainMenus &menus = w.menus();
+        QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindNext->isEnabled());
+        w.resize(900, 700);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.menus().mnuWindowNewWindow->trigger();
+        QCOMPARE(f.module.DocCount, 0);
+        w.menus().mnuViewToolbar->trigger();
+        w.menus().mnuViewStatusBar->trigger();
+        QVERIFY(!w.tbToolBar().isVisible() && !w.sbStatusBar().isVisible());
+        w.menus().mnuViewToolbar->trigger();
+        QVERIFY(w.tbToolBar().isVisible());
+
+        const QString recent = f.files.write(QStringLiteral("recent.log"), "first\nsecond\n");
+        f.module.MRUFiles[2] = recent;
+        f.module.UpdateMRUMenu();
+        w.menus().mnuFileMRU[2]->trigger();
+        w.menus().mnuFileMRU[1]->trigger(); // the same file, now first: activated, not opened
+        QCOMPARE(f.module.DocCount, 1);
+        QCOMPARE(f.module.DocFileName[1], recent);
+        f.module.OpenDocument(f.files.write(QStringLiteral("b.log"), "line\n"));
+        ToolBar &bar = w.tbToolBar();
+        QTest::mouseClick(bar.widgetForAction(bar.button("Tile Horizontally")), Qt::LeftButton);
+        QCOMPARE(f.document(1)->geometry().topLeft(), QPoint(0, 0));
+        QCOMPARE(f.document(2)->geometry().top(), f.document(1)->geometry().bottom() + 1);
+
+        RichTextView &view = f.document(1)->rtfText();
+        f.document(1)->activate();
+        view.setFocus();
+        QVERIFY(QTest::qWaitFor([&view] { return view.hasFocus(); }));
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first\nsecond\n"));
+        // Only the routing of the other keys: their dialogs do not run.
+        const std::pair<QAction *, QKeySequence> keys[] = {
+            {menus.mnuFileOpen, Qt::CTRL | Qt::Key_O},
+            {menus.mnuEditFind, Qt::CTRL | Qt::Key_F},
+            {menus.mnuEditFindNext, Qt::Key_F3},
+            {menus.mnuEditFindPrevious, Qt::SHIFT | Qt::Key_F3}};
+        for (const auto &[action, key] : keys) {
+            QObject::disconnect(action, &QAction::triggered, &w, nullptr);
+            QSignalSpy triggered(action, &QAction::triggered);
+            QTest::keySequence(&view, key);
+            QCOMPARE(triggered.size(), 1);
+        }
+        w.workspace().closeAllSubWindows();
+        QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindPrevious->isEnabled());
+    }
+
+    // Drops on the workspace or on a document's view: local files that may be copied open in
+    // order (a view never takes them as text of its own); anything else is refused.
+    void drops_data() {
+        QTest::addColumn<QStringList>("urls"); // empty: plain text naming a file
+        QTest::addColumn<int>("actions");
+        QTest::addColumn<bool>("onAView");
+        QTest::addColumn<int>("opened"); // the last ones of `urls`
+        const QStringList files{"a.log", "b.log"};
+        const QString web = QStringLiteral("https://example.org/x.log");
+        const int copy = Qt::CopyAction;
+        QTest::newRow("files that may be copied open in order") << files << copy << false << 2;
+        QTest::newRow("copied or moved, on a view")
+            << files << (copy | Qt::MoveAction) << true << 2;
+        QTest::newRow("move only is refused") << files << int(Qt::MoveAction) << false << 0;
+        QTest::newRow("move only is refused by a view")
+            << files << int(Qt::MoveAction) << true << 0;
+        QTest::newRow("link only is refused") << files << int(Qt::LinkAction) << false << 0;
+        QTest::newRow("text, not files, is refused") << QStringList() << copy << false << 0;
+        QTest::newRow("a web address is refused") << QStringList{web} << copy << false << 0;
+        QTest::newRow("a web address among files")
+            << QStringList{web, "a.log"} << copy << false << 1;
+    }
+    void drops() {
+        QFETCH(QStringList, urls);
+        QFETCH(int, actions);
+        QFETCH(bool, onAView);
+        QFETCH(int, opened);
+        MainWindowFixture f;
+        f.window->show();
+        QMimeData data;
+        QList<QUrl> list;
+        for (const QString &url : urls)
+            list << (url.contains(':') ? QUrl(url)
+                                       : QUrl::fromLocalFile(f.files.write(url, "x\n")));
+        urls.isEmpty() ? data.setText(f.files.write("a.log", "a\n")) : data.setUrls(list);
+        QWidget *target = f.window->workspace().viewport();
+        if (onAView) {
+            f.module.OpenDocument(f.files.write("open.log", "open\n"));
+            target = f.document(1)->rtfText().viewport();
+        }
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::DropActions(actions), &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &enter);
+        QCOMPARE(enter.isAccepted(), opened > 0);
+        QCOMPARE(enter.dropAction(), opened ? Qt::CopyAction : enter.dropAction());
+        QDropEvent drop(QPointF(at), Qt::DropActions(actions), &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &drop);
+        QCOMPARE(f.module.DocCount, int(onAView) + opened);
+        for (int i = 1; i <= opened; ++i)
+            QCOMPARE(f.module.DocFileName[int(onAView) + i],
+                     list.at(list.size() - opened + i - 1).toLocalFile());
+        if (onAView)
+            QCOMPARE(f.document(1)->rtfText().plainText(), QStringLiteral("open\n"));
+    }
+
+    void busyPointerIsOneLevel() {
+        MainWindowFixture f;
+        f.window->setBusyPointer(true);
+        f.window->setBusyPointer(true);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        f.window->setBusyPointer(false);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        f.window->setBusyPointer(false);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
 };
-
-namespace {
-void showActive(QWidget &window) {
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
-
-QMimeData *fileDrop(const QStringList &paths) {
-    auto *data = new QMimeData;
-    QList<QUrl> urls;
-    for (const QString &path : paths)
-        urls << QUrl::fromLocalFile(path);
-    data->setUrls(urls);
-    return data;
-}
-} // namespace
-
-void tst_frmMain::createdAsTheTablesSay() {
-    MainWindowFixture f;
-    frmMain &w = *f.window;
-    QCOMPARE(w.windowTitle(), QStringLiteral("Orvik"));
-    QVERIFY(!w.windowIcon().isNull());
-    QCOMPARE(w.centralWidget(), &w.workspace());
-    QVERIFY(w.timerUpdate().isEnabled());
-    QCOMPARE(w.timerUpdate().interval(), 1000);
-    QCOMPARE(w.sbStatusBar().panelText(1), QStringLiteral("Status"));
-    QCOMPARE(w.sbStatusBar().panelText(2), QStringLiteral("Refresh Interval:"));
-    QCOMPARE(w.tbToolBar().actions().size(), 13);
-    QVERIFY(w.tbToolBar().isVisibleTo(&w));
-    QVERIFY(w.sbStatusBar().isVisibleTo(&w));
-    QVERIFY(w.mnuViewToolbar().isChecked());
-    QVERIFY(w.mnuViewStatusBar().isChecked());
-    QCOMPARE(w.menuBar()->actions().size(), 5);
-    QCOMPARE(w.size(), QSize(twipsToPixelsX(7200, &w), twipsToPixelsY(7080, &w)));
-    QVERIFY(!w.createPopupMenu());
-    QCOMPARE(w.activeDocument(), nullptr);
-    QCOMPARE(w.dialogOwner(), &w);
-}
-
-void tst_frmMain::newWindowDoesNothing() {
-    MainWindowFixture f;
-    f.window->show();
-    f.window->menus().mnuWindowNewWindow->trigger();
-    QVERIFY(f.subWindows().isEmpty());
-    QCOMPARE(f.module.DocCount, 0);
-}
-
-void tst_frmMain::menuItemsReachTheirCommands() {
-    MainWindowFixture f;
-    f.window->show();
-    f.window->menus().mnuViewToolbar->trigger();
-    QVERIFY(!f.window->tbToolBar().isVisible());
-    QVERIFY(!f.window->mnuViewToolbar().isChecked());
-    f.window->menus().mnuViewStatusBar->trigger();
-    QVERIFY(!f.window->sbStatusBar().isVisible());
-    f.window->menus().mnuViewToolbar->trigger();
-    QVERIFY(f.window->tbToolBar().isVisible());
-}
-
-void tst_frmMain::toolbarPressesReachTheirCommands() {
-    MainWindowFixture f;
-    f.window->resize(900, 700);
-    f.window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-    for (const char *name : {"a.log", "b.log"})
-        f.module.OpenDocument(f.files.write(QLatin1String(name), "line\n"));
-    QCOMPARE(f.document(2)->geometry().topLeft(), QPoint(20, 20));
-
-    ToolBar &bar = f.window->tbToolBar();
-    QTest::mouseClick(bar.widgetForAction(bar.button(QStringLiteral("Tile Horizontally"))),
-                      Qt::LeftButton);
-    const QRect room = f.window->workspace().viewport()->rect();
-    QCOMPARE(f.document(1)->geometry().topLeft(), QPoint(0, 0));
-    QCOMPARE(f.document(1)->width(), room.width());
-    QCOMPARE(f.document(2)->geometry().top(), f.document(1)->geometry().bottom() + 1);
-}
-
-void tst_frmMain::newDocumentWindowsArePlacedBySlot() {
-    MainWindowFixture f;
-    f.window->resize(900, 700);
-    f.window->show();
-    for (const char *name : {"a.log", "b.log", "c.log", "d.log"})
-        f.module.OpenDocument(f.files.write(QLatin1String(name), "line\n"));
-    QCOMPARE(f.module.DocCount, 4);
-    const QSize outer = f.window->outerSizePixels();
-    QCOMPARE(outer, f.window->frameGeometry().size());
-    QCOMPARE(f.document(1)->geometry(), QRect(0, 0, outer.width() - 30, outer.height() - 110));
-    QCOMPARE(f.document(4)->geometry(),
-             QRect(60, 60, outer.width() - 30 - 60, outer.height() - 110 - 60));
-    QCOMPARE(f.document(4)->parentWidget(), f.window->workspace().viewport());
-    QCOMPARE(f.subWindows().size(), 4);
-    QCOMPARE(f.window->activeDocument(), f.document(4));
-}
-
-void tst_frmMain::viewIsFittedWithItsMargin() {
-    MainWindowFixture f;
-    f.window->resize(900, 700);
-    f.window->show();
-    f.module.OpenDocument(f.files.write(QStringLiteral("a.log"), "line\n"));
-    frmDocument *document = f.document(1);
-    QVERIFY(document);
-    for (const QSize size : {QSize(600, 400), QSize(333, 257)}) {
-        document->resize(size);
-        const QRect client = document->widget()->rect();
-        const QRect view = document->rtfText().geometry();
-        const int margin = twipsToPixelsX(100, document);
-        QCOMPARE(view.left(), margin);
-        QCOMPARE(view.top(), twipsToPixelsY(100, document));
-        QVERIFY(qAbs(client.right() - view.right() - margin) <= 1);
-        QVERIFY(qAbs(client.bottom() - view.bottom() - margin) <= 1);
-        QCOMPARE(document->rtfText().rightMargin(), view.width());
-        QVERIFY(document->rtfText().isVisibleTo(document));
-    }
-}
-
-void tst_frmMain::closingDocuments_data() {
-    QTest::addColumn<int>("closing");
-    QTest::addColumn<QStringList>("left");
-    QTest::newRow("first moves the others down") << 1 << QStringList{"b.log", "c.log"};
-    QTest::newRow("middle moves the last down") << 2 << QStringList{"a.log", "c.log"};
-    QTest::newRow("last leaves the others") << 3 << QStringList{"a.log", "b.log"};
-}
-
-void tst_frmMain::closingDocuments() {
-    QFETCH(int, closing);
-    QFETCH(QStringList, left);
-    MainWindowFixture f;
-    f.window->show();
-    for (const char *name : {"a.log", "b.log", "c.log"})
-        f.module.OpenDocument(f.files.write(QLatin1String(name), "line\n"));
-    const QList<frmDocument *> documents{f.document(1), f.document(2), f.document(3)};
-
-    QVERIFY(documents.at(closing - 1)->close());
-    QCOMPARE(f.module.DocCount, 2);
-    QCOMPARE(f.subWindows().size(), 2);
-    for (int slot = 1; slot <= 2; ++slot) {
-        QCOMPARE(f.module.DocFileName[slot], f.files.path(left.at(slot - 1)));
-        QCOMPARE(f.document(slot)->tag(), QString::number(slot));
-        QVERIFY(f.document(slot)->caption().startsWith(f.files.path(left.at(slot - 1))));
-    }
-    QVERIFY(f.window->timerUpdate().isEnabled());
-
-    // The next cycle still follows the window that moved down.
-    f.files.append(left.at(1), "more\n");
-    f.window->timerUpdate_Timer();
-    QCOMPARE(f.document(2)->rtfText().plainText(), QStringLiteral("line\nmore\n"));
-
-    f.document(1)->close();
-    f.document(1)->close();
-    QCOMPARE(f.module.DocCount, 0);
-    QVERIFY(f.subWindows().isEmpty());
-}
-
-void tst_frmMain::windowListShowsDocumentCaptions() {
-    MainWindowFixture f;
-    f.window->show();
-    for (const char *name : {"a.log", "b.log", "c.log"})
-        f.module.OpenDocument(f.files.write(QLatin1String(name), "line\n"));
-    MainMenus &menus = f.window->menus();
-    Q_EMIT menus.mnuWindow->aboutToShow();
-    const QList<QAction *> &list = menus.windowListActions();
-    QCOMPARE(list.size(), 4);
-    QVERIFY(list.at(0)->isSeparator());
-    QCOMPARE(menus.mnuWindow->actions().indexOf(list.at(0)),
-             menus.mnuWindow->actions().indexOf(menus.mnuWindowArrangeIcons) + 1);
-    for (int slot = 1; slot <= 3; ++slot) {
-        QAction *entry = list.at(slot);
-        QCOMPARE(entry->text(), QStringLiteral("&%1 ").arg(slot) + f.document(slot)->caption());
-        QCOMPARE(entry->isChecked(), slot == 3);
-    }
-    list.at(1)->trigger();
-    QCOMPARE(f.window->activeDocument(), f.document(1));
-}
-
-void tst_frmMain::recentFileItemOpensItsName() {
-    MainWindowFixture f;
-    const QString path = f.files.write(QStringLiteral("recent.log"), "recent\n");
-    f.module.MRUFiles[1] = path;
-    f.module.UpdateMRUMenu();
-    QAction *item = f.window->menus().mnuFileMRU[1];
-    QVERIFY(item->isVisible());
-    QCOMPARE(item->text(), path);
-    item->trigger();
-    QCOMPARE(f.module.DocCount, 1);
-    QCOMPARE(f.module.DocFileName[1], path);
-    // Choosing it again activates the open document and leaves the list alone.
-    item->trigger();
-    QCOMPARE(f.module.DocCount, 1);
-}
-
-void tst_frmMain::shortcutsWorkWhileAViewHasTheFocus() {
-    MainWindowFixture f;
-    showActive(*f.window);
-    MainMenus &menus = f.window->menus();
-    QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindNext->isEnabled());
-    f.module.OpenDocument(f.files.write(QStringLiteral("a.log"), "line\n"));
-    RichTextView &view = f.document(1)->rtfText();
-    view.setFocus();
-    QVERIFY(QTest::qWaitFor([&view] { return view.hasFocus(); }));
-
-    // Only the routing is looked at here: the commands' own handlers do not run.
-    const std::pair<QAction *, QKeySequence> keys[] = {
-        {menus.mnuFileOpen, Qt::CTRL | Qt::Key_O},
-        {menus.mnuEditCopy, Qt::CTRL | Qt::Key_C},
-        {menus.mnuEditFind, Qt::CTRL | Qt::Key_F},
-        {menus.mnuEditFindNext, Qt::Key_F3},
-        {menus.mnuEditFindPrevious, Qt::SHIFT | Qt::Key_F3}};
-    for (const auto &[action, key] : keys) {
-        QObject::disconnect(action, &QAction::triggered, f.window.get(), nullptr);
-        QSignalSpy triggered(action, &QAction::triggered);
-        QTest::keySequence(&view, key);
-        QCOMPARE(triggered.size(), 1);
-    }
-    f.document(1)->close();
-    QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindPrevious->isEnabled());
-}
-
-void tst_frmMain::copyShortcutCopiesTheWholeTextWhileAViewHasTheFocus() {
-    MainWindowFixture f;
-    showActive(*f.window);
-    f.module.OpenDocument(f.files.write(QStringLiteral("a.log"), "first\nsecond\n"));
-    RichTextView &view = f.document(1)->rtfText();
-    view.setFocus();
-    QVERIFY(QTest::qWaitFor([&view] { return view.hasFocus(); }));
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first\nsecond\n"));
-}
-
-void tst_frmMain::filesDroppedOnTheWorkspaceOpen() {
-    MainWindowFixture f;
-    f.window->show();
-    QWidget *viewport = f.window->workspace().viewport();
-    const QStringList paths{f.files.write(QStringLiteral("a.log"), "a\n"),
-                            f.files.write(QStringLiteral("b.log"), "b\n")};
-    std::unique_ptr<QMimeData> data(fileDrop(paths));
-
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, data.get(),
-                          Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &enter);
-    QVERIFY(enter.isAccepted());
-    QCOMPARE(enter.dropAction(), Qt::CopyAction);
-
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton,
-                    Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &drop);
-    QVERIFY(drop.isAccepted());
-    QCOMPARE(f.module.DocCount, 2);
-    QCOMPARE(f.module.DocFileName[1], paths.at(0));
-    QCOMPARE(f.module.DocFileName[2], paths.at(1));
-}
-
-void tst_frmMain::otherDragsAreRefused_data() {
-    QTest::addColumn<bool>("files");
-    QTest::addColumn<int>("actions");
-    QTest::newRow("text, not files") << false << int(Qt::CopyAction);
-    QTest::newRow("files that may only be moved") << true << int(Qt::MoveAction);
-}
-
-void tst_frmMain::otherDragsAreRefused() {
-    QFETCH(bool, files);
-    QFETCH(int, actions);
-    MainWindowFixture f;
-    f.window->show();
-    QWidget *viewport = f.window->workspace().viewport();
-    std::unique_ptr<QMimeData> data;
-    if (files) {
-        data.reset(fileDrop({f.files.write(QStringLiteral("a.log"), "a\n")}));
-    } else {
-        data = std::make_unique<QMimeData>();
-        data->setText(QStringLiteral("/tmp/a.log"));
-    }
-    const Qt::DropActions possible(actions);
-    QDragEnterEvent enter(QPoint(10, 10), possible, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &enter);
-    QVERIFY(!enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), possible, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &drop);
-    QVERIFY(!drop.isAccepted());
-    QCOMPARE(f.module.DocCount, 0);
-}
-
-void tst_frmMain::busyPointerIsOneLevel() {
-    MainWindowFixture f;
-    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-    f.window->setBusyPointer(true);
-    f.window->setBusyPointer(true);
-    QVERIFY(QGuiApplication::overrideCursor());
-    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    f.window->setBusyPointer(false);
-    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-    f.window->setBusyPointer(false);
-    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-}
 
 QTEST_MAIN(tst_frmMain)
 #include "tst_frmmain.moc"

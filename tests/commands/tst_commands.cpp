@@ -1,0 +1,701 @@
+// The commands behind the menus and the toolbar, on a host with real document windows over
+// real files and dialogs that answer from scripts and record every question.
+#include "about/frmabout.h"
+#include "commands/commands.h"
+#include "commands/dialogs.h"
+#include "commands/frmfind.h"
+#include "document/filedrop.h"
+#include "support/guihost.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <deque>
+#include <functional>
+
+using namespace Orvik;
+using Range = std::optional<QPrinter::PrintRange>;
+
+// A search: the text, the selection before it, what is looked for, the file's bytes before a
+// second search (null: none), and the selection, wrap note and messages it ends with.
+struct FindCase {
+    QByteArray text;
+    qint64 selStart, selLength;
+    QString find;
+    bool matchCase, up;
+    QByteArray later;
+    qint64 offset, length; // offset -1: not found
+    QString note;
+    int messages = 0;
+};
+Q_DECLARE_METATYPE(FindCase)
+
+namespace {
+// Answers from scripts, an exhausted one as a cancelled dialog does; records every question.
+struct ScriptedDialogs : Dialogs {
+    struct Call {
+        QString kind, title, text, defaultText;
+        QStringList filters;
+        QString selectedFilter;
+        Icon icon = Icon::None;
+        bool offerSelection = false;
+    };
+    std::deque<QString> inputReplies, openReplies, saveReplies;
+    std::deque<std::optional<FontChoice>> fontReplies;
+    std::deque<std::pair<QString, Range>> printReplies; // the PDF written and the range chosen
+    std::vector<Call> calls;
+    std::function<void()> whileOpen; // looks at the program's state while a dialog is open
+
+    int count(const QString &kind) const {
+        return int(
+            std::count_if(calls.begin(), calls.end(), [&](auto &c) { return c.kind == kind; }));
+    }
+    const Call &last() const { return calls.back(); }
+    template <typename T> T ask(const Call &call, std::deque<T> &replies) {
+        calls.push_back(call);
+        if (whileOpen)
+            whileOpen();
+        const T reply = replies.empty() ? T() : replies.front();
+        if (!replies.empty())
+            replies.pop_front();
+        return reply;
+    }
+
+    QString inputBox(const QString &prompt, const QString &title, const QString &def) override {
+        return ask({"input", title, prompt, def}, inputReplies);
+    }
+    void messageBox(const QString &text, const QString &title, Icon icon) override {
+        calls.push_back({"message", title, text, {}, {}, {}, icon});
+    }
+    QString openFileName(const QString &title, const QStringList &filters,
+                         const QString &selectedFilter) override {
+        return ask({"open", title, {}, {}, filters, selectedFilter}, openReplies);
+    }
+    QString saveFileName(const QString &title, const QStringList &filters) override {
+        return ask({"save", title, {}, {}, filters}, saveReplies);
+    }
+    bool printDialog(QPrinter &printer, const QString &title, bool offerSelection) override {
+        const auto [pdf, range] =
+            ask({"print", title, {}, {}, {}, {}, {}, offerSelection}, printReplies);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPrintRange(
+            range.value_or(offerSelection ? QPrinter::Selection : QPrinter::AllPages));
+        return !pdf.isEmpty();
+    }
+    std::optional<FontChoice> chooseFont() override { return ask({"font"}, fontReplies); }
+};
+
+} // namespace
+
+class tst_Commands : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<GuiHost> m_host;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<Commands> m_commands;
+
+    Module1 &module() { return m_host->module(); }
+    frmDocument *document(int slot) { return m_host->document(slot); }
+    QString write(const QString &name, const QByteArray &bytes = "line\n") {
+        return m_host->files.write(name, bytes);
+    }
+    // `count` documents of different lengths with their carets at the start.
+    void open(int count) {
+        for (int i = 1; i <= count; ++i) {
+            module().OpenDocument(write(QStringLiteral("d%1.log").arg(i),
+                                        QByteArray(i * 4, 'x').replace("xxxx", "line\n")));
+            document(i)->rtfText().setSelStart(0);
+        }
+        QCOMPARE(module().DocCount, count);
+        m_host->timer.enabledHistory.clear();
+        m_host->busyHistory.clear();
+    }
+    void drop(const QStringList &paths) {
+        const std::unique_ptr<QMimeData> data(fileListMime(paths));
+        DropFiles(module(), data.get());
+    }
+
+    RichTextView &openFind(const QByteArray &text) {
+        module().OpenDocument(write(QStringLiteral("find.log"), text));
+        return document(1)->rtfText();
+    }
+    frmFind &findWindow() {
+        m_commands->mnuEditFind_Click();
+        return *m_commands->findCommands().findWindow();
+    }
+    void search(const QString &text, bool matchCase, bool up) {
+        frmFind &find = findWindow();
+        find.setFindWhat(text);
+        find.findChild<QCheckBox *>(QStringLiteral("chkMatchCase"))->setChecked(matchCase);
+        find.findChild<QRadioButton *>(up ? QStringLiteral("optUp") : QStringLiteral("optDown"))
+            ->setChecked(true);
+        find.findChild<QPushButton *>(QStringLiteral("cmdFindNext"))->click();
+    }
+
+private slots:
+    void init() {
+        m_host = std::make_unique<GuiHost>();
+        m_host->show();
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_commands = std::make_unique<Commands>(*m_host, *m_dialogs);
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+    }
+    void cleanup() {
+        m_commands.reset();
+        m_host.reset();
+    }
+
+    void highlight_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QStringList>("replies"); // empty: the box is cancelled
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("refreshed");
+        QTest::newRow("cancel clears a set highlight") << "error" << QStringList() << "" << true;
+        QTest::newRow("cancel without a highlight changes nothing")
+            << "" << QStringList() << "" << false;
+        QTest::newRow("the same text changes nothing")
+            << "error" << QStringList{"error"} << "error" << false;
+        QTest::newRow("another case is a change")
+            << "error" << QStringList{"ERROR"} << "ERROR" << true;
+        QTest::newRow("stored as typed") << "" << QStringList{"  warn "} << "  warn " << true;
+    }
+    void highlight() {
+        QFETCH(QString, before);
+        QFETCH(QStringList, replies);
+        QFETCH(QString, after);
+        QFETCH(bool, refreshed);
+        module().OpenDocument(write("a.log", "ok\nan Error\nx  WARN y\n"));
+        m_host->sbStatusBar().setPanelText(1, QString());
+        module().HighLightString = before;
+        m_dialogs->inputReplies.assign(replies.begin(), replies.end());
+        m_commands->mnuHighlightText_Click();
+        const ScriptedDialogs::Call &box = m_dialogs->last();
+        QCOMPARE(box.text + '|' + box.title + '|' + box.defaultText,
+                 "Type in the text to highlight|Case-Insensitive Highlight|");
+        QCOMPARE(module().HighLightString, after);
+        if (refreshed)
+            QCOMPARE(document(1)->rtfText().marks().isEmpty(), after.isEmpty());
+        // A refresh cycle always writes how long it took into panel 1.
+        QCOMPARE(!m_host->sbStatusBar().panelText(1).isEmpty(), refreshed);
+        QVERIFY(!module().HighLightPending);
+    }
+
+    void refreshInterval_data() {
+        QTest::addColumn<QStringList>("replies"); // empty: the box is cancelled
+        QTest::addColumn<int>("interval");
+        QTest::newRow("cancelled keeps the value") << QStringList() << 750;
+        QTest::newRow("empty reply keeps the value") << QStringList{""} << 750;
+        QTest::newRow("no number keeps the value") << QStringList{"abc"} << 750;
+        QTest::newRow("zero keeps the value") << QStringList{"0"} << 750;
+        QTest::newRow("a number") << QStringList{"250"} << 250;
+        QTest::newRow("below the minimum") << QStringList{"50"} << 100;
+        QTest::newRow("a fraction of one") << QStringList{"0.4"} << 100;
+        QTest::newRow("above the maximum") << QStringList{"250000"} << 60000;
+        QTest::newRow("the limits themselves") << QStringList{"60000"} << 60000;
+        QTest::newRow("an endless exponent") << QStringList{"1e400"} << 60000;
+    }
+    void refreshInterval() {
+        QFETCH(QStringList, replies);
+        QFETCH(int, interval);
+        module().RefreshInterval = 750;
+        m_host->timer.setInterval(750);
+        m_host->timer.enabledHistory.clear();
+        m_dialogs->inputReplies.assign(replies.begin(), replies.end());
+        m_commands->mnuRefreshInterval_Click();
+        const ScriptedDialogs::Call &box = m_dialogs->last();
+        QCOMPARE(box.text + '|' + box.title + '|' + box.defaultText,
+                 "Current refresh interval is 750 milliseconds.  Enter the desired value in "
+                 "milliseconds:|Refresh Interval|");
+        QCOMPARE(module().RefreshInterval, interval);
+        QCOMPARE(m_host->timer.interval(), interval);
+        if (interval != 750)
+            QCOMPARE(m_host->sbStatusBar().panelText(2),
+                     QStringLiteral("Refresh Interval: %1ms").arg(interval));
+        // The timer keeps running with its new period.
+        QVERIFY(m_host->timer.enabledHistory.empty() && m_host->timer.isEnabled());
+    }
+
+    void selectFont_data() {
+        QTest::addColumn<int>("documents");
+        QTest::addColumn<double>("chosen"); // 0: the chooser is cancelled
+        QTest::addColumn<int>("size");
+        QTest::newRow("10.5 goes down to 10 in every document") << 2 << 10.5 << 10;
+        QTest::newRow("11.5 goes up to 12") << 1 << 11.5 << 12;
+        QTest::newRow("without documents") << 0 << 9.0 << 9;
+        QTest::newRow("cancelled changes nothing") << 1 << 0.0 << 10;
+    }
+    void selectFont() {
+        QFETCH(int, documents);
+        QFETCH(double, chosen);
+        QFETCH(int, size);
+        open(documents);
+        const QFont before = documents ? document(1)->rtfText().font() : QFont();
+        m_host->timer.setEnabled(false); // runs afterwards whatever it was before
+        m_host->timer.enabledHistory.clear();
+        bool timerOffAndBusyWhileOpen = false;
+        m_dialogs->whileOpen = [&] {
+            timerOffAndBusyWhileOpen = !m_host->timer.isEnabled() && !m_host->busyHistory.empty() &&
+                                       m_host->busyHistory.back();
+        };
+        if (chosen > 0)
+            m_dialogs->fontReplies.push_back(FontChoice{"DejaVu Serif", chosen, true, true, false});
+        m_commands->mnuSelectFont_Click();
+        QVERIFY(timerOffAndBusyWhileOpen);
+        QCOMPARE(m_host->timer.enabledHistory, (std::vector<bool>{false, true}));
+        QCOMPARE(m_host->busyHistory, (std::vector<bool>{true, false}));
+        QCOMPARE(module().FontName, chosen > 0 ? "DejaVu Serif" : "Arial");
+        QCOMPARE(module().FontSize, size);
+        QCOMPARE(module().FontBold && module().FontItalic, chosen > 0);
+        QVERIFY(!module().FontUnderline);
+        for (int slot = 1; slot <= documents; ++slot) {
+            const QFont font = document(slot)->rtfText().font();
+            if (chosen == 0)
+                QCOMPARE(font, before);
+            else
+                QVERIFY(font.family() == "DejaVu Serif" && font.pointSize() == size &&
+                        font.bold() && font.italic() && !font.underline());
+        }
+    }
+
+    void open_data() {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("the tenth opens") << 9 << true;
+        QTest::newRow("cancelled changes nothing") << 9 << false;
+        QTest::newRow("an eleventh is refused before the chooser") << 10 << true;
+    }
+    void open() {
+        QFETCH(int, before);
+        QFETCH(bool, chosen);
+        open(before);
+        if (chosen)
+            m_dialogs->openReplies = {write(QStringLiteral("new.log"), "new\n")};
+        m_commands->mnuFileOpen_Click();
+        const ScriptedDialogs::Call &call = m_dialogs->last();
+        QCOMPARE(m_dialogs->calls.size(), size_t(1));
+        if (before == Module1::MaxDocuments) {
+            QCOMPARE(call.text, "Please close some of the currently opened files before adding "
+                                "any new ones.");
+            QCOMPARE(call.title, QStringLiteral("Too many files opened"));
+            QCOMPARE(call.icon, Dialogs::Icon::Warning);
+            QCOMPARE(module().DocCount, before);
+            return;
+        }
+        QCOMPARE(call.title, QStringLiteral("Open"));
+        QCOMPARE(call.filters,
+                 (QStringList{"Log Files (*.log)", "Text Files (*.txt)", "All Files (*.*)"}));
+        QCOMPARE(call.selectedFilter, QStringLiteral("All Files (*.*)"));
+        QCOMPARE(module().DocCount, chosen ? 10 : 9);
+        if (chosen)
+            QCOMPARE(document(10)->rtfText().plainText(), QStringLiteral("new\n"));
+    }
+
+    void closeAndExit() {
+        m_commands->mnuFileClose_Click();
+        open(3);
+        m_host->document(2)->activate();
+        const QString third = module().DocFileName[3];
+        m_commands->mnuFileClose_Click();
+        QCOMPARE(module().DocCount, 2);
+        QCOMPARE(module().DocFileName[2], third);
+        QCOMPARE(m_host->workspace().subWindowList().size(), 2);
+        QCOMPARE(m_host->closeRequests, 0);
+        m_commands->mnuFileExit_Click();
+        QCOMPARE(m_host->closeRequests, 1);
+        QVERIFY(!m_host->isVisible());
+        QVERIFY(m_dialogs->calls.empty());
+    }
+
+    void saveAsWritesThePlainTextAndShowsThePath() {
+        const QString source = write("app.log", "first line\nsecond line\n");
+        module().OpenDocument(source);
+        const QString target = m_host->files.path("copy.txt");
+        m_dialogs->saveReplies = {target};
+        m_commands->mnuFileSaveAs_Click();
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Save As"));
+        QCOMPARE(m_dialogs->last().filters, QStringList{"All Files (*.*)"});
+        QFile saved(target);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("first line\nsecond line\n"));
+        QCOMPARE(document(1)->caption(), target);
+        // The window still follows the file it was opened from, which is untouched.
+        m_host->files.append("app.log", "third line\n");
+        module().RefreshDocuments(0);
+        QVERIFY(document(1)->caption().startsWith(source + " - "));
+        QVERIFY(document(1)->rtfText().plainText().endsWith("second line\nthird line\n"));
+    }
+
+    void saveAsCancelledOrFailedChangesNothing() {
+        m_commands->mnuFileSaveAs_Click();
+        m_commands->mnuFilePrint_Click();
+        QVERIFY(m_dialogs->calls.empty()); // nothing to save or print
+        module().OpenDocument(write("app.log", "x\n"));
+        const QString caption = document(1)->caption();
+        m_commands->mnuFileSaveAs_Click();
+        QCOMPARE(m_dialogs->calls.size(), size_t(1));
+        const QString target = m_host->files.path("no such folder/copy.txt");
+        m_dialogs->saveReplies = {target};
+        m_commands->mnuFileSaveAs_Click();
+        const ScriptedDialogs::Call &message = m_dialogs->last();
+        QVERIFY2(message.text.startsWith("Could not save " + target + ":\n"),
+                 qPrintable(message.text));
+        QVERIFY(!message.text.section('\n', 1).trimmed().isEmpty());
+        QCOMPARE(message.title, QStringLiteral("Save As"));
+        QCOMPARE(message.icon, Dialogs::Icon::Critical);
+        QCOMPARE(document(1)->caption(), caption);
+        QVERIFY(!QFile::exists(target));
+    }
+
+    // The command's choice of what to print; how a view prints is the view's own test.
+    void print_data() {
+        QTest::addColumn<bool>("select");
+        QTest::addColumn<Range>("range");
+        QTest::addColumn<bool>("grows"); // the log grows while the dialog is open
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("selection offered and printed") << true << Range() << false << "B";
+        QTest::newRow("no selection prints the whole text") << false << Range() << false << "ABC";
+        QTest::newRow("all pages chosen over a selection")
+            << true << Range(QPrinter::AllPages) << false << "ABC";
+        QTest::newRow("the selection is kept while the log grows")
+            << true << Range() << true << "B";
+        QTest::newRow("grows with no selection, caret at the new end")
+            << false << Range() << true << "ABC";
+        QTest::newRow("cancelled prints nothing") << true << Range() << false << "";
+    }
+    void print() {
+        QFETCH(bool, select);
+        QFETCH(Range, range);
+        QFETCH(bool, grows);
+        QFETCH(QString, printed);
+        module().OpenDocument(write("app.log", grows ? "ALPHA one\nBRAVO two\n"
+                                                     : "ALPHA one\nBRAVO two\nCHARLIE three\n"));
+        RichTextView &view = document(1)->rtfText();
+        view.setSelStart(select ? 10 : 0);
+        view.setSelLength(select ? 9 : 0);
+        m_dialogs->whileOpen = [&] {
+            if (grows) {
+                m_host->files.append("app.log", "CHARLIE three\n");
+                module().RefreshDocuments(0);
+            }
+        };
+        const QString pdf = m_host->files.path("out.pdf");
+        if (!printed.isEmpty())
+            m_dialogs->printReplies.push_back({pdf, range});
+        m_commands->mnuFilePrint_Click();
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Print"));
+        QCOMPARE(m_dialogs->last().offerSelection, select);
+        QCOMPARE(view.selStart(), select ? 10 : grows ? 34 : 0);
+        QCOMPARE(view.selLength(), select ? 9 : 0);
+        QCOMPARE(QFile::exists(pdf), !printed.isEmpty());
+        if (printed.isEmpty())
+            return;
+        PDF_TEXT_OR_SKIP(text, pdf);
+        for (const QString &word : {"ALPHA", "BRAVO", "CHARLIE"})
+            QVERIFY2(text.contains(word) == printed.contains(word.at(0)), qPrintable(text));
+    }
+
+    void copySelectionOrWholeText() {
+        m_commands->mnuEditCopy_Click();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before")); // no document
+        // UTF-8 text is copied as the view shows it, decoded.
+        module().OpenDocument(write("a.log", "caf\xc3\xa9 one\nsecond\n"));
+        RichTextView &view = document(1)->rtfText();
+        view.setSelStart(0);
+        view.setSelLength(5);
+        m_commands->mnuEditCopy_Click();
+        QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8("café"));
+        view.setSelStart(0);
+        m_commands->mnuEditCopy_Click();
+        QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8("café one\nsecond\n"));
+        // Too large for the clipboard: a message, and the clipboard as it was.
+        WindowCommands::setClipboardLimit(10);
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        m_commands->mnuEditCopy_Click();
+        WindowCommands::setClipboardLimit(INT_MAX);
+        QCOMPARE(m_dialogs->count("message"), 1);
+        QVERIFY(m_dialogs->last().text.contains(QStringLiteral("too large")));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
+    }
+
+    void barToggles_data() {
+        QTest::addColumn<bool>("statusBar");
+        QTest::addColumn<bool>("menuFlipsFirst"); // the menu already toggled its checkable item
+        QTest::newRow("toolbar") << false << false;
+        QTest::newRow("status bar") << true << false;
+        QTest::newRow("toolbar, item toggled by the menu") << false << true;
+        QTest::newRow("status bar, item toggled by the menu") << true << true;
+    }
+    void barToggles() {
+        QFETCH(bool, statusBar);
+        QFETCH(bool, menuFlipsFirst);
+        QAction &item = statusBar ? m_host->mnuViewStatusBar() : m_host->mnuViewToolbar();
+        QWidget &bar = statusBar ? static_cast<QWidget &>(m_host->sbStatusBar())
+                                 : static_cast<QWidget &>(m_host->tbToolBar());
+        for (const bool shown : {false, true}) {
+            if (menuFlipsFirst)
+                item.setChecked(!item.isChecked());
+            statusBar ? m_commands->mnuViewStatusBar_Click() : m_commands->mnuViewToolbar_Click();
+            QCOMPARE(item.isChecked(), shown);
+            QCOMPARE(bar.isVisible(), shown);
+        }
+    }
+
+    void arrangements_data() {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("cascade") << "Cascade";
+        QTest::newRow("tile horizontal") << "Tile Horizontally";
+        QTest::newRow("tile vertical") << "Tile Vertically";
+        QTest::newRow("arrange icons, carets stay") << "icons";
+    }
+    void arrangements() {
+        QFETCH(QString, key);
+        const auto run = [&] {
+            key == "icons" ? m_commands->mnuWindowArrangeIcons_Click()
+                           : m_commands->tbToolBar_ButtonClick(key);
+        };
+        m_host->timer.setEnabled(false);
+        run(); // without documents: the timer runs afterwards whatever it was before
+        QVERIFY(m_host->timer.isEnabled());
+        QVERIFY(m_host->busyHistory.empty() || !m_host->busyHistory.back());
+        open(3);
+        document(2)->showMinimized();
+        run();
+        const QRect room = m_host->workspace().viewport()->rect();
+        const QRect first = document(1)->geometry();
+        const QRect third = document(3)->geometry();
+        QVERIFY(document(2)->isMinimized());
+        QCOMPARE(document(2)->geometry().bottomLeft(), QPoint(0, room.bottom()));
+        if (key.startsWith("Tile")) {
+            const bool horizontal = key.endsWith("Horizontally");
+            QCOMPARE(first.topLeft(), QPoint(0, 0));
+            QCOMPARE(horizontal ? first.width() : third.left(),
+                     horizontal ? room.width() : first.right() + 1);
+            QCOMPARE(horizontal ? third.top() : third.right(),
+                     horizontal ? first.bottom() + 1 : room.right());
+        } else if (key == "Cascade") {
+            QVERIFY(third.topLeft() != first.topLeft());
+        }
+        for (int slot = 1; slot <= 3; ++slot)
+            QCOMPARE(document(slot)->rtfText().selStart(),
+                     key == "icons" ? 0 : module().DocFileSize[slot]);
+        QCOMPARE(m_host->timer.enabledHistory, (std::vector<bool>{false, true}));
+        QCOMPARE(m_host->busyHistory, (std::vector<bool>{true, false}));
+    }
+
+    void aboutIsModalAndOwnedByTheMainWindow() {
+        QString seen;
+        QTimer::singleShot(0, this, [&] {
+            auto *about = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
+            QVERIFY(about && about->isModal());
+            seen = about->windowTitle();
+            QCOMPARE(about->parentWidget(), static_cast<QWidget *>(m_host.get()));
+            about->cmdOK_Click();
+        });
+        m_commands->mnuHelpAbout_Click();
+        QCOMPARE(seen, QStringLiteral("Orvik Version 1.0.0"));
+        QVERIFY(m_host->findChildren<frmAbout *>().isEmpty());
+    }
+
+    void toolbarKeys_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("ran");
+        QTest::newRow("Open") << "Open"
+                              << "open Open";
+        QTest::newRow("Save") << "Save"
+                              << "save Save As";
+        QTest::newRow("Print") << "Print"
+                               << "print Print";
+        QTest::newRow("Copy") << "Copy"
+                              << "copy";
+        QTest::newRow("Refresh opens the interval prompt") << "Refresh"
+                                                           << "input Refresh Interval";
+        QTest::newRow("Font") << "Font"
+                              << "font";
+        QTest::newRow("unknown key") << "Help"
+                                     << "";
+        QTest::newRow("keys are case-sensitive") << "open"
+                                                 << "";
+        QTest::newRow("menu caption is no key") << "Tile Horizontal"
+                                                << "";
+        QTest::newRow("empty key of a separator") << ""
+                                                  << "";
+    }
+    // What a key ran, told by its dialog or the clipboard; the arrangements are above.
+    void toolbarKeys() {
+        QFETCH(QString, key);
+        QFETCH(QString, ran);
+        open(3);
+        module().RefreshDocuments(0);
+        const QString panel1 = m_host->sbStatusBar().panelText(1);
+        m_commands->tbToolBar_ButtonClick(key);
+        QStringList what;
+        for (const ScriptedDialogs::Call &call : m_dialogs->calls)
+            what << (call.kind + ' ' + call.title).trimmed();
+        if (QApplication::clipboard()->text() != QStringLiteral("before"))
+            what << "copy";
+        QCOMPARE(what.join(", "), ran);
+        QVERIFY(ran == "font" || m_host->timer.enabledHistory.empty()); // no arrangement either
+        QCOMPARE(m_host->sbStatusBar().panelText(1), panel1); // no key refreshes the documents
+    }
+
+    void dropsOpenFilesInOrderUpToTen() {
+        QMimeData text;
+        text.setText(write("named.log"));
+        DropFiles(module(), &text);
+        QCOMPARE(module().DocCount, 0);
+        QStringList paths;
+        for (int i = 1; i <= 14; ++i)
+            paths << write(QStringLiteral("f%1.log").arg(i));
+        drop(paths.mid(0, 2));
+        drop({paths.at(0)}); // open already: activated, not opened again
+        QCOMPARE(m_host->activeDocument(), document(1));
+        drop(paths.mid(2));
+        QCOMPARE(module().DocCount, 10);
+        for (int slot = 1; slot <= 10; ++slot)
+            QCOMPARE(module().DocFileName[slot], paths.at(slot - 1));
+        // With ten open a drop opens nothing and leaves the active window.
+        const frmDocument *active = m_host->activeDocument();
+        drop({paths.first(), paths.last()});
+        QCOMPARE(module().DocCount, 10);
+        QCOMPARE(m_host->activeDocument(), active);
+        QVERIFY(m_host->warnings.empty());
+    }
+
+    void findNextSelectsTheOccurrence_data() {
+        QTest::addColumn<FindCase>("c");
+        const QByteArray twos = "one two one two\n";
+        const QString end = QStringLiteral("Passed the end of the file");
+        const QByteArray far = QByteArray(64 * 1024 - 2, 'x');
+        const auto row = [](const char *name, const FindCase &c) { QTest::newRow(name) << c; };
+        row("down from the caret", {twos, 0, 0, "two", false, false, {}, 4, 3});
+        row("down from the end of the selection", {twos, 4, 3, "two", false, false, {}, 12, 3});
+        row("up from the start of the selection", {twos, 12, 3, "TWO", false, true, {}, 4, 3});
+        row("down wraps to the beginning", {twos, 13, 0, "two", false, false, {}, 4, 3, end});
+        row("up wraps to the end",
+            {twos, 2, 0, "two", false, true, {}, 12, 3, "Passed the beginning of the file"});
+        row("the only occurrence is found again after wrapping",
+            {twos, 0, 3, "one two one", false, false, {}, 0, 11, end});
+        row("not found", {twos, 0, 0, "three", false, false, {}, -1, 0, {}, 1});
+        row("match case skips other cases",
+            {"error Error\n", 0, 0, "Error", true, false, {}, 6, 5});
+        row("match case finds no other case",
+            {"error\n", 0, 0, "ERROR", true, false, {}, -1, 0, {}, 1});
+        row("non-ASCII letters fold",
+            {"x \u00e9chec\n", 0, 0, QString::fromUtf8("ÉCHEC"), false, false, {}, 2, 6});
+        row("a line that is not UTF-8 is searched as bytes",
+            {"\xe9\xe9 blank\n", 0, 0, "BLANK", false, false, {}, 3, 5});
+        row("blanks are found", {"a  b\n", 0, 0, "  ", false, false, {}, 1, 2});
+        row("a match in the last bytes", {"abc end", 0, 0, "END", false, false, {}, 4, 3});
+        row("down across a piece boundary",
+            {far + "ERROR", 0, 0, "error", false, false, {}, far.size(), 5});
+        row("up across a piece boundary",
+            {"ERROR" + far + far, 2 * far.size() + 5, 0, "error", false, true, {}, 0, 5});
+        row("a match split by an append is found once complete",
+            {"log ERR", 0, 0, "error", false, false, "log ERROR\n", 4, 5, {}, 1});
+        row("find next after the text was replaced",
+            {"old old old old old\n", 0, 0, "old", false, false, "new\nold\n", 4, 3});
+    }
+    void findNextSelectsTheOccurrence() {
+        QFETCH(FindCase, c);
+        RichTextView &view = openFind(c.text);
+        view.setSelStart(c.selStart);
+        view.setSelLength(c.selLength);
+        search(c.find, c.matchCase, c.up);
+        if (!c.later.isNull()) {
+            write(QStringLiteral("find.log"), c.later);
+            module().RefreshDocuments(0);
+            view.setSelStart(c.selStart);
+            c.up ? m_commands->mnuEditFindPrevious_Click() : m_commands->mnuEditFindNext_Click();
+        }
+        QCOMPARE(m_dialogs->count(QStringLiteral("message")), c.messages);
+        if (c.offset < 0)
+            QCOMPARE(m_dialogs->last().text + '|' + m_dialogs->last().title,
+                     QStringLiteral("Cannot find \"%1\"|Orvik").arg(c.find));
+        QCOMPARE(view.selStart(), c.offset < 0 ? c.selStart : c.offset);
+        QCOMPARE(view.selLength(), c.offset < 0 ? c.selLength : c.length);
+        QCOMPARE(m_commands->findCommands().findWindow()->wrapNote(), c.note);
+    }
+
+    void anOccurrenceOffScreenIsCentred() {
+        QByteArray text;
+        for (int line = 0; line < 1000; ++line)
+            text += "line " + QByteArray::number(line) + "\n";
+        RichTextView &view = openFind(text);
+        view.setSelStart(0);
+        view.updateGeometryNow();
+        search(QStringLiteral("line 500\n"), false, false);
+        view.updateGeometryNow();
+        const auto [top, bottom] = view.visibleRange();
+        const qint64 found = text.indexOf("line 500\n");
+        QCOMPARE(view.selStart(), found);
+        // About as many lines above as below it (a line here is nine bytes).
+        QVERIFY2(qAbs((found - top) - (bottom - found)) < 30,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(top).arg(found).arg(bottom)));
+    }
+
+    void findWindowTextsAndHistory() {
+        RichTextView &view = openFind("first line\nsecond line\n");
+        frmFind &find = findWindow();
+        QCOMPARE(find.windowTitle(), QStringLiteral("Find"));
+        QVERIFY(!find.isModal());
+        QStringList shown;
+        for (const QLabel *label : find.findChildren<QLabel *>())
+            shown << label->text();
+        for (const QAbstractButton *button : find.findChildren<QAbstractButton *>())
+            shown << button->text();
+        for (const char *text :
+             {"Fi&nd what:", "Match &case", "&Up", "&Down", "Cancel", "&Find Next"})
+            QVERIFY2(shown.contains(text), text);
+        auto *findNext = find.findChild<QPushButton *>(QStringLiteral("cmdFindNext"));
+        QVERIFY(findNext->isDefault());
+        QVERIFY(find.findChild<QRadioButton *>(QStringLiteral("optDown"))->isChecked());
+        QVERIFY(!find.matchCase());
+
+        for (int i = 1; i <= 12; ++i)
+            search(QStringLiteral("text %1").arg(i % 11), false, false);
+        auto *texts = find.findChild<QComboBox *>(QStringLiteral("cboFindWhat"));
+        QCOMPARE(texts->count(), 10);
+        QCOMPARE(texts->itemText(0), QStringLiteral("text 1"));
+        QCOMPARE(texts->itemText(1), QStringLiteral("text 0"));
+        QCOMPARE(texts->itemText(9), QStringLiteral("text 3"));
+
+        // Opening it again brings the same window, with a single-line selection as the text.
+        view.setSelStart(11);
+        view.setSelLength(6);
+        QCOMPARE(&findWindow(), &find);
+        QCOMPARE(find.findWhat(), QStringLiteral("second"));
+        view.setSelLength(12);
+        findWindow();
+        QCOMPARE(find.findWhat(), QStringLiteral("second"));
+    }
+
+    void cancelStopsASearchAndKeepsTheSelection() {
+        RichTextView &view = openFind(QByteArray(1024 * 1024, 'x') + "needle\n");
+        view.setSelStart(3);
+        m_commands->findCommands().setSliceMs(0);
+        search(QStringLiteral("needle"), false, false);
+        QVERIFY(m_commands->findCommands().isSearching());
+        QTest::keyClick(m_commands->findCommands().findWindow(), Qt::Key_Escape);
+        QVERIFY(!m_commands->findCommands().isSearching());
+        QVERIFY(m_commands->findCommands().findWindow()->isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(view.selStart(), 3);
+        QCOMPARE(view.selLength(), 0);
+        QTest::keyClick(m_commands->findCommands().findWindow(), Qt::Key_Escape);
+        QVERIFY(!m_commands->findCommands().findWindow()->isVisible());
+    }
+};
+
+QTEST_MAIN(tst_Commands)
+#include "tst_commands.moc"
