@@ -3,7 +3,6 @@
 
 #include "core/documentreader.h"
 #include "core/posixfilesystem.h"
-#include "core/systemclock.h"
 
 #include <QtTest>
 
@@ -17,18 +16,6 @@ class tst_DocumentReader : public QObject {
     FileWriter files;
     FaultyFileSystem fs;
     PosixFileSystem posix;
-
-    QString make(const QString &kind) {
-        if (kind == QLatin1String("file"))
-            return files.write("file", "12345");
-        if (kind == QLatin1String("empty"))
-            return files.write("empty", "");
-        if (kind == QLatin1String("directory"))
-            return files.makeDirectory("dir");
-        if (kind == QLatin1String("FIFO"))
-            return files.makeFifo("fifo");
-        return kind == QLatin1String("device") ? QStringLiteral("/dev/null") : files.path("none");
-    }
 
 private slots:
     void appendReadsEachByteOnceIntoThePreviousStore() {
@@ -60,23 +47,6 @@ private slots:
         QCOMPARE(c.toByteArray(), block.repeated(8));
     }
 
-    void replacementBuildsANewWhole_data() {
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("differs after the first chunk") << QByteArray("0123456X89abc");
-        QTest::newRow("empty file") << QByteArray();
-    }
-    void replacementBuildsANewWhole() {
-        QFETCH(QByteArray, after);
-        const QString path = files.write("a", "0123456789");
-        DocumentReader reader(fs, 3);
-        const ReadOutcome first = reader.read(path, Contents());
-        files.write("a", after);
-        const ReadOutcome second = reader.read(path, first.contents);
-        QCOMPARE(second.kind, ReadKind::Replacement);
-        QCOMPARE(second.contents.toByteArray(), after);
-        QCOMPARE(first.contents.toByteArray(), QByteArray("0123456789"));
-    }
-
     void stampIsLocalTimeInWholeSeconds() {
         const QDateTime when(QDate(2024, 3, 9), QTime(8, 7, 6));
         QString error;
@@ -86,29 +56,6 @@ private slots:
         QVERIFY(error.isEmpty());
         QVERIFY(!posix.lastModified(QStringLiteral("/etc/passwd/x"), &error).isValid());
         QCOMPARE(error, QStringLiteral("Not a directory"));
-    }
-
-    void probeAndOpen_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<qint64>("size");   // what the probe says (-2: whatever it says)
-        QTest::addColumn<QString>("error"); // what the open says
-        QTest::newRow("regular file") << "file" << qint64(5) << "";
-        QTest::newRow("empty file") << "empty" << qint64(0) << "";
-        QTest::newRow("missing") << "missing" << qint64(-1) << "No such file or directory";
-        QTest::newRow("directory") << "directory" << qint64(-2) << "not a regular file";
-        QTest::newRow("FIFO, never opened") << "FIFO" << qint64(-1) << "not a regular file";
-        QTest::newRow("device") << "device" << qint64(-1) << "not a regular file";
-    }
-    void probeAndOpen() {
-        QFETCH(QString, kind);
-        QFETCH(qint64, size);
-        QFETCH(QString, error);
-        const QString path = make(kind);
-        if (size != -2)
-            QCOMPARE(posix.FileSizeProbe(path), size);
-        QString opened;
-        QCOMPARE(bool(posix.openForRead(path, &opened)), error.isEmpty());
-        QCOMPARE(opened, error);
     }
 
     void sizesAreSixtyFourBit() {
@@ -131,14 +78,6 @@ private slots:
         QCOMPARE(reader->read(buffer + 3, sizeof buffer - 3), qint64(2));
         QCOMPARE(reader->read(buffer, sizeof buffer), qint64(0));
         QCOMPARE(QByteArray(buffer, 5), QByteArray("abcde"));
-    }
-
-    void systemClockIsLocalAndMonotonic() {
-        SystemClock clock;
-        const double a = clock.monotonicSeconds();
-        QVERIFY(clock.monotonicSeconds() >= a);
-        QVERIFY(qAbs(clock.currentDateTime().secsTo(QDateTime::currentDateTime())) <= 1);
-        QCOMPARE(clock.currentDateTime().timeSpec(), Qt::LocalTime);
     }
 };
 

@@ -36,15 +36,6 @@ private slots:
         QCOMPARE(window->rtfText().geometry(), box);
     }
 
-    void clientAreaKeepsItsSizeUntilPlaced() {
-        h->workspace().resize(40, 40);
-        std::unique_ptr<frmDocument> unplaced(new frmDocument(h->module()));
-        h->workspace().addSubWindow(unplaced.get());
-        unplaced->show();
-        QCOMPARE(unplaced->widget()->size(),
-                 QSize(twipsToPixelsX(3375, unplaced.get()), twipsToPixelsY(2730, unplaced.get())));
-    }
-
     void placementWithANonPositiveSizeIsRefused() {
         QVERIFY(h->document(1)->moveTo(QRect(10, 20, 300, 200)));
         QVERIFY(!h->document(1)->moveTo(QRect(0, 0, 0, 100)) &&

@@ -77,6 +77,7 @@ private slots:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         orvik.setProcessEnvironment(env);
         orvik.start(QStringLiteral(ORVIK_BINARY), {});
+        QVERIFY(orvik.waitForStarted()); // exec'd: no longer this test's copy with its handlers
         QVERIFY2(waitForTerminationHandler(orvik.processId()), "the program did not come up");
         ::kill(pid_t(orvik.processId()), SIGTERM);
         QVERIFY(orvik.waitForFinished(60000));

@@ -1,5 +1,7 @@
 #include "support/guihost.h"
 
+#include <QRegularExpression>
+
 #include <random>
 
 using namespace Orvik;
@@ -60,7 +62,6 @@ private slots:
         QCOMPARE(h->view(1).plainText(),
                  "first\n" + QString::fromUtf8(prefix) + character + QStringLiteral(" EUR\n"));
         QVERIFY(h->view(1).viewText().isUtf8(1));
-        QCOMPARE(h->view(1).viewText().lineCount(), qint64(3)); // the last one empty
         QCOMPARE(h->view(1).text().store(), h->module().DocContents[1].store()); // shared
         h->paint();
     }
@@ -119,10 +120,8 @@ private slots:
         if (kind == 's') {
             QFile meminfo(QStringLiteral("/proc/meminfo"));
             meminfo.open(QIODevice::ReadOnly);
-            const QByteArray info = meminfo.readAll();
-            const qsizetype at = info.indexOf("MemAvailable:");
-            if (at < 0 ||
-                info.mid(at + 13).trimmed().split(' ')[0].toLongLong() * 1024 < 3 * sparse)
+            const QRegularExpression available(QStringLiteral("MemAvailable: *(\\d+) kB"));
+            if (available.match(meminfo.readAll()).captured(1).toLongLong() * 1024 < 3 * sparse)
                 QSKIP("needs about 13 GB of available memory to hold a 4 GiB file whole");
             h->files.truncate("big.log", sparse);
             h->files.append("big.log", "end\n");
