@@ -9,8 +9,7 @@
 using namespace Orvik;
 
 // Reading a changed file: what is compared, what is read, where the bytes go, and what the
-// holders of the previous contents see; under it the real file system's stamps, size probe and
-// reads, with the things a monitored name may turn out to be.
+// holders of the previous contents see; under it the real file system's stamps, sizes and reads.
 class tst_DocumentReader : public QObject {
     Q_OBJECT
     FileWriter files;

@@ -42,7 +42,6 @@ private slots:
         QCOMPARE(h->window(2)->captions, QStringList({"Document 2", path, h->caption(path, 5)}));
         QCOMPARE(h->view(2).bytes(), QByteArray("b.log"));
         QCOMPARE(h->view(2).font, (DisplayFont{QStringLiteral("Courier"), 14, true, false, false}));
-        QVERIFY(h->view(2).visible);
         QCOMPARE(h->main.timer.enabledHistory, std::vector<bool>({false, true, false, true}));
         QCOMPARE(h->main.busyHistory, std::vector<bool>({true, false, true, false}));
         QCOMPARE(recent(), QStringList({path, h->files.path("a.log")}));

@@ -138,9 +138,7 @@ private slots:
     }
 
     void coloursArePaintedRedUntilNewText() {
-        QFont font = view->font();
-        font.setPointSize(20);
-        view->setFont(font);
+        view->setFont(QFont(view->font().family(), 20));
         show("hello world ERROR\n");
         QCOMPARE(redPixels(view->viewport()->grab().toImage()), 0);
         view->colorRange(12, 5, HighlightColor);
