@@ -87,6 +87,7 @@ private slots:
         std::atomic<bool> cancel{false};
         DocumentReader reader(fs, 4);
         reader.setCancel(&cancel);
+        fs.resetCounters();
         const auto cancelNow = [&cancel](const char *, qint64) { cancel = true; };
         QCOMPARE(reader.readApart(path, Contents(), cancelNow).kind, ReadKind::Failed);
         QVERIFY(fs.bytesRead[path] <= 4 << 20);
