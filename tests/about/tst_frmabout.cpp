@@ -54,22 +54,33 @@ private slots:
         }
     }
 
+    // The about file's text goes above the built-in description; a hostile file is survived.
     void aboutFileGoesAboveTheBuiltInDescription_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QStringList>("above");
+        QTest::addColumn<QByteArray>("file");   // "fifo": a FIFO that never gives an end
+        QTest::addColumn<QStringList>("above"); // {"?"}: whatever text there is
+        const QStringList any{"?"};
         QTest::newRow("no file") << QByteArray() << QStringList();
         QTest::newRow("paragraphs")
             << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 Site note\\par Second line\\par}")
             << QStringList{"Site note", "Second line"};
         QTest::newRow("no closing paragraph mark")
             << QByteArray("{\\rtf1 Unfinished}") << QStringList{"Unfinished"};
+        QTest::newRow("empty") << QByteArray("") << any;
+        QTest::newRow("binary") << QByteArray("\x00\xff\xfe{\\rtf1\x00\x01", 10) << any;
+        QTest::newRow("over the size limit")
+            << "{\\rtf1 " + QByteArray(frmAbout::MaxAboutFileBytes, 'x') + "}" << any;
+        QTest::newRow("a FIFO does not block") << QByteArray("fifo") << any;
     }
     void aboutFileGoesAboveTheBuiltInDescription() {
         QFETCH(QByteArray, file);
         QFETCH(QStringList, above);
-        if (!file.isEmpty())
+        if (file == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(aboutPath()).constData(), 0600), 0);
+        else if (!file.isNull())
             writeAbout(file);
-        const QStringList lines = shownLines();
+        QStringList lines = shownLines();
+        if (above == QStringList{"?"})
+            above = lines.mid(0, lines.indexOf(QRegularExpression("^" + BuiltInStart + ".*")));
         QCOMPARE(lines.mid(0, above.size()), above);
         QVERIFY(lines.value(above.size()).startsWith(BuiltInStart));
         QVERIFY(lines.last().contains("command.  In a nutshell"));
@@ -81,24 +92,6 @@ private slots:
         QCOMPARE(shownLines().first(), QStringLiteral("First"));
         writeAbout("{\\rtf1 Second}");
         QCOMPARE(shownLines().first(), QStringLiteral("Second"));
-    }
-
-    void hostileAboutFilesAreSurvived_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("empty") << QByteArray("");
-        QTest::newRow("binary") << QByteArray("\x00\xff\xfe{\\rtf1\x00\x01", 10);
-        QTest::newRow("over the size limit")
-            << "{\\rtf1 " + QByteArray(frmAbout::MaxAboutFileBytes, 'x') + "}";
-        QTest::newRow("a FIFO does not block") << QByteArray("fifo");
-    }
-    void hostileAboutFilesAreSurvived() {
-        QFETCH(QByteArray, bytes);
-        if (bytes == "fifo")
-            QCOMPARE(::mkfifo(QFile::encodeName(aboutPath()).constData(), 0600), 0);
-        else
-            writeAbout(bytes);
-        frmAbout about(nullptr, aboutPath());
-        QVERIFY(about.rtfText().toPlainText().contains(BuiltInStart));
     }
 
     void systemInfoButtonStartsTheTool() {
