@@ -367,12 +367,10 @@ private slots:
         QTest::addColumn<QString>("printed");
         QTest::newRow("selection offered and printed") << true << Range() << false << "B";
         QTest::newRow("no selection prints the whole text") << false << Range() << false << "ABC";
-        QTest::newRow("all pages chosen over a selection")
+        QTest::newRow("all pages over a selection")
             << true << Range(QPrinter::AllPages) << false << "ABC";
-        QTest::newRow("the selection is kept while the log grows")
-            << true << Range() << true << "B";
-        QTest::newRow("grows with no selection, caret at the new end")
-            << false << Range() << true << "ABC";
+        QTest::newRow("the selection kept while the log grows") << true << Range() << true << "B";
+        QTest::newRow("grows, no selection: caret at the end") << false << Range() << true << "ABC";
         QTest::newRow("cancelled prints nothing") << true << Range() << false << "";
     }
     void print() {
@@ -430,26 +428,21 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
     }
 
-    void barToggles_data() {
-        QTest::addColumn<bool>("statusBar");
-        QTest::addColumn<bool>("menuFlipsFirst"); // the menu already toggled its checkable item
-        QTest::newRow("toolbar") << false << false;
-        QTest::newRow("status bar") << true << false;
-        QTest::newRow("toolbar, item toggled by the menu") << false << true;
-        QTest::newRow("status bar, item toggled by the menu") << true << true;
-    }
+    // Each bar from its command, also when the menu already toggled its checkable item.
     void barToggles() {
-        QFETCH(bool, statusBar);
-        QFETCH(bool, menuFlipsFirst);
-        QAction &item = statusBar ? m_host->mnuViewStatusBar() : m_host->mnuViewToolbar();
-        QWidget &bar = statusBar ? static_cast<QWidget &>(m_host->sbStatusBar())
-                                 : static_cast<QWidget &>(m_host->tbToolBar());
-        for (const bool shown : {false, true}) {
-            if (menuFlipsFirst)
-                item.setChecked(!item.isChecked());
-            statusBar ? m_commands->mnuViewStatusBar_Click() : m_commands->mnuViewToolbar_Click();
-            QCOMPARE(item.isChecked(), shown);
-            QCOMPARE(bar.isVisible(), shown);
+        for (const bool statusBar : {false, true}) {
+            QAction &item = statusBar ? m_host->mnuViewStatusBar() : m_host->mnuViewToolbar();
+            QWidget &bar = statusBar ? static_cast<QWidget &>(m_host->sbStatusBar())
+                                     : static_cast<QWidget &>(m_host->tbToolBar());
+            for (const bool menuFlipsFirst : {false, false, true, true}) {
+                if (menuFlipsFirst)
+                    item.setChecked(!item.isChecked());
+                const bool shown = !bar.isVisible();
+                statusBar ? m_commands->mnuViewStatusBar_Click()
+                          : m_commands->mnuViewToolbar_Click();
+                QCOMPARE(item.isChecked(), shown);
+                QCOMPARE(bar.isVisible(), shown);
+            }
         }
     }
 
