@@ -465,8 +465,6 @@ private slots:
         QVERIFY(m_host->busyHistory.empty() || !m_host->busyHistory.back());
         open(3);
         document(2)->showMinimized();
-        if (key.startsWith("Tile"))
-            document(1)->showMaximized(); // tiling restores it
         run();
         const QRect room = m_host->workspace().viewport()->rect();
         const QRect first = document(1)->geometry();
@@ -480,9 +478,6 @@ private slots:
                      horizontal ? room.width() : first.right() + 1);
             QCOMPARE(horizontal ? third.top() : third.right(),
                      horizontal ? first.bottom() + 1 : room.right());
-            QVERIFY(!document(1)->isMaximized());
-            QVERIFY(qAbs(horizontal ? first.height() - third.height()
-                                    : first.width() - third.width()) <= 1); // an even split
         } else if (key == "Cascade") {
             QVERIFY(third.topLeft() != first.topLeft());
         }

@@ -1,4 +1,4 @@
-// Icons in rows on a bare workspace; the tilings, with document windows and carets, are tested
+// The arrangements on a bare workspace; with document windows and carets they are tested
 // through the commands.
 #include "commands/windowarranger.h"
 
@@ -15,7 +15,7 @@ class tst_WindowArranger : public QObject {
 private slots:
     void iconsLineUpInOpeningOrderInRowsFromTheBottom() {
         QMdiArea area;
-        area.resize(600, 400);
+        area.resize(605, 400); // a width that does not split evenly
         area.show();
         QList<QMdiSubWindow *> windows;
         for (int i = 0; i < 10; ++i) {
@@ -43,6 +43,19 @@ private slots:
         QCOMPARE(used, (9 + perRow - 1) / perRow * windows[1]->height());
         WindowArranger::cascade(area);
         QVERIFY(windows[9]->isMinimized());
+        // Tiling restores a maximised window and splits the room evenly.
+        for (QMdiSubWindow *window : std::as_const(windows))
+            window->showNormal();
+        windows[9]->showMaximized();
+        WindowArranger::tileVertical(area);
+        QVERIFY(!windows[9]->isMaximized());
+        int left = 0;
+        for (QMdiSubWindow *window : std::as_const(windows)) {
+            QCOMPARE(window->geometry(), QRect(left, 0, window->width(), room().height()));
+            QVERIFY(qAbs(window->width() - room().width() / 10) <= 1);
+            left += window->width();
+        }
+        QCOMPARE(left, room().width());
     }
 };
 
