@@ -165,11 +165,10 @@ private slots:
         QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("refreshed");
         QTest::newRow("cancel clears a set highlight") << "error" << QStringList() << "" << true;
-        QTest::newRow("cancel without a highlight changes nothing")
-            << "" << QStringList() << "" << false;
-        QTest::newRow("the same text changes nothing")
+        QTest::newRow("cancel, no highlight: no change") << "" << QStringList() << "" << false;
+        QTest::newRow("the same text: no change")
             << "error" << QStringList{"error"} << "error" << false;
-        QTest::newRow("another case is a change")
+        QTest::newRow("another case: a change")
             << "error" << QStringList{"ERROR"} << "ERROR" << true;
         QTest::newRow("stored as typed") << "" << QStringList{"  warn "} << "  warn " << true;
     }
