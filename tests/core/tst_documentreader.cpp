@@ -2,17 +2,19 @@
 #include "support/filewriter.h"
 
 #include "core/documentreader.h"
+#include "core/posixfilesystem.h"
 
 #include <QtTest>
 
 using namespace Orvik;
 
 // Reading a changed file: what is compared, what is read, where the bytes go, and what the
-// holders of the previous contents see.
+// holders of the previous contents see; under it the real file system's stamps, sizes and reads.
 class tst_DocumentReader : public QObject {
     Q_OBJECT
     FileWriter files;
     FaultyFileSystem fs;
+    PosixFileSystem posix;
 
 private slots:
     void appendReadsEachByteOnceIntoThePreviousStore() {
@@ -44,52 +46,37 @@ private slots:
         QCOMPARE(c.toByteArray(), block.repeated(8));
     }
 
-    void replacementBuildsANewWhole_data() {
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("differs after the first chunk") << QByteArray("0123456X89abc");
-        QTest::newRow("empty file") << QByteArray();
-    }
-    void replacementBuildsANewWhole() {
-        QFETCH(QByteArray, after);
-        const QString path = files.write("a", "0123456789");
-        DocumentReader reader(fs, 3);
-        const ReadOutcome first = reader.read(path, Contents());
-        files.write("a", after);
-        const ReadOutcome second = reader.read(path, first.contents);
-        QCOMPARE(second.kind, ReadKind::Replacement);
-        QCOMPARE(second.contents.toByteArray(), after);
-        QCOMPARE(first.contents.toByteArray(), QByteArray("0123456789"));
+    void stampIsLocalTimeInWholeSeconds() {
+        const QDateTime when(QDate(2024, 3, 9), QTime(8, 7, 6));
+        QString error;
+        const QDateTime stamp = posix.lastModified(files.writeAt("a", "x", when), &error);
+        QCOMPARE(stamp, when);
+        QCOMPARE(stamp.timeSpec(), Qt::LocalTime);
+        QVERIFY(error.isEmpty());
+        QVERIFY(!posix.lastModified(QStringLiteral("/etc/passwd/x"), &error).isValid());
+        QCOMPARE(error, QStringLiteral("Not a directory"));
     }
 
-    void failuresCarryTheirDescription_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("description");
-        QTest::newRow("missing") << "missing"
-                                 << "No such file or directory";
-        QTest::newRow("refused open") << "open"
-                                      << "Sharing violation";
-        QTest::newRow("broken read while comparing") << "compare"
-                                                     << "Input/output error";
-        QTest::newRow("broken read of the remainder") << "remainder"
-                                                      << "Input/output error";
+    void sizesAreSixtyFourBit() {
+        const qint64 size = (qint64(5) << 30) + 7; // sparse: takes no space
+        const QString path = files.write("big", "");
+        files.truncate("big", size);
+        QCOMPARE(posix.FileSizeProbe(path), size);
+        QString error;
+        QCOMPARE(posix.openForRead(path, &error)->size(), size);
     }
-    void failuresCarryTheirDescription() {
-        QFETCH(QString, fault);
-        QFETCH(QString, description);
-        const QString path = files.write("a", "abcdef");
-        DocumentReader reader(fs, 2);
-        const Contents previous = Contents::fromByteArray("abcd");
-        fs.healAll();
-        if (fault == QLatin1String("missing"))
-            files.remove("a");
-        else if (fault == QLatin1String("open"))
-            fs.failOpen(path, description);
-        else
-            fs.failReadAfter(path, fault == QLatin1String("compare") ? 2 : 5, description);
-        const ReadOutcome outcome = reader.read(path, previous);
-        QCOMPARE(outcome.kind, ReadKind::Failed);
-        QCOMPARE(outcome.error, description);
-        QCOMPARE(previous.toByteArray(), QByteArray("abcd"));
+
+    void readStopsAtTheSizeTheOpenSawOrEarlier() {
+        const QString path = files.write("f", "abcdef");
+        QString error;
+        const auto reader = posix.openForRead(path, &error);
+        files.append("f", "ghi");
+        char buffer[16];
+        QCOMPARE(reader->read(buffer, 3), qint64(3));
+        files.truncate("f", 5);
+        QCOMPARE(reader->read(buffer + 3, sizeof buffer - 3), qint64(2));
+        QCOMPARE(reader->read(buffer, sizeof buffer), qint64(0));
+        QCOMPARE(QByteArray(buffer, 5), QByteArray("abcde"));
     }
 };
 

@@ -11,19 +11,20 @@
 using namespace Orvik;
 
 namespace {
+void require(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
 void check(const QString &text) {
     const LeadingNumber n = readLeadingNumber(text);
-    if (!n.found && n.value != 0.0)
-        std::abort(); // a text without a number reads as 0
-    if (leadingNumberValue(text) != n.value && !(std::isnan(n.value)))
-        std::abort();
+    require(n.found || n.value == 0.0); // a text without a number reads as 0
+    require(leadingNumberValue(text) == n.value || std::isnan(n.value));
     const double rounded = roundHalfEven(n.value);
-    if (std::isfinite(n.value) && std::isfinite(rounded) && std::fabs(rounded - n.value) > 0.5)
-        std::abort();
-    if (const std::optional<int> i = roundHalfEvenToInt(n.value)) {
-        if (double(*i) != rounded)
-            std::abort();
-    }
+    require(!std::isfinite(n.value) || !std::isfinite(rounded) ||
+            std::fabs(rounded - n.value) <= 0.5);
+    const std::optional<int> i = roundHalfEvenToInt(n.value);
+    require(!i || double(*i) == rounded);
     (void)displayNumber(n.value);
     if (std::isfinite(n.value) && std::fabs(n.value) < 9e18)
         (void)displayNumber(qint64(n.value));

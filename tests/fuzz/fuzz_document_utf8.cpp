@@ -21,39 +21,32 @@ void require(bool condition) {
 void checkText(const ViewText &text) {
     const qint64 size = text.size();
     require(text.lineCount() >= 1);
-    qint64 previousStart = -1;
-    for (qint64 line = 0; line < text.lineCount(); ++line) {
-        const qint64 start = text.lineStart(line);
-        const qint64 end = text.lineEnd(line);
+    for (qint64 line = 0, previousStart = -1; line < text.lineCount(); ++line) {
+        const qint64 start = text.lineStart(line), end = text.lineEnd(line);
         require(start > previousStart && start <= end && end <= size);
         previousStart = start;
-        const int pieces = text.pieceCount(line);
         qint64 at = start;
-        for (int p = 0; p < pieces; ++p) {
+        for (int p = 0; p < text.pieceCount(line); ++p) {
             const PieceRange piece = text.piece(line, p);
             require(piece.start == at && piece.end >= piece.start && piece.end <= end);
             at = piece.end;
             const DecodedPiece decoded = text.decode(line, piece);
-            qint64 last = 0;
-            for (int unit = 0; unit <= decoded.text.size(); ++unit) {
-                const qint64 b = decoded.byteOffset(unit);
-                require(b >= last && b <= piece.end - piece.start);
-                last = b;
+            for (qint64 unit = 0, last = 0; unit <= decoded.text.size(); ++unit) {
+                const qint64 b = decoded.byteOffset(int(unit));
                 const int back = decoded.unitAt(b);
-                require(back >= 0 && back <= decoded.text.size());
+                require(b >= last && b <= piece.end - piece.start && back >= 0 &&
+                        back <= decoded.text.size());
+                last = b;
             }
         }
         require(at == end);
     }
     // Every offset of a short text; a sample of a long one (each step decodes a piece).
-    const qint64 step = qMax<qint64>(1, size / 256);
-    for (qint64 offset = 0; offset < size; offset += step) {
-        const qint64 next = text.nextCharOffset(offset);
-        require(next > offset && next <= size);
-        const qint64 prev = text.prevCharOffset(offset + 1);
-        require(prev <= offset && prev >= 0);
+    for (qint64 offset = 0; offset < size; offset += qMax<qint64>(1, size / 256)) {
+        const qint64 next = text.nextCharOffset(offset), prev = text.prevCharOffset(offset + 1);
         const auto word = text.wordAt(offset);
-        require(word.first >= 0 && word.first <= word.second && word.second <= size);
+        require(next > offset && next <= size && prev <= offset && prev >= 0 && word.first >= 0 &&
+                word.first <= word.second && word.second <= size);
     }
     (void)text.plainText(0, size);
 }
@@ -91,10 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         (void)grown.isUtf8(line); // fills the incremental validity before the growth
     grown.append(all.mid(cut));
     require(grown.size() == whole.size() && grown.lineCount() == whole.lineCount());
-    for (qint64 line = 0; line < whole.lineCount(); ++line) {
-        require(grown.lineStart(line) == whole.lineStart(line));
-        require(grown.isUtf8(line) == whole.isUtf8(line));
-    }
+    for (qint64 line = 0; line < whole.lineCount(); ++line)
+        require(grown.lineStart(line) == whole.lineStart(line) &&
+                grown.isUtf8(line) == whole.isUtf8(line));
     if (bytes.size() <= 3 * ViewText::PieceBytes) {
         checkText(whole);
         checkText(grown);

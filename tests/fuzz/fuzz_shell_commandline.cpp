@@ -3,6 +3,7 @@
 // of the text is changed or lost.
 #include "shell/commandline.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <cstdint>
@@ -17,22 +18,12 @@ void require(bool condition) {
         std::abort();
 }
 
-QString withoutOuterSpaces(const QString &text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     const QStringList names = CommandLine::names(text);
-    const QString trimmed = withoutOuterSpaces(text);
+    const QString trimmed = QString(text).remove(QRegularExpression(QStringLiteral("^ +| +\\z")));
     if (trimmed.isEmpty()) {
         require(names.isEmpty());
     } else {

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <tuple>
 
 using namespace Orvik;
 
@@ -38,18 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString path = folder->filePath(QStringLiteral("Orvik.conf"));
     {
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            std::abort();
+        require(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(reinterpret_cast<const char *>(data), qint64(size));
     }
     PosixFileSystem fs;
     SystemClock clock;
+    const auto load = [](const QString &from, Module1 &into) {
+        IniSettingsStore store(from);
+        (void)Settings::LoadSettings(store, into);
+        MRUList::LoadMRUList(store, into);
+    };
     Module1 module(fs, clock);
-    {
-        IniSettingsStore store(path);
-        (void)Settings::LoadSettings(store, module);
-        MRUList::LoadMRUList(store, module);
-    }
+    load(path, module);
     require(module.RefreshInterval >= Module1::MinRefreshInterval &&
             module.RefreshInterval <= Module1::MaxRefreshInterval);
 
@@ -64,16 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         require(store.flush(&error));
     }
     Module1 again(fs, clock);
-    {
-        IniSettingsStore store(path2);
-        (void)Settings::LoadSettings(store, again);
-        MRUList::LoadMRUList(store, again);
-    }
-    require(again.HighLightString == module.HighLightString);
-    require(again.FontName == module.FontName);
-    require(again.FontSize == module.FontSize);
-    require(again.RefreshInterval == module.RefreshInterval);
-    require(again.FontBold == module.FontBold && again.FontItalic == module.FontItalic &&
-            again.FontUnderline == module.FontUnderline);
+    load(path2, again);
+    const auto kept = [](const Module1 &m) {
+        return std::tie(m.HighLightString, m.FontName, m.FontSize, m.RefreshInterval, m.FontBold,
+                        m.FontItalic, m.FontUnderline);
+    };
+    require(kept(again) == kept(module));
     return 0;
 }

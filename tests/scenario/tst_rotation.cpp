@@ -8,6 +8,8 @@
 
 #include <fcntl.h>
 #include <sched.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Orvik;
@@ -15,56 +17,55 @@ using namespace Orvik;
 namespace {
 
 const QString Logrotate = QStringLiteral("/usr/sbin/logrotate");
+#define SKIP_WITHOUT_LOGROTATE()                                                                   \
+    if (!QFileInfo(Logrotate).isExecutable())                                                      \
+    QSKIP("logrotate is not installed (make deps installs it)")
 
 // A writer process that keeps its log open for appending, as a daemon does, and writes
 // numbered lines as fast as it can while not paused.
 class LiveWriter {
 public:
-    explicit LiveWriter(const QString &path) {
-        m_process.start(QStringLiteral("/bin/sh"),
-                        {QStringLiteral("-c"),
-                         QStringLiteral("i=0; while :; do i=$((i+1)); "
-                                        "echo \"writer line $i, still appending\"; done >>\"$0\""),
-                         path});
+    explicit LiveWriter(const QString &path)
+        : m_path(path) {
+        m_process.start("/bin/sh", {"-c",
+                                    "i=0; while :; do i=$((i+1)); "
+                                    "echo \"writer line $i, still appending\"; done >>\"$0\"",
+                                    path});
         m_process.waitForStarted();
     }
     ~LiveWriter() {
-        ::kill(pid_t(m_process.processId()), SIGKILL);
-        ::kill(pid_t(m_process.processId()), SIGCONT);
+        signal(SIGKILL);
+        signal(SIGCONT);
         m_process.waitForFinished();
     }
-    // Returns once the file at `path` grew by `bytes` (false after a minute without that).
-    static bool waitForGrowth(const QString &path, qint64 bytes) {
-        const qint64 from = QFileInfo(path).size();
+    // Lets it write until its file grew by `bytes` (false after a minute without that).
+    bool grow(qint64 bytes) {
+        signal(SIGCONT);
+        const qint64 from = QFileInfo(m_path).size();
         QElapsedTimer elapsed;
         elapsed.start();
-        while (QFileInfo(path).size() < from + bytes && !elapsed.hasExpired(60000))
+        while (QFileInfo(m_path).size() < from + bytes && !elapsed.hasExpired(60000))
             sched_yield();
-        return QFileInfo(path).size() >= from + bytes;
+        return QFileInfo(m_path).size() >= from + bytes;
     }
-    void resume() { ::kill(pid_t(m_process.processId()), SIGCONT); }
     // Stops the writer and returns once it is stopped: no write of its is in flight then.
     void pause() {
-        ::kill(pid_t(m_process.processId()), SIGSTOP);
-        for (;;) {
-            QFile f(QStringLiteral("/proc/%1/stat").arg(m_process.processId()));
-            if (!f.open(QIODevice::ReadOnly))
-                return;
-            const QByteArray line = f.readAll();
-            if (line.mid(line.lastIndexOf(')') + 2, 1) == "T")
-                return;
-        }
+        signal(SIGSTOP);
+        siginfo_t info;
+        waitid(P_PID, id_t(m_process.processId()), &info, WSTOPPED);
     }
 
 private:
+    void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
+    QString m_path;
     QProcess m_process;
 };
 
 } // namespace
 
 // Logs followed through rotation and through the ways programs replace a file: after each
-// change and a cycle the view holds exactly the file's bytes, and the document in the slot
-// after it is still followed.
+// change and a cycle the view holds exactly the file's bytes (or shows why it cannot be read),
+// and the document in the slot after it is still followed.
 class tst_Rotation : public QObject {
     Q_OBJECT
     std::unique_ptr<GuiHost> h;
@@ -80,11 +81,11 @@ class tst_Rotation : public QObject {
         QVERIFY(logrotate.waitForFinished(60000));
         QVERIFY2(logrotate.exitCode() == 0, logrotate.readAllStandardError().constData());
     }
-    // A later second, so that a file that regrew to the same length is still seen as changed.
-    void touch(int seconds) {
-        h->files.setModified("app.log", QDateTime::currentDateTime().addSecs(seconds));
-    }
-    void checkBothFollowed() {
+    // A later second (so that a file that regrew to the same length is still seen as changed),
+    // a cycle, and both views checked.
+    void checkBothFollowed(int seconds = 0) {
+        if (seconds)
+            h->files.setModified("app.log", QDateTime::currentDateTime().addSecs(seconds));
         h->files.append("tail.log", "tail line\n");
         h->cycle();
         VERIFY_VIEW_EQUALS_FILE(*h, 1);
@@ -93,10 +94,6 @@ class tst_Rotation : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        if (!QFileInfo(Logrotate).isExecutable())
-            QSKIP("logrotate is not installed (make deps installs it)");
-    }
     void init() {
         h = std::make_unique<GuiHost>();
         h->show();
@@ -106,22 +103,37 @@ private slots:
         h->open("tail.log");
     }
 
-    void copytruncateWithLiveWriter() {
-        LiveWriter writer(path);
-        for (int round = 1; round <= 4; ++round) {
-            writer.resume();
-            QVERIFY(LiveWriter::waitForGrowth(path, 4096));
+    void rotatedWithLiveWriter_data() {
+        QTest::addColumn<QByteArray>("directive");
+        QTest::newRow("copytruncate") << QByteArray("copytruncate");
+        QTest::newRow("create, the writer reopening its log") << QByteArray("create 0644");
+    }
+    void rotatedWithLiveWriter() {
+        QFETCH(QByteArray, directive);
+        SKIP_WITHOUT_LOGROTATE();
+        for (int round = 1; round <= 3; ++round) {
+            auto writer = std::make_unique<LiveWriter>(path);
+            QVERIFY(writer->grow(4096));
             h->cycle(); // the file grows while it is read
-            rotate("copytruncate");
-            QVERIFY(LiveWriter::waitForGrowth(path, 100));
+            rotate(directive);
+            // Truncated, the file regrows; renamed away, the writer goes on in app.log.1.
+            QVERIFY(directive.startsWith("create") || writer->grow(100));
             h->cycle();
-            writer.pause();
-            touch(100 * round);
-            checkBothFollowed();
+            writer->pause();
+            checkBothFollowed(100 * round);
+            if (directive.startsWith("create")) { // a restart, as a postrotate script does
+                writer = std::make_unique<LiveWriter>(path);
+                QVERIFY(writer->grow(100));
+                h->cycle();
+                writer->pause();
+                checkBothFollowed(100 * round + 50);
+                QVERIFY(!h->view(1).text().isEmpty());
+            }
         }
     }
 
     void copytruncateWriterWithoutAppendLeavesAHole() {
+        SKIP_WITHOUT_LOGROTATE();
         const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
         ::lseek(fd, 0, SEEK_END);
         const QByteArray lines = QByteArray("before rotation\n").repeated(50);
@@ -138,59 +150,57 @@ private slots:
         QCOMPARE(h->view(1).text().mid(0, before).toByteArray(), QByteArray(before, '\0'));
     }
 
-    void createWithLiveWriterReopening() {
-        for (int round = 1; round <= 3; ++round) {
-            auto writer = std::make_unique<LiveWriter>(path);
-            QVERIFY(LiveWriter::waitForGrowth(path, 4096));
-            h->cycle();
-            rotate("create 0644"); // renamed away while written: the writer goes on in app.log.1
-            h->cycle();
-            writer->pause();
-            touch(100 * round);
-            checkBothFollowed();
-            // The writer reopens its log (a restart, as a postrotate script does).
-            writer = std::make_unique<LiveWriter>(path);
-            QVERIFY(LiveWriter::waitForGrowth(path, 100));
-            h->cycle();
-            writer->pause();
-            touch(100 * round + 50);
-            checkBothFollowed();
-            QVERIFY(!h->view(1).text().isEmpty());
-        }
-    }
-
     void replacedOrTruncated_data() {
-        QTest::addColumn<QString>("how");
+        QTest::addColumn<char>("how");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("deleted, recreated with other text") << "delete" << QByteArray("new\n");
+        QTest::newRow("deleted, recreated with other text") << 'x' << QByteArray("new\n");
         QTest::newRow("deleted, recreated with the old text and more")
-            << "delete" << QByteArray("first line\nand more\n");
-        QTest::newRow("deleted, recreated empty") << "delete" << QByteArray();
-        QTest::newRow("same length renamed onto it") << "rename" << QByteArray("other line\n");
-        QTest::newRow("shorter renamed onto it") << "rename" << QByteArray("v4\n");
-        QTest::newRow("truncated to zero") << "truncate" << QByteArray();
+            << 'x' << QByteArray("first line\nand more\n");
+        QTest::newRow("deleted, recreated empty") << 'x' << QByteArray();
+        QTest::newRow("same length renamed onto it") << 'n' << QByteArray("other line\n");
+        QTest::newRow("shorter renamed onto it") << 'n' << QByteArray("v4\n");
+        QTest::newRow("truncated to zero") << 't' << QByteArray();
         QTest::newRow("truncated, then regrown with the old beginning")
-            << "truncate" << QByteArray("first line\n");
+            << 't' << QByteArray("first line\n");
         QTest::newRow("truncated and regrown longer between two cycles")
-            << "regrow" << QByteArray("a longer start than before\n");
+            << 'g' << QByteArray("a longer start than before\n");
+        QTest::newRow("a directory for a while") << 'd' << QByteArray("readable again\n");
+        QTest::newRow("a FIFO without a writer for a while, never opened")
+            << 'f' << QByteArray("readable again\n");
     }
     void replacedOrTruncated() {
-        QFETCH(QString, how);
+        QFETCH(char, how);
         QFETCH(QByteArray, after);
-        if (how == QLatin1String("delete")) {
+        if (how == 'x') {
             h->files.remove("app.log");
-            h->files.append("tail.log", "follows at once\n");
             h->cycle();
-            QVERIFY(!h->document(1)->caption().endsWith(QStringLiteral("Bytes")));
-            QCOMPARE(h->view(1).text().size(), qint64(0));
-            QCOMPARE(h->view(2).text().toByteArray(), QByteArray("tail\nfollows at once\n"));
+            QCOMPARE(h->view(1).text().size(), qint64(0)); // the missing file shows nothing
             h->files.write("app.log", after);
-        } else if (how == QLatin1String("rename")) {
+        } else if (how == 'n') {
             h->files.writeAt("app.log.tmp", after, QDateTime::currentDateTime().addSecs(10));
             h->files.rename("app.log.tmp", "app.log");
+        } else if (how == 'd' || how == 'f') {
+            // Opening a FIFO is not a read without effects: it releases a writer blocked until
+            // a reader comes, whose data then goes nowhere.
+            h->files.remove("app.log");
+            how == 'f' ? h->files.makeFifo("app.log") : h->files.makeDirectory("app.log");
+            const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+            QVERIFY(how == 'd' ||
+                    inotify_add_watch(watch, QFile::encodeName(path).constData(), IN_OPEN) >= 0);
+            for (int i = 0; i < 3; ++i) { // returns every time: nothing blocks on the FIFO
+                h->cycle();
+                QCOMPARE(h->document(1)->caption(), path + QStringLiteral(" - not a regular file"));
+                QCOMPARE(h->view(1).text().size(), qint64(0));
+            }
+            char events[4096];
+            const ssize_t n = ::read(watch, events, sizeof events);
+            ::close(watch);
+            QVERIFY2(n < 0 && errno == EAGAIN, "the FIFO was opened");
+            how == 'f' ? h->files.remove("app.log") : void(QDir(path).removeRecursively());
+            h->files.write("app.log", after);
         } else {
             h->files.truncate("app.log", 0);
-            if (how == QLatin1String("truncate")) {
+            if (how == 't') {
                 h->cycle();
                 VERIFY_VIEW_EQUALS_FILE(*h, 1);
             }
