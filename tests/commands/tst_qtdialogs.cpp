@@ -84,26 +84,22 @@ private slots:
         QVERIFY(asksBeforeReplacing);
     }
 
-    void printDialogOffersAndPreselectsTheSelection_data() {
-        QTest::addColumn<bool>("offer");
-        QTest::newRow("with a selection") << true;
-        QTest::newRow("without a selection") << false;
-    }
     void printDialogOffersAndPreselectsTheSelection() {
-        QFETCH(bool, offer);
-        QPrinter printer;
-        QString seen;
-        whenShown<QPrintDialog>([&](QPrintDialog *dialog) {
-            seen = QStringLiteral("selection %1, pages %2, range %3")
-                       .arg(dialog->testOption(QAbstractPrintDialog::PrintSelection))
-                       .arg(dialog->testOption(QAbstractPrintDialog::PrintPageRange))
-                       .arg(dialog->printer()->printRange());
-            dialog->reject();
-        });
-        QVERIFY(!m_dialogs.printDialog(printer, "Print", offer));
-        QCOMPARE(seen, QStringLiteral("selection %1, pages 0, range %2")
-                           .arg(offer)
-                           .arg(offer ? QPrinter::Selection : QPrinter::AllPages));
+        for (const bool offer : {true, false}) {
+            QPrinter printer;
+            QString seen;
+            whenShown<QPrintDialog>([&](QPrintDialog *dialog) {
+                seen = QStringLiteral("selection %1, pages %2, range %3")
+                           .arg(dialog->testOption(QAbstractPrintDialog::PrintSelection))
+                           .arg(dialog->testOption(QAbstractPrintDialog::PrintPageRange))
+                           .arg(dialog->printer()->printRange());
+                dialog->reject();
+            });
+            QVERIFY(!m_dialogs.printDialog(printer, "Print", offer));
+            QCOMPARE(seen, QStringLiteral("selection %1, pages 0, range %2")
+                               .arg(offer)
+                               .arg(offer ? QPrinter::Selection : QPrinter::AllPages));
+        }
     }
 };
 

@@ -12,58 +12,50 @@ using namespace Orvik;
 class tst_WindowArranger : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QMdiArea> m_area;
-    QList<QMdiSubWindow *> m_windows;
-
-    QRect room() const { return m_area->viewport()->rect(); }
-
 private slots:
-    void init() {
-        m_area = std::make_unique<QMdiArea>();
-        m_area->resize(600, 400);
-        m_area->show();
-        m_windows.clear();
+    void iconsLineUpInOpeningOrderInRowsFromTheBottom() {
+        QMdiArea area;
+        area.resize(605, 400); // a width that does not split evenly
+        area.show();
+        QList<QMdiSubWindow *> windows;
         for (int i = 0; i < 10; ++i) {
-            m_windows.append(m_area->addSubWindow(new QLabel(QStringLiteral("Document"))));
-            m_windows.last()->setMinimumSize(10, 10);
-            m_windows.last()->resize(200, 150);
-            m_windows.last()->show();
+            windows.append(area.addSubWindow(new QLabel(QStringLiteral("Document"))));
+            windows.last()->setMinimumSize(10, 10);
+            windows.last()->resize(200, 150);
+            windows.last()->show();
         }
-    }
-    void cleanup() { m_area.reset(); }
-
-    void tilingRestoresMaximisedAndSplitsTheRoomEvenly() {
-        m_windows[9]->showMaximized();
-        WindowArranger::tileVertical(*m_area);
-        QVERIFY(!m_windows[9]->isMaximized());
+        const auto room = [&area] { return area.viewport()->rect(); };
+        windows[0]->move(37, 21);
+        const QRect normal = windows[0]->geometry();
+        for (int i = 9; i >= 1; --i)
+            windows[i]->showMinimized();
+        windows[2]->move(300, 10);
+        const int used = WindowArranger::arrangeIcons(area);
+        QCOMPARE(windows[0]->geometry(), normal);
+        const int perRow = room().width() / windows[1]->width();
+        QVERIFY(perRow < 9);
+        QCOMPARE(windows[1]->geometry().bottomLeft(), QPoint(0, room().bottom()));
+        QCOMPARE(windows[2]->x(), windows[1]->geometry().right() + 1);
+        QCOMPARE(windows[1 + perRow]->x(), 0);
+        QCOMPARE(windows[1 + perRow]->geometry().bottom() + 1, windows[1]->y());
+        for (int i = 1; i <= 9; ++i)
+            QVERIFY(room().contains(windows[i]->geometry()) && windows[i]->isMinimized());
+        QCOMPARE(used, (9 + perRow - 1) / perRow * windows[1]->height());
+        WindowArranger::cascade(area);
+        QVERIFY(windows[9]->isMinimized());
+        // Tiling restores a maximised window and splits the room evenly.
+        for (QMdiSubWindow *window : std::as_const(windows))
+            window->showNormal();
+        windows[9]->showMaximized();
+        WindowArranger::tileVertical(area);
+        QVERIFY(!windows[9]->isMaximized());
         int left = 0;
-        for (QMdiSubWindow *window : std::as_const(m_windows)) {
+        for (QMdiSubWindow *window : std::as_const(windows)) {
             QCOMPARE(window->geometry(), QRect(left, 0, window->width(), room().height()));
             QVERIFY(qAbs(window->width() - room().width() / 10) <= 1);
             left += window->width();
         }
         QCOMPARE(left, room().width());
-    }
-
-    void iconsLineUpInOpeningOrderInRowsFromTheBottom() {
-        m_windows[0]->move(37, 21);
-        const QRect normal = m_windows[0]->geometry();
-        for (int i = 9; i >= 1; --i)
-            m_windows[i]->showMinimized();
-        m_windows[2]->move(300, 10);
-        const int used = WindowArranger::arrangeIcons(*m_area);
-        QCOMPARE(m_windows[0]->geometry(), normal);
-        const int perRow = room().width() / m_windows[1]->width();
-        QVERIFY(perRow < 9);
-        QCOMPARE(m_windows[1]->geometry().bottomLeft(), QPoint(0, room().bottom()));
-        QCOMPARE(m_windows[2]->x(), m_windows[1]->geometry().right() + 1);
-        QCOMPARE(m_windows[1 + perRow]->x(), 0);
-        QCOMPARE(m_windows[1 + perRow]->geometry().bottom() + 1, m_windows[1]->y());
-        for (int i = 1; i <= 9; ++i)
-            QVERIFY(room().contains(m_windows[i]->geometry()) && m_windows[i]->isMinimized());
-        QCOMPARE(used, (9 + perRow - 1) / perRow * m_windows[1]->height());
-        WindowArranger::cascade(*m_area);
-        QVERIFY(m_windows[9]->isMinimized());
     }
 };
 

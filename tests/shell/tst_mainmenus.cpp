@@ -1,4 +1,9 @@
+// The menu bar and the toolbar: captions, shortcuts, keys and what they show.
 #include "shell/mainmenus.h"
+#include "shell/toolbar.h"
+#include "shell/toolbaricons.h"
+
+#include "resources/resources.h"
 
 #include <QAction>
 #include <QLabel>
@@ -7,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace Orvik;
@@ -130,6 +136,35 @@ private slots:
         c->close();
         f.menus.updateWindowList();
         QCOMPARE(describe(f.menus.mnuWindow), WindowMenu + QStringList({"-", "&1 /tmp/a.log||1|1|1"}));
+    }
+
+    // Each press sends its key; the bundled pictures stand in where the desktop theme has none.
+    void toolbarButtonsKeysTipsAndPictures() {
+        initResources();
+        QIcon::setThemeName(QStringLiteral("no-such-theme"));
+        ToolBar bar;
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QSignalSpy spy(&bar, &ToolBar::buttonClick);
+        QStringList positions;
+        for (QAction *a : bar.actions()) {
+            const QString key = a->data().toString();
+            positions << (a->isSeparator() ? QStringLiteral("|") : key + '=' + a->toolTip());
+            if (a->isSeparator())
+                continue;
+            QVERIFY2(!imlToolbarIcons(key).pixmap(16, 16).isNull(), qPrintable(key));
+            QTest::mouseClick(bar.widgetForAction(a), Qt::LeftButton);
+            QCOMPARE(spy.takeFirst().at(0).toString(), key);
+        }
+        QCOMPARE(
+            positions,
+            (QStringList{"Open=Open", "Save=Save", "|", "Print=Print", "|", "Copy=Copy", "|",
+                         "Font=Customize Display Font", "Refresh=Set the refresh interval", "|",
+                         "Cascade=Cascade Windows", "Tile Horizontally=Tile Windows Horizontally",
+                         "Tile Vertically=Tile Windows Vertically"}));
+        QCOMPARE(bar.toolButtonStyle(), Qt::ToolButtonIconOnly);
+        QVERIFY(imlToolbarIcons(QStringLiteral("Nothing")).isNull());
+        QCOMPARE(toolbarThemeIconName(QStringLiteral("Open")), QStringLiteral("document-open"));
     }
 };
 

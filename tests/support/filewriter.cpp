@@ -23,10 +23,6 @@ FileWriter::FileWriter() {
     check(m_dir.isValid(), "temporary folder", m_dir.path());
 }
 
-QString FileWriter::path(const QString &name) const {
-    return m_dir.filePath(name);
-}
-
 QString FileWriter::write(const QString &name, const QByteArray &bytes) {
     QFile file(path(name));
     check(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(), "write",

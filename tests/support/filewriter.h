@@ -16,7 +16,7 @@ public:
 
     QString folder() const { return m_dir.path(); }
     // The path of `name` inside the folder (the file need not exist).
-    QString path(const QString &name) const;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
 
     QString write(const QString &name, const QByteArray &bytes);
     void append(const QString &name, const QByteArray &bytes);

@@ -4,11 +4,9 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QToolBar>
-#include <QUrl>
 
 namespace Orvik {
 
@@ -99,15 +97,6 @@ int redPixels(const QImage &image) {
         }
     }
     return red;
-}
-
-QMimeData *fileListMime(const QStringList &paths) {
-    auto *data = new QMimeData;
-    QList<QUrl> urls;
-    for (const QString &path : paths)
-        urls << QUrl::fromLocalFile(path);
-    data->setUrls(urls);
-    return data;
 }
 
 } // namespace Orvik

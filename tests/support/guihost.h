@@ -16,7 +16,6 @@
 
 class QImage;
 class QMdiArea;
-class QMimeData;
 
 namespace Orvik {
 
@@ -99,8 +98,6 @@ QString viewDiffersFromFile(const RichTextView &view, const QString &path);
 QString pdfText(const QString &pdf);
 // The number of clearly red pixels (the highlight colour) in the image.
 int redPixels(const QImage &image);
-// Drag data naming local files, as a file manager gives it.
-QMimeData *fileListMime(const QStringList &paths);
 
 } // namespace Orvik
 

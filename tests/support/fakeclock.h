@@ -1,3 +1,0 @@
-#pragma once
-// Kept until every test includes fakes.h.
-#include "fakes.h"
