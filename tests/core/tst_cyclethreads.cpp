@@ -23,10 +23,9 @@ class tst_CycleThreads : public QObject {
             for (const char *name : {"1.log", "2.log", "3.log"}) {
                 write(name, QByteArray(name) + " one\n");
                 paths << open(name);
+                files.append(name, "two\n");
             }
             module.setBackgroundCycles(true);
-            for (const char *name : {"1.log", "2.log", "3.log"})
-                files.append(name, "two\n");
         }
         // Lets the event loop apply outcomes as the workers hand them over, until the cycle
         // ends: every finished piece of work posts an event, so this waits on no timer.
@@ -79,11 +78,9 @@ private slots:
         QVERIFY(h.module.refreshCycle().isRunning());
         h.view(closing).setText(Contents()); // the window's unload empties the view
         h.module.RemoveDocument(closing);
-        QString other;
-        if (reopen) {
-            other = h.write("other.log", "another document\n");
+        const QString other = reopen ? h.write("other.log", "another document\n") : QString();
+        if (reopen)
             h.module.OpenDocument(other); // waits its turn behind the cycle in flight
-        }
         h.fs.release();
         h.module.refreshCycle().waitForIdle();
 
