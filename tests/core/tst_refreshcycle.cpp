@@ -14,51 +14,54 @@ class tst_RefreshCycle : public QObject {
     Q_OBJECT
     std::unique_ptr<CoreHarness> h;
 
-    // Opens 1.log, 2.log and 3.log with the given texts; gives their paths.
-    QStringList openThree(const QByteArray &one, const QByteArray &two, const QByteArray &three) {
+    // Opens 1.log, 2.log, ... with the given texts; gives their paths.
+    QStringList openLogs(const QList<QByteArray> &texts) {
         QStringList paths;
-        for (const QByteArray &text : {one, two, three}) {
+        for (const QByteArray &text : texts) {
             const QString name = QStringLiteral("%1.log").arg(paths.size() + 1);
             h->write(name, text);
             paths << h->open(name);
         }
         return paths;
     }
+    // Rows: chunk (0: the reader's own), before, after, append.
+    using Change = std::tuple<int, QByteArray, QByteArray, bool>;
+    // Rows: text, later (written with the same stamp), probeFails, opens.
+    using Read = std::tuple<QByteArray, QByteArray, bool, int>;
+    // Rows: pattern, opened, later pattern, appended, map.
+    using Marks = std::tuple<QString, QByteArray, QString, QByteArray, QByteArray>;
+    // Rows: reader ('s'elected, 'c'aret scrolled away, caret at the 'e'nd), newText, selStart,
+    // selLength.
+    using Place = std::tuple<char, QByteArray, int, int>;
 
 private slots:
     void init() { h = std::make_unique<CoreHarness>(); }
 
     void changeIsAppendOrReplacement_data() {
-        QTest::addColumn<int>("chunk"); // 0: the reader's own
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<bool>("append");
+        QTest::addColumn<Change>("c");
         const QByteArray base("0123456789abcdef");
-        QTest::newRow("growth is an append") << 0 << base << base + "XYZ" << true;
-        QTest::newRow("growth over many chunks") << 1 << base << base + "XYZ" << true;
-        QTest::newRow("same text a second later: empty append") << 4 << base << base << true;
+        QTest::newRow("growth is an append") << Change{0, base, base + "XYZ", true};
+        QTest::newRow("growth over many chunks") << Change{1, base, base + "XYZ", true};
+        QTest::newRow("same text a second later: empty append") << Change{4, base, base, true};
         QTest::newRow("NUL bytes compare exactly")
-            << 0 << QByteArray("a\0b", 3) << QByteArray("a\0bc\xff", 5) << true;
-        QTest::newRow("shrink") << 0 << base << base.left(9) << false;
-        QTest::newRow("first byte differs") << 4 << base << "#" + base.mid(1) + "XYZ" << false;
+            << Change{0, QByteArray("a\0b", 3), QByteArray("a\0bc\xff", 5), true};
+        QTest::newRow("shrink") << Change{0, base, base.left(9), false};
+        QTest::newRow("first byte differs") << Change{4, base, "#" + base.mid(1) + "XYZ", false};
         QTest::newRow("last byte of a chunk differs")
-            << 4 << base << base.left(3) + "#" + base.mid(4) + "XYZ" << false;
-        QTest::newRow("last kept byte differs") << 4 << base << base.left(15) + "#XYZ" << false;
-        QTest::newRow("same length, other text") << 0 << base << base.toUpper() << false;
+            << Change{4, base, base.left(3) + "#" + base.mid(4) + "XYZ", false};
+        QTest::newRow("last kept byte differs") << Change{4, base, base.left(15) + "#XYZ", false};
+        QTest::newRow("same length, other text") << Change{0, base, base.toUpper(), false};
     }
     void changeIsAppendOrReplacement() {
-        QFETCH(int, chunk);
-        QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
-        QFETCH(bool, append);
+        QFETCH(Change, c);
+        const auto &[chunk, before, after, append] = c;
         if (chunk)
             h->module.setReadChunkSize(chunk);
-        h->write("a.log", before);
-        const QString path = h->open("a.log");
+        const QString path = openLogs({before})[0];
         h->view(1).clearRecords();
         h->module.HighLightPending = false;
 
-        h->write("a.log", after, 5);
+        h->write("1.log", after, 5);
         h->clock.advance(10);
         h->module.RefreshDocuments(0);
 
@@ -73,7 +76,6 @@ private slots:
             QCOMPARE(view.text().store(), h->module.DocContents[1].store());
         }
         QCOMPARE(h->module.DocFileSize[1], qint64(after.size()));
-        QCOMPARE(view.selStart(), qint64(after.size()));
         QCOMPARE(h->window(1)->caption(), h->caption(path, after.size()));
         QVERIFY(!h->module.HighLightPending); // set by a replacement, cleared at the cycle's end
     }
@@ -81,23 +83,17 @@ private slots:
     // Without a new stamp or size a file is not read; one whose size is unknown or nothing
     // is read every cycle.
     void whenAFileIsRead_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("later"); // written with the same stamp
-        QTest::addColumn<bool>("probeFails");
-        QTest::addColumn<int>("opens");
+        QTest::addColumn<Read>("r");
         QTest::newRow("same length, same second: not read")
-            << QByteArray("abc") << QByteArray("xyz") << false << 0;
-        QTest::newRow("empty file") << QByteArray() << QByteArray() << false << 2;
-        QTest::newRow("size probe fails") << QByteArray("abc") << QByteArray("abc") << true << 2;
+            << Read{QByteArray("abc"), QByteArray("xyz"), false, 0};
+        QTest::newRow("empty file") << Read{QByteArray(), QByteArray(), false, 2};
+        QTest::newRow("size probe fails") << Read{QByteArray("abc"), QByteArray("abc"), true, 2};
     }
     void whenAFileIsRead() {
-        QFETCH(QByteArray, text);
-        QFETCH(QByteArray, later);
-        QFETCH(bool, probeFails);
-        QFETCH(int, opens);
-        const QString path = h->write("a.log", text);
-        h->open("a.log");
-        h->write("a.log", later);
+        QFETCH(Read, r);
+        const auto &[text, later, probeFails, opens] = r;
+        const QString path = openLogs({text})[0];
+        h->write("1.log", later);
         if (probeFails)
             h->fs.failProbe(path);
         h->fs.resetCounters();
@@ -114,30 +110,22 @@ private slots:
     }
 
     void highlightMarks_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QByteArray>("opened");
-        QTest::addColumn<QString>("later");
-        QTest::addColumn<QByteArray>("appended");
-        QTest::addColumn<QByteArray>("map");
+        QTest::addColumn<Marks>("m");
         QTest::newRow("an opened file is searched whole: overlapping, either case")
-            << "aa" << QByteArray("aAaa error") << "aa" << QByteArray() << QByteArray("xxxx......");
+            << Marks{"aa", QByteArray("aAaa error"), "aa", QByteArray(), QByteArray("xxxx......")};
         QTest::newRow("an append searches only the new part; a match across it waits")
-            << "error" << QByteArray("ok ER") << "error" << QByteArray("ROR Error")
-            << QByteArray(".........xxxxx");
+            << Marks{"error", QByteArray("ok ER"), "error", QByteArray("ROR Error"),
+                     QByteArray(".........xxxxx")};
         QTest::newRow("a cleared pattern keeps the marks")
-            << "x" << QByteArray("x-x") << "" << QByteArray("x") << QByteArray("x.x.");
+            << Marks{"x", QByteArray("x-x"), "", QByteArray("x"), QByteArray("x.x.")};
     }
     void highlightMarks() {
-        QFETCH(QString, pattern);
-        QFETCH(QByteArray, opened);
-        QFETCH(QString, later);
-        QFETCH(QByteArray, appended);
-        QFETCH(QByteArray, map);
+        QFETCH(Marks, m);
+        const auto &[pattern, opened, later, appended, map] = m;
         h->module.HighLightString = pattern;
-        h->write("a.log", opened);
-        h->open("a.log");
+        openLogs({opened});
         h->module.HighLightString = later;
-        h->files.append("a.log", appended);
+        h->files.append("1.log", appended);
         h->module.RefreshDocuments(0);
         QCOMPARE(h->view(1).colourMap(), map);
         QCOMPARE(h->view(1).selStart(), qint64(opened.size() + appended.size()));
@@ -146,29 +134,23 @@ private slots:
     // A view whose reader selected text or scrolled away gets appends without its caret moving,
     // also from the full pass; a replacement or the caret put at the end follows again.
     void readerKeepsItsPlace_data() {
-        QTest::addColumn<char>("reader"); // 's'elected, 'c'aret scrolled away, caret at the 'e'nd
-        QTest::addColumn<QByteArray>("newText");
-        QTest::addColumn<int>("selStart");
-        QTest::addColumn<int>("selLength");
-        QTest::newRow("selection kept across an append") << 's' << QByteArray("abcde") << 1 << 2;
-        QTest::newRow("scrolled-away caret kept") << 'c' << QByteArray("abcde") << 1 << 0;
-        QTest::newRow("replacement drops the selection") << 's' << QByteArray("xye") << 3 << 0;
-        QTest::newRow("caret back at the end follows") << 'e' << QByteArray("abcde") << 5 << 0;
+        QTest::addColumn<Place>("p");
+        QTest::newRow("selection kept across an append") << Place{'s', QByteArray("abcde"), 1, 2};
+        QTest::newRow("scrolled-away caret kept") << Place{'c', QByteArray("abcde"), 1, 0};
+        QTest::newRow("replacement drops the selection") << Place{'s', QByteArray("xye"), 3, 0};
+        QTest::newRow("caret back at the end follows") << Place{'e', QByteArray("abcde"), 5, 0};
     }
     void readerKeepsItsPlace() {
-        QFETCH(char, reader);
-        QFETCH(QByteArray, newText);
-        QFETCH(int, selStart);
-        QFETCH(int, selLength);
-        h->write("a.log", "abc");
-        h->open("a.log");
+        QFETCH(Place, p);
+        const auto &[reader, newText, selStart, selLength] = p;
+        openLogs({"abc"});
         FakeDocumentView &view = h->view(1);
         view.setSelStart(reader == 'e' ? 3 : 1);
         view.setSelLength(reader == 's' ? 2 : 0);
         view.scrolledAway = reader == 'c';
         h->module.HighLightString = QStringLiteral("e");
         h->module.HighLightPending = true;
-        h->write("a.log", newText, 1);
+        h->write("1.log", newText, 1);
         h->module.RefreshDocuments(0);
         QCOMPARE(view.bytes(), newText);
         QCOMPARE(view.colourMap().count('x'), 1);
@@ -177,7 +159,7 @@ private slots:
     }
 
     void replacementMarksTheLaterSlotsOfTheCycle() {
-        openThree("error one", "", "error three");
+        openLogs({"error one", "", "error three"});
         h->module.HighLightString = QStringLiteral("error");
         h->module.HighLightPending = false;
         h->view(3).setSelStart(0);
@@ -190,7 +172,7 @@ private slots:
     }
 
     void singleSlotCycleVisitsOnlyItAndClearsThePendingPass() {
-        const QStringList paths = openThree("ab", "ab", "ab");
+        const QStringList paths = openLogs({"ab", "ab", "ab"});
         for (int i = 1; i <= 3; ++i)
             h->write(QStringLiteral("%1.log").arg(i), "abcd", 5);
         h->module.HighLightString = QStringLiteral("b");
@@ -245,7 +227,7 @@ private slots:
     void failureIsShownAndTheCycleGoesOn() {
         QFETCH(char, fault);
         QFETCH(QString, shown);
-        const QStringList paths = openThree("one", "two", "three");
+        const QStringList paths = openLogs({"one", "two", "three"});
         const QString &second = paths[1];
         h->module.HighLightString = QStringLiteral("e");
         h->module.HighLightPending = true;

@@ -14,6 +14,8 @@
 using namespace Orvik;
 
 using Ranges = QList<QList<qint64>>; // start, end, colour
+// Rows: text, selection start and length, the characters it shows.
+using Offsets = std::tuple<QByteArray, int, int, QString>;
 
 // The view: byte offsets over UTF-8 and Latin-1 lines, line ends and control bytes, wrapping,
 // scrolling to the caret, colours, appends, keys, mouse and accessibility; the line index and
@@ -43,25 +45,20 @@ private slots:
     }
 
     void offsetsAreBytes_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<Offsets>("o");
         QTest::newRow("utf-8 line: two bytes make one character")
-            << QByteArray("h\xc3\xa9llo\nnext") << 1 << 2 << "é";
+            << Offsets{"h\xc3\xa9llo\nnext", 1, 2, "é"};
         QTest::newRow("latin-1 line: one character per byte")
-            << QByteArray("ok\nabc\xe9\xe8z\n") << 6 << 2 << "éè";
+            << Offsets{"ok\nabc\xe9\xe8z\n", 6, 2, "éè"};
         QTest::newRow("a latin-1 line does not spoil a utf-8 line")
-            << QByteArray("\xe9t\xe9\n\xe2\x82\xac 5") << 4 << 5 << "€ 5";
+            << Offsets{"\xe9t\xe9\n\xe2\x82\xac 5", 4, 5, "€ 5"};
         QTest::newRow("four-byte character")
-            << QByteArray("a\xf0\x9f\x98\x80z") << 1 << 4 << "\xf0\x9f\x98\x80";
-        QTest::newRow("overlong form is not utf-8") << QByteArray("\xc0\xafx") << 0 << 2 << "À¯";
+            << Offsets{"a\xf0\x9f\x98\x80z", 1, 4, "\xf0\x9f\x98\x80"};
+        QTest::newRow("overlong form is not utf-8") << Offsets{"\xc0\xafx", 0, 2, "À¯"};
     }
     void offsetsAreBytes() {
-        QFETCH(QByteArray, text);
-        QFETCH(int, start);
-        QFETCH(int, length);
-        QFETCH(QString, shown);
+        QFETCH(Offsets, o);
+        const auto &[text, start, length, shown] = o;
         show(text);
         view->setSelStart(start);
         view->setSelLength(length);
@@ -107,22 +104,23 @@ private slots:
         for (int i = 0; i < 500; ++i)
             text += "line " + QByteArray::number(i) + '\n';
         show(text + "last");
-        view->setSelStart(text.size() + 100);
+        const auto caretAt = [this](qint64 offset) {
+            view->setSelStart(offset);
+            view->updateGeometryNow();
+        };
+        caretAt(text.size() + 100);
         QCOMPARE(view->selStart(), qint64(text.size() + 4));
-        view->updateGeometryNow();
         QScrollBar *bar = view->verticalScrollBar();
         QVERIFY(bar->value() == bar->maximum() && view->topOffset() > text.size() - 400);
-        view->setSelStart(7);
+        caretAt(7);
         view->setSelLength(6);
-        view->updateGeometryNow();
         const qint64 top = view->topOffset();
         view->appendKeepingSelection(Contents::fromByteArray("more\n"));
         view->updateGeometryNow();
         QCOMPARE(view->selectedPlainText(), QStringLiteral("line 1"));
         QCOMPARE(view->topOffset(), top);
 
-        view->setSelStart(7); // a bare caret, the end out of view
-        view->updateGeometryNow();
+        caretAt(7); // a bare caret, the end out of view
         QVERIFY(!view->followsEnd());
         view->setFocus();
         QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier);
@@ -132,8 +130,7 @@ private slots:
         QVERIFY(!view->followsEnd());
         bar->setValue(bar->maximum());
         QVERIFY(view->followsEnd());
-        view->setSelStart(0);
-        view->updateGeometryNow();
+        caretAt(0);
         QCOMPARE(view->topOffset(), qint64(0));
     }
 
@@ -277,9 +274,8 @@ private slots:
 
     void marksFollowAReplacement() {
         MarkSet marks;
-        marks.assign(0, 4, 255);
-        marks.assign(6, 10, 255);
-        marks.assign(20, 24, 255);
+        for (const qint64 start : {0, 6, 20})
+            marks.assign(start, start + 4, 255);
         marks.replace(8, 4, 1); // [8, 12) becomes one byte
         QCOMPARE(ranges(marks), (Ranges{{0, 4, 255}, {6, 8, 255}, {17, 21, 255}}));
         QCOMPARE(marks.overlapping(5, 18), std::make_pair(1, 3));
