@@ -88,28 +88,6 @@ QString workPath(const QString &name) {
     return workDir().filePath(name);
 }
 
-// One megabyte of log lines, some of them with "error" in one case or another.
-const std::string &logBlock() {
-    static const std::string block = [] {
-        std::string text;
-        const char *levels[] = {"INFO ", "DEBUG", "WARN ", "INFO ", "INFO "};
-        const char *errors[] = {"ERROR", "error", "Error"};
-        for (int line = 0; text.size() < 1024 * 1024; ++line) {
-            char buffer[160];
-            const bool isError = line % 37 == 0;
-            std::snprintf(buffer, sizeof buffer,
-                          "2026-12-06 21:%02d:%02d.%03d [%s] worker-%d: request %d %s in %d ms\n",
-                          line / 60 % 60, line % 60, line % 1000,
-                          isError ? errors[line % 3] : levels[line % 5], line % 8, line,
-                          isError ? "failed with error 500" : "handled", line % 97);
-            text += buffer;
-        }
-        text.resize(1024 * 1024);
-        return text;
-    }();
-    return block;
-}
-
 void appendTo(const QString &path, const char *bytes, qint64 count) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (fd < 0) {

@@ -7,6 +7,7 @@
 //                                distance to the match, not the size of the text
 // The last lines printed are "ratio NAME VALUE limit LIMIT".
 
+#include "benchhost.h"
 #include "core/contents.h"
 #include "core/findrun.h"
 
@@ -27,25 +28,6 @@ namespace {
 
 constexpr qint64 MB = 1024 * 1024;
 const char Needle[] = "FATAL: disk quota exceeded";
-
-// One megabyte of log lines, some of them with "error" in one case or another.
-std::string logBlock() {
-    std::string text;
-    const char *levels[] = {"INFO ", "DEBUG", "WARN ", "INFO ", "INFO "};
-    const char *errors[] = {"ERROR", "error", "Error"};
-    for (int line = 0; text.size() < MB; ++line) {
-        char buffer[160];
-        const bool isError = line % 37 == 0;
-        std::snprintf(buffer, sizeof buffer,
-                      "2026-12-06 21:%02d:%02d.%03d [%s] worker-%d: request %d %s in %d ms\n",
-                      line / 60 % 60, line % 60, line % 1000,
-                      isError ? errors[line % 3] : levels[line % 5], line % 8, line,
-                      isError ? "failed with error 500" : "handled", line % 97);
-        text += buffer;
-    }
-    text.resize(MB);
-    return text;
-}
 
 // `megabytes` of log text ending in a line with the needle.
 Contents logText(int megabytes) {

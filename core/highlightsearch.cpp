@@ -134,17 +134,11 @@ void HighlightSearch::scanFolded(const unsigned char *text, qint64 size,
     const char32_t firstUnit = m_units.front();
     // Only non-ASCII characters fold to a non-ASCII character, so such a pattern can start
     // only at a lead byte; ASCII runs are skipped eight bytes at a time.
-    const bool skipAscii = firstUnit >= 0x80;
+    const bool asciiSkipped = firstUnit >= 0x80;
     qint64 p = 0;
     while (p < size) {
-        if (skipAscii) {
-            while (p + 8 <= size) {
-                quint64 word;
-                std::memcpy(&word, text + p, 8);
-                if (word & 0x8080808080808080ULL)
-                    break;
-                p += 8;
-            }
+        if (asciiSkipped) {
+            p = skipAscii(text, p, size);
             if (p >= size)
                 break;
         }

@@ -50,6 +50,20 @@ Utf8Char decodeUtf8(const uchar *bytes, qint64 available) {
     return {code, length};
 }
 
+qint64 skipAscii(const uchar *bytes, qint64 from, qint64 size) {
+    qint64 i = from;
+    while (i + 8 <= size) {
+        quint64 word;
+        std::memcpy(&word, bytes + i, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+        i += 8;
+    }
+    while (i < size && bytes[i] < 0x80)
+        ++i;
+    return i;
+}
+
 Utf8State checkUtf8(const char *data, qint64 size, qint64 *complete) {
     const auto *p = reinterpret_cast<const uchar *>(data);
     qint64 i = 0;
@@ -59,13 +73,7 @@ Utf8State checkUtf8(const char *data, qint64 size, qint64 *complete) {
         return state;
     };
     while (i < size) {
-        while (i + 8 <= size) { // ASCII eight bytes at a time
-            quint64 word;
-            std::memcpy(&word, p + i, 8);
-            if (word & 0x8080808080808080ULL)
-                break;
-            i += 8;
-        }
+        i = skipAscii(p, i, size);
         if (i >= size)
             break;
         const Utf8Char c = decodeUtf8(p + i, size - i);

@@ -12,6 +12,10 @@ struct Utf8Char {
 };
 Utf8Char decodeUtf8(const uchar *bytes, qint64 available);
 
+// The first offset from `from` on whose byte is not ASCII, or `size`: whole runs of ASCII are
+// passed eight bytes at a time.
+qint64 skipAscii(const uchar *bytes, qint64 from, qint64 size);
+
 enum class Utf8State { Valid, Invalid, Unfinished };
 // Checks [data, data + size) as UTF-8. Unfinished: valid but for a sequence cut off at the
 // end. *complete, when given, gets the length of the valid prefix that ends at a character
