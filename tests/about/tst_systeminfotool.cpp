@@ -23,6 +23,14 @@ bool writeTyped(QIODevice &, const QSettings::SettingsMap &) {
 }
 const QString Unavailable = QStringLiteral("System Information Is Unavailable At This Time");
 } // namespace
+// What is stored ("int:", "bool:": a typed value), whether it is read, the value read.
+using KeyCase = std::tuple<QString, bool, QString>;
+Q_DECLARE_METATYPE(KeyCase)
+// SysInfo/Path (empty: absent), whether SysInfoLocation/Folder names the folder, whether the
+// program is in it, what the starter answers, what started ("folder": the program in the
+// folder), the message shown.
+using LookupCase = std::tuple<QString, bool, bool, bool, QString, QString>;
+Q_DECLARE_METATYPE(LookupCase)
 
 class tst_SystemInfoTool : public QObject {
     Q_OBJECT
@@ -31,24 +39,21 @@ class tst_SystemInfoTool : public QObject {
 
 private slots:
     void getKeyValue_data() {
-        QTest::addColumn<QString>("stored"); // "int:", "bool:": a typed value
-        QTest::addColumn<bool>("read");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("a path") << "/usr/bin/hardinfo" << true << "/usr/bin/hardinfo";
-        QTest::newRow("the empty text") << "" << true << "";
+        QTest::addColumn<KeyCase>("c");
+        QTest::newRow("a path") << KeyCase{"/usr/bin/hardinfo", true, "/usr/bin/hardinfo"};
+        QTest::newRow("the empty text") << KeyCase{"", true, ""};
         QTest::newRow("1023 bytes fit with the terminating zero")
-            << QString(1023, 'p') << true << QString(1023, 'p');
-        QTest::newRow("1024 bytes do not fit") << QString(1024, 'p') << false << "";
+            << KeyCase{QString(1023, 'p'), true, QString(1023, 'p')};
+        QTest::newRow("1024 bytes do not fit") << KeyCase{QString(1024, 'p'), false, ""};
         QTest::newRow("cut at a zero character")
-            << QString::fromUtf8("/bin/a\0tail", 11) << true << "/bin/a";
-        QTest::newRow("a number in &h hex") << "int:500" << true << "&h1F4";
-        QTest::newRow("a large number") << "int:16777231" << true << "&h100000F";
-        QTest::newRow("another type leaves the text") << "bool:true" << true << "left over";
+            << KeyCase{QString::fromUtf8("/bin/a\0tail", 11), true, "/bin/a"};
+        QTest::newRow("a number in &h hex") << KeyCase{"int:500", true, "&h1F4"};
+        QTest::newRow("a large number") << KeyCase{"int:16777231", true, "&h100000F"};
+        QTest::newRow("another type leaves the text") << KeyCase{"bool:true", true, "left over"};
     }
     void getKeyValue() {
-        QFETCH(QString, stored);
-        QFETCH(bool, read);
-        QFETCH(QString, value);
+        QFETCH(KeyCase, c);
+        auto [stored, read, value] = c;
         static int files = 0;
         const QString path = m_dir.filePath(QString::number(++files));
         static const QSettings::Format typed =
@@ -73,32 +78,23 @@ private slots:
 
     // The tool's path first; else the program in the named folder; else the message.
     void lookups_data() {
-        QTest::addColumn<QString>("path");      // SysInfo/Path; empty: absent
-        QTest::addColumn<bool>("folder");       // SysInfoLocation/Folder names the folder
-        QTest::addColumn<bool>("programThere"); // the program is in that folder
-        QTest::addColumn<bool>("starts");       // what the starter answers
-        QTest::addColumn<QString>("started");   // "folder": the program in the folder
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<LookupCase>("c");
+        const QString tools = "/opt/tools,x/sysinfo", none = "/no/such/program";
         QTest::newRow("the path names the program, a comma in it")
-            << "/opt/tools,x/sysinfo" << true << true << true << "/opt/tools,x/sysinfo"
-            << "";
+            << LookupCase{tools, true, true, true, tools, ""};
         QTest::newRow("the path wins even when its program is missing")
-            << "/no/such/program" << true << true << false << "/no/such/program" << Unavailable;
+            << LookupCase{none, true, true, false, none, Unavailable};
         QTest::newRow("the folder needs the program")
-            << "" << true << false << true << "" << Unavailable;
-        QTest::newRow("the program in the folder") << "" << true << true << true << "folder"
-                                                   << "";
-        QTest::newRow("neither") << "" << false << false << true << "" << Unavailable;
+            << LookupCase{"", true, false, true, "", Unavailable};
+        QTest::newRow("the program in the folder")
+            << LookupCase{"", true, true, true, "folder", ""};
+        QTest::newRow("neither") << LookupCase{"", false, false, true, "", Unavailable};
         QTest::newRow("the real starter fails on no program")
-            << "/no/program" << false << false << false << "" << Unavailable;
+            << LookupCase{"/no/program", false, false, false, "", Unavailable};
     }
     void lookups() {
-        QFETCH(QString, path);
-        QFETCH(bool, folder);
-        QFETCH(bool, programThere);
-        QFETCH(bool, starts);
-        QFETCH(QString, started);
-        QFETCH(QString, message);
+        QFETCH(LookupCase, c);
+        auto [path, folder, programThere, starts, started, message] = c;
         QTemporaryDir dir;
         QFile store(dir.filePath("system.conf")); // as an administrator writes it
         QVERIFY(store.open(QIODevice::WriteOnly));
@@ -113,7 +109,8 @@ private slots:
         tool.setStorePath(store.fileName());
         QStringList ran;
         if (!started.isEmpty() || starts)
-            tool.setStarter([&](const QString &program) { return ran << program, starts; });
+            tool.setStarter(
+                [&, starts = starts](const QString &program) { return ran << program, starts; });
         QString shown;
         tool.setMessenger(
             [&](const QString &text, const QString &title) { shown = title + ": " + text; });

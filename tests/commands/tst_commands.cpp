@@ -40,6 +40,15 @@ struct FindCase {
     QByteArray later = {};
 };
 Q_DECLARE_METATYPE(FindCase)
+// The highlight before, the replies (none: cancelled), the highlight after, whether it refreshed.
+using HighlightCase = std::tuple<QString, QStringList, QString, bool>;
+Q_DECLARE_METATYPE(HighlightCase)
+// Documents open, the size chosen (0: cancelled), the size set.
+using FontCase = std::tuple<int, double, int>;
+Q_DECLARE_METATYPE(FontCase)
+// A selection, the range chosen, whether the log grows while the dialog is open, the lines printed.
+using PrintCase = std::tuple<bool, Range, bool, QString>;
+Q_DECLARE_METATYPE(PrintCase)
 
 namespace {
 // Answers from scripts, an exhausted one as a cancelled dialog does; records every question.
@@ -160,23 +169,16 @@ private slots:
     }
 
     void highlight_data() {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QStringList>("replies"); // empty: the box is cancelled
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<bool>("refreshed");
-        QTest::newRow("cancel clears a set highlight") << "error" << QStringList() << "" << true;
-        QTest::newRow("cancel, no highlight: no change") << "" << QStringList() << "" << false;
-        QTest::newRow("the same text: no change")
-            << "error" << QStringList{"error"} << "error" << false;
-        QTest::newRow("another case: a change")
-            << "error" << QStringList{"ERROR"} << "ERROR" << true;
-        QTest::newRow("stored as typed") << "" << QStringList{"  warn "} << "  warn " << true;
+        QTest::addColumn<HighlightCase>("c");
+        QTest::newRow("cancel clears a set highlight") << HighlightCase{"error", {}, "", true};
+        QTest::newRow("cancel, no highlight: no change") << HighlightCase{"", {}, "", false};
+        QTest::newRow("the same text: no change") << HighlightCase{"error", {"error"}, "error", 0};
+        QTest::newRow("another case: a change") << HighlightCase{"error", {"ERROR"}, "ERROR", 1};
+        QTest::newRow("stored as typed") << HighlightCase{"", {"  warn "}, "  warn ", true};
     }
     void highlight() {
-        QFETCH(QString, before);
-        QFETCH(QStringList, replies);
-        QFETCH(QString, after);
-        QFETCH(bool, refreshed);
+        QFETCH(HighlightCase, c);
+        const auto &[before, replies, after, refreshed] = c;
         module().OpenDocument(write("a.log", "ok\nan Error\nx  WARN y\n"));
         m_host->sbStatusBar().setPanelText(1, QString());
         module().HighLightString = before;
@@ -228,18 +230,15 @@ private slots:
     }
 
     void selectFont_data() {
-        QTest::addColumn<int>("documents");
-        QTest::addColumn<double>("chosen"); // 0: the chooser is cancelled
-        QTest::addColumn<int>("size");
-        QTest::newRow("10.5 goes down to 10 in every document") << 2 << 10.5 << 10;
-        QTest::newRow("11.5 goes up to 12") << 1 << 11.5 << 12;
-        QTest::newRow("without documents") << 0 << 9.0 << 9;
-        QTest::newRow("cancelled changes nothing") << 1 << 0.0 << 10;
+        QTest::addColumn<FontCase>("c");
+        QTest::newRow("10.5 goes down to 10 in every document") << FontCase{2, 10.5, 10};
+        QTest::newRow("11.5 goes up to 12") << FontCase{1, 11.5, 12};
+        QTest::newRow("without documents") << FontCase{0, 9.0, 9};
+        QTest::newRow("cancelled changes nothing") << FontCase{1, 0.0, 10};
     }
     void selectFont() {
-        QFETCH(int, documents);
-        QFETCH(double, chosen);
-        QFETCH(int, size);
+        QFETCH(FontCase, c);
+        const auto [documents, chosen, size] = c;
         open(documents);
         const QFont before = documents ? document(1)->rtfText().font() : QFont();
         m_host->timer.setEnabled(false); // runs afterwards whatever it was before
@@ -357,29 +356,24 @@ private slots:
 
     // The command's choice of what to print; how a view prints is the view's own test.
     void print_data() {
-        QTest::addColumn<bool>("select");
-        QTest::addColumn<Range>("range");
-        QTest::addColumn<bool>("grows"); // the log grows while the dialog is open
-        QTest::addColumn<QString>("printed");
-        QTest::newRow("selection offered and printed") << true << Range() << false << "B";
-        QTest::newRow("no selection prints the whole text") << false << Range() << false << "ABC";
+        QTest::addColumn<PrintCase>("c");
+        QTest::newRow("selection offered and printed") << PrintCase{true, {}, false, "B"};
+        QTest::newRow("no selection prints the whole text") << PrintCase{false, {}, false, "ABC"};
         QTest::newRow("all pages over a selection")
-            << true << Range(QPrinter::AllPages) << false << "ABC";
-        QTest::newRow("the selection kept while the log grows") << true << Range() << true << "B";
-        QTest::newRow("grows, no selection: caret at the end") << false << Range() << true << "ABC";
-        QTest::newRow("cancelled prints nothing") << true << Range() << false << "";
+            << PrintCase{true, QPrinter::AllPages, false, "ABC"};
+        QTest::newRow("the selection kept while the log grows") << PrintCase{true, {}, true, "B"};
+        QTest::newRow("grows, no selection: caret at the end") << PrintCase{false, {}, true, "ABC"};
+        QTest::newRow("cancelled prints nothing") << PrintCase{true, {}, false, ""};
     }
     void print() {
-        QFETCH(bool, select);
-        QFETCH(Range, range);
-        QFETCH(bool, grows);
-        QFETCH(QString, printed);
+        QFETCH(PrintCase, c);
+        const auto &[select, range, grows, printed] = c;
         module().OpenDocument(write("app.log", grows ? "ALPHA one\nBRAVO two\n"
                                                      : "ALPHA one\nBRAVO two\nCHARLIE three\n"));
         RichTextView &view = document(1)->rtfText();
         view.setSelStart(select ? 10 : 0);
         view.setSelLength(select ? 9 : 0);
-        m_dialogs->whileOpen = [&] {
+        m_dialogs->whileOpen = [&, grows = grows] {
             if (grows) {
                 m_host->files.append("app.log", "CHARLIE three\n");
                 module().RefreshDocuments(0);
