@@ -18,6 +18,8 @@ Q_DECLARE_METATYPE(MatchList)
 // size and duration; the number reader with its rounding; the highlight search.
 class tst_DisplayText : public QObject {
     Q_OBJECT
+    using Num = std::tuple<QString, double, bool>; // text, value, found
+    using Match = std::tuple<QString, QByteArray, MatchList>; // pattern, text, expected
 
     static MatchList at(std::initializer_list<std::pair<qint64, qint64>> ranges) { return ranges; }
     static MatchList found(const HighlightSearch &search, const QByteArray &text) {
@@ -62,13 +64,27 @@ private slots:
                  text.left(9) + (time.hour() < 12 ? chinese.amText() : chinese.pmText()));
     }
 
-    void generalDateTimeHasNoTimeZone() {
+    void dateTimeWithoutZoneAndNumbers() {
         const QLocale us(QLocale::English, QLocale::UnitedStates);
         const QDateTime when(QDate(2026, 12, 4), QTime(15, 52, 10));
         const QString text = generalDateTimeText(when, us);
         QVERIFY2(text.startsWith(us.toString(when.date(), QLocale::ShortFormat) + ' ') &&
                      text.contains("3:52:10") && text.endsWith(us.pmText()),
                  qPrintable(text));
+        // Numbers: half to even, then one blank before a non-negative one.
+        const std::pair<double, int> cases[] = {{10.5, 10}, {11.5, 12}, {1500.5, 1500},
+                                                {0.6, 1},   {-2.5, -2}, {-3.5, -4}};
+        for (const auto &[value, rounded] : cases) {
+            QCOMPARE(roundHalfEven(value), double(rounded));
+            QCOMPARE(roundHalfEvenToInt(value), std::optional<int>(rounded));
+        }
+        QCOMPARE(roundHalfEvenToInt(2147483647.4), std::optional<int>(2147483647));
+        for (const double outOfRange : {2147483648.0, -2147483649.0, std::nan(""), qInf()})
+            QVERIFY(!roundHalfEvenToInt(outOfRange));
+        QCOMPARE(displayNumber(1000.0) + displayNumber(-0.0) + displayNumber(2.5) + "|" +
+                     displayNumber(qint64(-5)) + displayNumber(qint64(0)),
+                 QStringLiteral(" 1000 0 2.5|-5 0"));
+        QCOMPARE(boolText(true) + boolText(false), QStringLiteral("TrueFalse"));
     }
 
     void sizeAndDurationText_data() {
@@ -99,89 +115,62 @@ private slots:
     }
 
     void leadingNumber_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<bool>("found");
-        QTest::newRow("plain integer") << "1000" << 1000.0 << true;
-        QTest::newRow("letters are no number") << "abc" << 0.0 << false;
-        QTest::newRow("empty text reads 0") << "" << 0.0 << false;
-        QTest::newRow("zero is a number") << "0" << 0.0 << true;
-        QTest::newRow("unit after the digits ends it") << "1000ms" << 1000.0 << true;
-        QTest::newRow("blanks, tabs and line feeds ignored") << " 2 5\t0\n0" << 2500.0 << true;
-        QTest::newRow("carriage return ends it") << "1\r2" << 1.0 << true;
-        QTest::newRow("negative") << "-5" << -5.0 << true;
-        QTest::newRow("sign alone") << "-" << 0.0 << false;
-        QTest::newRow("fraction without leading digit") << ".5" << 0.5 << true;
-        QTest::newRow("second point ends it") << "1.2.3" << 1.2 << true;
-        QTest::newRow("exponent E") << "1E3" << 1000.0 << true;
-        QTest::newRow("exponent D") << "2.5d2" << 250.0 << true;
-        QTest::newRow("negative exponent") << "5e-1" << 0.5 << true;
-        QTest::newRow("exponent without digits is dropped") << "7e+x" << 7.0 << true;
-        QTest::newRow("blanks inside exponent ignored") << "1 e 2" << 100.0 << true;
-        QTest::newRow("hexadecimal") << "&H1F4" << 500.0 << true;
-        QTest::newRow("hexadecimal lower case, stops at non-digit") << "&hfg" << 15.0 << true;
-        QTest::newRow("octal stops at 8") << "&o178" << 15.0 << true;
-        QTest::newRow("ampersand alone") << "&" << 0.0 << false;
-        QTest::newRow("non-Latin text stops it") << "12\u00e9" << 12.0 << true;
+        QTest::addColumn<Num>("n");
+        QTest::newRow("plain integer") << Num{"1000", 1000.0, true};
+        QTest::newRow("letters are no number") << Num{"abc", 0.0, false};
+        QTest::newRow("empty text reads 0") << Num{"", 0.0, false};
+        QTest::newRow("zero is a number") << Num{"0", 0.0, true};
+        QTest::newRow("unit after the digits ends it") << Num{"1000ms", 1000.0, true};
+        QTest::newRow("blanks, tabs and line feeds ignored") << Num{" 2 5\t0\n0", 2500.0, true};
+        QTest::newRow("carriage return ends it") << Num{"1\r2", 1.0, true};
+        QTest::newRow("negative") << Num{"-5", -5.0, true};
+        QTest::newRow("sign alone") << Num{"-", 0.0, false};
+        QTest::newRow("fraction without leading digit") << Num{".5", 0.5, true};
+        QTest::newRow("second point ends it") << Num{"1.2.3", 1.2, true};
+        QTest::newRow("exponent E") << Num{"1E3", 1000.0, true};
+        QTest::newRow("exponent D") << Num{"2.5d2", 250.0, true};
+        QTest::newRow("negative exponent") << Num{"5e-1", 0.5, true};
+        QTest::newRow("exponent without digits is dropped") << Num{"7e+x", 7.0, true};
+        QTest::newRow("blanks inside exponent ignored") << Num{"1 e 2", 100.0, true};
+        QTest::newRow("hexadecimal") << Num{"&H1F4", 500.0, true};
+        QTest::newRow("hexadecimal lower case, stops at non-digit") << Num{"&hfg", 15.0, true};
+        QTest::newRow("octal stops at 8") << Num{"&o178", 15.0, true};
+        QTest::newRow("ampersand alone") << Num{"&", 0.0, false};
+        QTest::newRow("non-Latin text stops it") << Num{"12\u00e9", 12.0, true};
         QTest::newRow("too small for a double reads 0")
-            << "0." + QString(330, '0') + "1" << 0.0 << true;
+            << Num{"0." + QString(330, '0') + "1", 0.0, true};
         QTest::newRow("too large despite a negative exponent is infinite")
-            << QString(400, '9') + "e-5" << qInf() << true;
+            << Num{QString(400, '9') + "e-5", qInf(), true};
     }
     void leadingNumber() {
-        QFETCH(QString, text);
-        QFETCH(double, value);
-        QFETCH(bool, found);
-        const LeadingNumber n = readLeadingNumber(text);
-        QCOMPARE(n.value, value);
-        QCOMPARE(n.found, found);
+        QFETCH(Num, n);
+        const auto &[text, value, found] = n;
+        const LeadingNumber read = readLeadingNumber(text);
+        QCOMPARE(read.value, value);
+        QCOMPARE(read.found, found);
         QCOMPARE(leadingNumberValue(text), value);
     }
 
-    void roundsHalfToEven() {
-        const std::pair<double, int> cases[] = {{10.5, 10}, {11.5, 12}, {1500.5, 1500},
-                                                {0.6, 1},   {-2.5, -2}, {-3.5, -4}};
-        for (const auto &[value, rounded] : cases) {
-            QCOMPARE(roundHalfEven(value), double(rounded));
-            QCOMPARE(roundHalfEvenToInt(value), std::optional<int>(rounded));
-        }
-        QCOMPARE(roundHalfEvenToInt(2147483647.4), std::optional<int>(2147483647));
-        for (const double outOfRange : {2147483648.0, -2147483649.0, std::nan(""), qInf()})
-            QVERIFY(!roundHalfEvenToInt(outOfRange));
-    }
-
-    void displayNumberHasOneBlankBeforeNonNegative() {
-        QCOMPARE(displayNumber(1000.0) + displayNumber(-0.0) + displayNumber(2.5) + "|" +
-                     displayNumber(qint64(-5)) + displayNumber(qint64(0)),
-                 QStringLiteral(" 1000 0 2.5|-5 0"));
-        QCOMPARE(boolText(true) + boolText(false), QStringLiteral("TrueFalse"));
-    }
-
     void matches_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<MatchList>("expected");
-        using M = MatchList;
-        QTest::newRow("overlapping") << "aa" << QByteArray("aaaa") << M{{0, 2}, {1, 2}, {2, 2}};
-        QTest::newRow("letter case") << "ERROR" << QByteArray("error eRrOr") << M{{0, 5}, {6, 5}};
-        QTest::newRow("non-letters exactly") << "[x]" << QByteArray("{X} [X] `@") << M{{4, 3}};
-        QTest::newRow("blanks count") << " x " << QByteArray("x x x ") << M{{1, 3}, {3, 3}};
-        QTest::newRow("ASCII pattern: no folding beyond")
-            << "e" << QByteArray("\u00e9 E") << M{{3, 1}};
+        QTest::addColumn<Match>("m");
+        QTest::newRow("overlapping") << Match{"aa", "aaaa", {{0, 2}, {1, 2}, {2, 2}}};
+        QTest::newRow("letter case") << Match{"ERROR", "error eRrOr", {{0, 5}, {6, 5}}};
+        QTest::newRow("non-letters exactly") << Match{"[x]", "{X} [X] `@", {{4, 3}}};
+        QTest::newRow("blanks count") << Match{" x ", "x x x ", {{1, 3}, {3, 3}}};
+        QTest::newRow("ASCII pattern: no folding beyond") << Match{"e", "\u00e9 E", {{3, 1}}};
         QTest::newRow("non-ASCII pattern folds")
-            << "\u00c9CHEC" << QByteArray("\u00e9chec \u00c9CHEC") << M{{0, 6}, {7, 6}};
+            << Match{"\u00c9CHEC", "\u00e9chec \u00c9CHEC", {{0, 6}, {7, 6}}};
         QTest::newRow("Greek sigma forms")
-            << "\u03a3" << QByteArray("\u03c3\u03c2\u03a3") << M{{0, 2}, {2, 2}, {4, 2}};
+            << Match{"\u03a3", "\u03c3\u03c2\u03a3", {{0, 2}, {2, 2}, {4, 2}}};
         QTest::newRow("invalid bytes do not stop it")
-            << "\u00e9" << QByteArray("\xff\u00e9\u00c9\xc3") << M{{1, 2}, {3, 2}};
+            << Match{"\u00e9", "\xff\u00e9\u00c9\xc3", {{1, 2}, {3, 2}}};
         QTest::newRow("overlapping non-ASCII")
-            << "\u00e9\u00e9" << QByteArray("\u00e9\u00e9\u00c9") << M{{0, 4}, {2, 4}};
-        QTest::newRow("blank pattern is inactive") << "   " << QByteArray("a   b") << MatchList();
+            << Match{"\u00e9\u00e9", "\u00e9\u00e9\u00c9", {{0, 4}, {2, 4}}};
+        QTest::newRow("blank pattern is inactive") << Match{"   ", "a   b", {}};
     }
     void matches() {
-        QFETCH(QString, pattern);
-        QFETCH(QByteArray, text);
-        QFETCH(MatchList, expected);
+        QFETCH(Match, m);
+        const auto &[pattern, text, expected] = m;
         const HighlightSearch search(pattern);
         QCOMPARE(search.isActive(), !expected.empty() || !pattern.trimmed().isEmpty());
         QCOMPARE(found(search, text), expected);

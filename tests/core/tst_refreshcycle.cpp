@@ -233,16 +233,13 @@ private slots:
         h->module.HighLightPending = true;
         h->files.append("2.log", fault == 'm' ? QByteArray(3 << 20, 'x') : "!");
         h->files.append("3.log", "!");
-        if (fault == 'o')
-            h->fs.failOpen(second, shown);
-        else if (fault == 'r' || fault == 'R')
-            h->fs.failReadAfter(second, fault == 'r' ? 2 : 3, shown);
-        else if (fault == 'm')
-            ByteStore::setReservationLimit(1 << 20);
-        else
-            h->files.remove("2.log");
-        if (fault == 'R') // "two" compared in two chunks, then the new part read
-            h->module.setReadChunkSize(2);
+        switch (fault) {
+        case 'o': h->fs.failOpen(second, shown); break;
+        case 'R': h->module.setReadChunkSize(2); [[fallthrough]]; // "two" in two chunks, then new
+        case 'r': h->fs.failReadAfter(second, fault == 'r' ? 2 : 3, shown); break;
+        case 'm': ByteStore::setReservationLimit(1 << 20); break;
+        default: h->files.remove("2.log");
+        }
         if (fault == 'd')
             h->files.makeDirectory("2.log");
         else if (fault == 'f')
