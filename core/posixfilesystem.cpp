@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -92,15 +93,21 @@ QDateTime PosixFileSystem::lastModified(const QString &path, QString *error) {
             *error = errorDescription(name.isEmpty() ? ENOENT : errno);
         return {};
     }
+    // An unchanged file is stamped every cycle, and the conversion to local time costs more
+    // than the stat: each thread keeps the last few it made, for itself alone.
+    struct Known {
+        qint64 seconds = -1;
+        QDateTime stamp;
+    };
+    thread_local std::array<Known, 16> known;
+    thread_local size_t next = 0;
     const qint64 seconds = qint64(st.st_mtime);
-    const auto known = m_localStamps.constFind(seconds);
-    if (known != m_localStamps.constEnd())
-        return *known;
-    if (m_localStamps.size() >= 256)
-        m_localStamps.clear();
-    const QDateTime stamp = QDateTime::fromSecsSinceEpoch(seconds);
-    m_localStamps.insert(seconds, stamp);
-    return stamp;
+    for (const Known &k : known)
+        if (k.seconds == seconds)
+            return k.stamp;
+    Known &slot = known[next++ % known.size()];
+    slot = {seconds, QDateTime::fromSecsSinceEpoch(seconds)};
+    return slot.stamp;
 }
 
 qint64 PosixFileSystem::FileSizeProbe(const QString &path) {

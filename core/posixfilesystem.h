@@ -2,13 +2,12 @@
 
 #include "filesystem.h"
 
-#include <QHash>
-
 namespace Orvik {
 
 // The file system of a POSIX system. Every call opens, asks and closes at once; opens use
 // O_NONBLOCK so that a FIFO or a device never stalls the caller, and reads stop at the
-// length the open saw, so a file that keeps growing cannot stall a read either.
+// length the open saw, so a file that keeps growing cannot stall a read either. It holds no
+// state: refresh workers call it from several threads at once.
 class PosixFileSystem : public FileSystem {
 public:
     QDateTime lastModified(const QString &path, QString *error) override;
@@ -17,11 +16,6 @@ public:
 
     // The description of an errno value, as the caption shows it.
     static QString errorDescription(int errorNumber);
-
-private:
-    // Stamps already converted to local time, by seconds since the epoch: an unchanged file
-    // is stamped every cycle, and the conversion costs more than the stat.
-    QHash<qint64, QDateTime> m_localStamps;
 };
 
 } // namespace Orvik
