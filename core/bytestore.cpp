@@ -1,7 +1,6 @@
 #include "bytestore.h"
 
 #include <atomic>
-#include <cstring>
 #include <limits>
 #include <new>
 
@@ -11,9 +10,13 @@ namespace Orvik {
 
 namespace {
 constexpr qint64 PageSize = 4096;
-constexpr qint64 MinimumReservation = 1 << 20;
+constexpr qint64 CommitStep = 1 << 20;
+// Address space, not memory: reserving it costs nothing but an entry in the process's map.
+// A store that outgrows it is copied into a larger one.
+constexpr qint64 WantedReservation = 8ll << 30;
 
-std::atomic<qint64> reservationLimit{std::numeric_limits<qint64>::max()};
+std::atomic<qint64> holdingLimit{std::numeric_limits<qint64>::max()};
+std::atomic<qint64> committedBytes{0};
 
 qint64 roundUpToPage(qint64 n) {
     return (n + PageSize - 1) / PageSize * PageSize;
@@ -24,56 +27,60 @@ ByteStore::ByteStore() = default;
 
 ByteStore::~ByteStore() {
     if (m_data)
-        munmap(m_data, size_t(m_capacity));
+        munmap(m_data, size_t(m_reserved));
+    committedBytes -= m_committed;
 }
 
-void ByteStore::reserve(qint64 capacity) {
-    capacity = roundUpToPage(capacity);
-    if (capacity <= m_capacity)
-        return;
-    if (capacity > reservationLimit.load(std::memory_order_relaxed))
-        throw std::bad_alloc();
-    // Untouched pages of a private anonymous mapping take no memory, so reserving twice
-    // what is needed costs address space only.
-    void *p;
-    if (!m_data) {
-        p = mmap(nullptr, size_t(capacity), PROT_READ | PROT_WRITE,
-                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    } else {
-        p = mremap(m_data, size_t(m_capacity), size_t(capacity), MREMAP_MAYMOVE);
-    }
-    if (p == MAP_FAILED)
-        throw std::bad_alloc();
-    m_data = static_cast<char *>(p);
-    m_capacity = capacity;
+qint64 ByteStore::bytesCommitted() {
+    return committedBytes.load();
 }
 
 void ByteStore::setReservationLimit(qint64 bytes) {
-    reservationLimit.store(bytes, std::memory_order_relaxed);
+    holdingLimit.store(bytes, std::memory_order_relaxed);
+}
+
+// Takes as much address space as it can get, from plenty down to what `count` needs (a
+// process whose address space is limited gets less, and its stores are copied as they grow).
+void ByteStore::reserveFor(qint64 count) {
+    const qint64 needed = roundUpToPage(qMax<qint64>(count, PageSize));
+    for (qint64 want = qMax(WantedReservation, 2 * needed);; want /= 2) {
+        want = qMax(want, needed);
+        void *p = mmap(nullptr, size_t(want), PROT_NONE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (p != MAP_FAILED) {
+            m_data = static_cast<char *>(p);
+            m_reserved = want;
+            return;
+        }
+        if (want == needed)
+            throw std::bad_alloc();
+    }
+}
+
+void ByteStore::commit(qint64 bytes) {
+    if (bytes > holdingLimit.load(std::memory_order_relaxed))
+        throw std::bad_alloc();
+    const qint64 target = qMin(m_reserved, roundUpToPage(qMax(bytes, m_committed + CommitStep)));
+    if (mprotect(m_data + m_committed, size_t(target - m_committed), PROT_READ | PROT_WRITE) != 0)
+        throw std::bad_alloc();
+    committedBytes += target - m_committed;
+    m_committed = target;
 }
 
 char *ByteStore::appendSpace(qint64 count) {
-    if (m_size + count > m_capacity) {
-        const qint64 needed = m_size + count;
-        try {
-            reserve(qMax(qMax(MinimumReservation, 2 * m_capacity), needed));
-        } catch (const std::bad_alloc &) {
-            reserve(needed); // no room to spare: ask for what is needed only
-        }
-    }
+    if (!m_data)
+        reserveFor(count);
+    const qint64 needed = m_size + qMax<qint64>(0, count);
+    if (needed > m_reserved)
+        return nullptr;
+    if (needed > m_committed)
+        commit(needed);
     return m_data + m_size;
 }
 
 void ByteStore::commitAppend(qint64 count) {
-    Q_ASSERT(m_size + count <= m_capacity);
+    Q_ASSERT(m_size + count <= m_committed);
     m_size += count;
-}
-
-void ByteStore::append(const char *bytes, qint64 count) {
-    if (count <= 0)
-        return;
-    std::memcpy(appendSpace(count), bytes, size_t(count));
-    commitAppend(count);
 }
 
 } // namespace Orvik

@@ -27,6 +27,13 @@ Contents Contents::mid(qint64 position, qint64 length) const {
     return c;
 }
 
+Contents Contents::fromStoreStart() const {
+    Contents c = *this;
+    c.m_size += c.m_offset;
+    c.m_offset = 0;
+    return c;
+}
+
 QByteArray Contents::toByteArray() const {
     return QByteArray(data(), qsizetype(m_size));
 }
@@ -50,19 +57,21 @@ bool Contents::extendWith(const Contents &more) {
     return true;
 }
 
-void Contents::detachForAppend() {
-    if (m_store && m_offset + m_size == m_store->size())
-        return;
+char *Contents::appendSpace(qint64 count) {
+    if (m_store && m_offset + m_size == m_store->size()) {
+        if (char *room = m_store->appendSpace(count))
+            return room;
+    }
+    // Not at the store's end, or more than its room: the contents go to a store of their own.
     auto store = std::make_shared<ByteStore>();
-    if (m_size > 0)
-        store->append(data(), m_size);
+    char *room = store->appendSpace(m_size + count);
+    if (m_size > 0) {
+        std::memcpy(room, data(), size_t(m_size));
+        store->commitAppend(m_size);
+    }
     m_store = std::move(store);
     m_offset = 0;
-}
-
-char *Contents::appendSpace(qint64 count) {
-    detachForAppend();
-    return m_store->appendSpace(count);
+    return room + m_size;
 }
 
 void Contents::commitAppend(qint64 count) {
@@ -80,8 +89,7 @@ void Contents::append(const char *bytes, qint64 count) {
 void Contents::append(const Contents &more) {
     if (more.isEmpty())
         return;
-    // Hold the source store and read its address only once the room is made: growing this
-    // contents' store may move the bytes of `more` (or `more` may be this contents).
+    // Hold the source store: `more` may be this contents, whose store may be replaced.
     const std::shared_ptr<ByteStore> source = more.m_store;
     const qint64 offset = more.m_offset;
     const qint64 count = more.m_size;

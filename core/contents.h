@@ -25,6 +25,8 @@ public:
 
     // Shares the bytes [position, position + length); a negative length means to the end.
     Contents mid(qint64 position, qint64 length = -1) const;
+    // Shares the bytes of this contents' store from its start up to this contents' end.
+    Contents fromStoreStart() const;
     QByteArray toByteArray() const;
 
     // True when this contents starts exactly where `before` ends, in the same store: an
@@ -34,10 +36,11 @@ public:
     // this contents covers both, without a copy. False, and nothing changed, otherwise.
     bool extendWith(const Contents &more);
 
-    // Appends at the end. When this Contents ends where its store ends, the bytes go into
-    // the same store; otherwise the contents are first copied into a store of their own.
+    // Appends at the end. When this Contents ends where its store ends and the store has
+    // room, the bytes go into the same store, past every other holder's window; otherwise the
+    // contents are first copied into a store of their own. Only one thread may append to a
+    // store at a time.
     void append(const char *bytes, qint64 count);
-    // `more` may lie in this contents' own store, which can move as it grows.
     void append(const Contents &more);
     // Room for `count` more bytes at the end, filled by the caller; then commitAppend().
     char *appendSpace(qint64 count);
@@ -50,8 +53,6 @@ public:
     friend bool operator!=(const Contents &a, const Contents &b) { return !(a == b); }
 
 private:
-    void detachForAppend();
-
     std::shared_ptr<ByteStore> m_store;
     qint64 m_offset = 0;
     qint64 m_size = 0;
