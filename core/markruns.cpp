@@ -1,0 +1,163 @@
+#include "markruns.h"
+
+#include <algorithm>
+
+namespace Orvik {
+
+namespace {
+constexpr qint64 CheckpointEvery = 64;
+
+void writeNumber(std::vector<uchar> &out, quint64 n) {
+    while (n >= 0x80) {
+        out.push_back(uchar(n | 0x80));
+        n >>= 7;
+    }
+    out.push_back(uchar(n));
+}
+
+quint64 readNumber(const uchar *bytes, size_t &position) {
+    quint64 n = 0;
+    for (int shift = 0;; shift += 7) {
+        const uchar b = bytes[position++];
+        n |= quint64(b & 0x7F) << shift;
+        if (!(b & 0x80))
+            return n;
+    }
+}
+} // namespace
+
+MarkRuns::Cursor::Cursor(const MarkRuns &runs, qint64 from)
+    : m_runs(runs) {
+    const std::vector<Checkpoint> &points = runs.m_checkpoints;
+    auto point = std::upper_bound(points.begin(), points.end(), from,
+                                  [](qint64 f, const Checkpoint &c) { return f < c.before; });
+    if (point != points.begin())
+        --point;
+    if (point != points.end()) {
+        m_position = size_t(point->position);
+        m_index = point->index;
+        m_previousEnd = point->before;
+    }
+    decode();
+    while (!m_atEnd && m_range.end <= from)
+        next();
+}
+
+void MarkRuns::Cursor::decode() {
+    if (m_index >= m_runs.m_count) {
+        m_atEnd = true;
+        return;
+    }
+    if (m_index == m_runs.m_count - 1) {
+        m_range = m_runs.m_last;
+        return;
+    }
+    const qint64 start = m_previousEnd + qint64(readNumber(m_runs.m_bytes.data(), m_position));
+    m_range = {start, start + qint64(readNumber(m_runs.m_bytes.data(), m_position))};
+}
+
+void MarkRuns::Cursor::next() {
+    m_previousEnd = m_range.end;
+    ++m_index;
+    decode();
+}
+
+void MarkRuns::encode(const Range &range, qint64 index, bool checkpoint) {
+    if (checkpoint || m_checkpoints.empty() ||
+        index - m_checkpoints.back().index >= CheckpointEvery)
+        m_checkpoints.push_back({m_encodedEnd, qint64(m_bytes.size()), index});
+    writeNumber(m_bytes, quint64(range.start - m_encodedEnd));
+    writeNumber(m_bytes, quint64(range.end - range.start));
+    m_encodedEnd = range.end;
+}
+
+void MarkRuns::add(qint64 start, qint64 end) {
+    if (end <= start)
+        return;
+    if (m_count == 0) {
+        m_last = {start, end};
+        m_count = 1;
+        return;
+    }
+    Q_ASSERT(start >= m_last.start);
+    if (start <= m_last.end) {
+        m_last.end = qMax(m_last.end, end);
+        return;
+    }
+    encode(m_last, m_count - 1, false);
+    m_last = {start, end};
+    ++m_count;
+}
+
+void MarkRuns::append(const MarkRuns &more) {
+    if (more.m_count == 0)
+        return;
+    if (m_count == 0) {
+        *this = more;
+        return;
+    }
+    const Cursor first(more);
+    if (more.m_count == 1 || first.range().start <= m_last.end) {
+        for (Cursor c(more); !c.atEnd(); c.next())
+            add(c.range().start, c.range().end);
+        return;
+    }
+    // The first range of `more` is encoded again after this set's last one, behind a
+    // checkpoint of its own; the others keep their encoding, relative to that range's end.
+    encode(m_last, m_count - 1, false);
+    const qint64 firstIndex = m_count;
+    encode(first.range(), firstIndex, true);
+    size_t afterFirst = 0;
+    readNumber(more.m_bytes.data(), afterFirst);
+    readNumber(more.m_bytes.data(), afterFirst);
+    const qint64 shift = qint64(m_bytes.size()) - qint64(afterFirst);
+    m_bytes.insert(m_bytes.end(), more.m_bytes.begin() + qint64(afterFirst), more.m_bytes.end());
+    for (const Checkpoint &c : more.m_checkpoints)
+        if (c.index > 0)
+            m_checkpoints.push_back({c.before, c.position + shift, c.index + firstIndex});
+    m_encodedEnd = more.m_encodedEnd;
+    m_last = more.m_last;
+    m_count = firstIndex + more.m_count;
+}
+
+MarkRuns MarkRuns::united(const MarkRuns &a, const MarkRuns &b) {
+    MarkRuns out;
+    Cursor x(a);
+    Cursor y(b);
+    while (!x.atEnd() || !y.atEnd()) {
+        Cursor &c = y.atEnd() || (!x.atEnd() && x.range().start <= y.range().start) ? x : y;
+        out.add(c.range().start, c.range().end);
+        c.next();
+    }
+    return out;
+}
+
+MarkRuns MarkRuns::replaced(qint64 offset, qint64 removed, qint64 count) const {
+    const qint64 removedEnd = offset + removed;
+    const qint64 shift = count - removed;
+    MarkRuns out;
+    for (Cursor c(*this); !c.atEnd(); c.next()) {
+        const Range &r = c.range();
+        if (r.end <= offset) {
+            out.add(r.start, r.end);
+            continue;
+        }
+        if (r.start < offset)
+            out.add(r.start, offset);
+        if (r.end > removedEnd)
+            out.add(qMax(r.start, removedEnd) + shift, r.end + shift);
+    }
+    return out;
+}
+
+void MarkRuns::squeeze() {
+    m_bytes.shrink_to_fit();
+    m_checkpoints.shrink_to_fit();
+}
+
+qint64 MarkRuns::memoryUsage() const {
+    return qint64(sizeof(*this) + m_bytes.capacity() +
+                  m_checkpoints.capacity() * sizeof(Checkpoint));
+}
+
+} // namespace Orvik
