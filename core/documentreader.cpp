@@ -8,8 +8,6 @@ namespace Orvik {
 
 namespace {
 
-constexpr qint64 ProgressStretch = 4 * 1024 * 1024;
-
 // Reads until `count` bytes are in, the end is reached, or a failure (-1).
 qint64 readFully(FileReader &file, char *buffer, qint64 count) {
     qint64 done = 0;
@@ -44,17 +42,8 @@ void DocumentReader::setChunkSize(qint64 bytes) {
     m_chunk.shrink_to_fit();
 }
 
-ReadOutcome DocumentReader::read(const QString &path, const Contents &previous) {
-    return readWhole(path, previous, false, {});
-}
-
-ReadOutcome DocumentReader::readApart(const QString &path, const Contents &previous,
-                                      const Progress &progress) {
-    return readWhole(path, previous, true, progress);
-}
-
-ReadOutcome DocumentReader::readWhole(const QString &path, const Contents &previous, bool apart,
-                                      const Progress &progress) {
+ReadOutcome DocumentReader::read(const QString &path, const Contents &previous,
+                                 const Progress &progress) {
     QString error;
     const std::unique_ptr<FileReader> file = m_fileSystem.openForRead(path, &error);
     if (!file)
@@ -82,12 +71,11 @@ ReadOutcome DocumentReader::readWhole(const QString &path, const Contents &previ
 
     ReadOutcome outcome;
     outcome.kind = ReadKind::Append;
-    if (!apart)
-        outcome.contents = previous;
+    outcome.contents = previous;
     const qint64 remainder = size - kept;
     if (remainder > 0) {
-        char *space = outcome.contents.appendSpace(remainder);
-        const qint64 got = readStretches(*file, space, remainder, ProgressStretch);
+        char *whole = outcome.contents.appendSpace(remainder) - kept;
+        const qint64 got = readInto(*file, ReadKind::Append, whole, kept, remainder, progress);
         if (got < 0)
             return failed(cancelled() ? Cancelled : file->errorString());
         outcome.contents.commitAppend(got);
@@ -95,19 +83,21 @@ ReadOutcome DocumentReader::readWhole(const QString &path, const Contents &previ
     return outcome;
 }
 
-// readFully, in stretches when the read may be cancelled: -1 on a failure or a cancel.
-qint64 DocumentReader::readStretches(FileReader &file, char *buffer, qint64 count, qint64 stretch) {
-    if (!m_cancel)
-        return readFully(file, buffer, count);
+qint64 DocumentReader::readInto(FileReader &file, ReadKind kind, char *whole, qint64 from,
+                                qint64 count, const Progress &progress) {
+    const qint64 stretch = progress || m_cancel ? Stretch : count;
     qint64 done = 0;
     while (done < count) {
         if (cancelled())
             return -1;
         const qint64 want = qMin(stretch, count - done);
-        const qint64 got = readFully(file, buffer + done, want);
+        const qint64 got = readFully(file, whole + from + done, want);
         if (got < 0)
             return -1;
         done += got;
+        // Told while the stretch is still in the cache.
+        if (progress)
+            progress(kind, whole, from + done);
         if (got < want)
             break;
     }
@@ -130,22 +120,15 @@ ReadOutcome DocumentReader::readAfterMismatch(FileReader &file, const Contents &
     if (chunkBytes > 0)
         std::memcpy(space + matched, m_chunk.data(), size_t(chunkBytes));
     qint64 total = matched + chunkBytes;
-    // Read in stretches that still sit in the cache when `progress` looks at them.
-    const qint64 stretch = progress || m_cancel ? ProgressStretch : size;
-    while (!atEnd && total < size) {
-        if (cancelled())
-            return failed(Cancelled);
-        const qint64 want = qMin(stretch, size - total);
-        const qint64 got = readFully(file, space + total, want);
+    if (progress && total > 0)
+        progress(ReadKind::Replacement, space, total);
+    if (!atEnd && total < size) {
+        const qint64 got =
+            readInto(file, ReadKind::Replacement, space, total, size - total, progress);
         if (got < 0)
-            return failed(file.errorString());
+            return failed(cancelled() ? Cancelled : file.errorString());
         total += got;
-        atEnd = got < want;
-        if (progress)
-            progress(space, total);
     }
-    if (progress && total == matched + chunkBytes)
-        progress(space, total);
     outcome.contents.commitAppend(total);
     return outcome;
 }

@@ -28,11 +28,15 @@ struct ReadOutcome {
 
 // Reads a monitored file whole and classifies the change against what was read before.
 // The file's first bytes are compared with the previous contents chunk by chunk in one
-// reused buffer; on an append only the remainder is read, so what is already held is neither
-// copied nor held twice. Only the length that the open saw is read.
+// reused buffer; on an append only the remainder is read, straight into the previous
+// contents' store past their end, where no other holder looks (so what is already held is
+// neither copied nor held twice, and the holders may read it meanwhile). Only the length
+// that the open saw is read.
 class DocumentReader {
 public:
     static constexpr qint64 DefaultChunkSize = 256 * 1024;
+    // A read that may be cancelled, or is followed, goes in stretches of this size.
+    static constexpr qint64 Stretch = 4 * 1024 * 1024;
 
     explicit DocumentReader(FileSystem &fileSystem, qint64 chunkSize = DefaultChunkSize);
 
@@ -42,25 +46,24 @@ public:
     // While `*cancel` is true a read stops at the next stretch and fails; nullptr reads on.
     void setCancel(const std::atomic<bool> *cancel) { m_cancel = cancel; }
 
-    // An append goes straight into the previous contents' store; contents are the whole.
-    ReadOutcome read(const QString &path, const Contents &previous);
-
-    // Told the bytes of a new whole text in so far (`size` bytes from `data`), as they come.
-    using Progress = std::function<void(const char *data, qint64 size)>;
-    // Touches no store but its own, so the previous contents may be shown meanwhile: an
-    // append's contents are only the new part, in a store of their own; the caller adds them.
-    // `progress` follows a replacement's text as it is read.
-    ReadOutcome readApart(const QString &path, const Contents &previous,
-                          const Progress &progress = {});
+    // Told the bytes of the new whole text in so far (`size` bytes from `data`), as they come,
+    // and whether the text continues the previous contents (Append) or is new (Replacement).
+    using Progress = std::function<void(ReadKind kind, const char *data, qint64 size)>;
+    // The outcome's contents are the whole text: for an append the previous contents and the
+    // bytes after them, in the same store when it had room at their end. `progress` follows
+    // the whole text as it is read (for an append, from the previous contents' end on).
+    ReadOutcome read(const QString &path, const Contents &previous,
+                     const Progress &progress = {});
 
 private:
-    ReadOutcome readWhole(const QString &path, const Contents &previous, bool apart,
-                          const Progress &progress);
     ReadOutcome readAfterMismatch(FileReader &file, const Contents &previous, qint64 matched,
                                   qint64 chunkBytes, bool atEnd, const Progress &progress);
 
     bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
-    qint64 readStretches(FileReader &file, char *buffer, qint64 count, qint64 stretch);
+    // Reads `count` bytes to `whole + from`, in stretches when the read may be cancelled or is
+    // followed; the count read, or -1 on a failure or a cancel.
+    qint64 readInto(FileReader &file, ReadKind kind, char *whole, qint64 from, qint64 count,
+                    const Progress &progress);
 
     FileSystem &m_fileSystem;
     const std::atomic<bool> *m_cancel = nullptr;

@@ -2,6 +2,7 @@
 
 #include "contents.h"
 #include "displayfont.h"
+#include "markruns.h"
 
 #include <QByteArray>
 
@@ -13,14 +14,20 @@ namespace Orvik {
 using ColorNumber = quint32;
 constexpr ColorNumber HighlightColor = 255;
 
-// What a view works out from a new whole text before it shows it (its line index, say),
-// done on the thread that reads the text, stretch by stretch as the bytes come in.
+// What a view works out from a text before it shows it (its line index, say), done on the
+// thread that reads the text, stretch by stretch as the bytes come in. It is the reading
+// thread's own while it runs: it must not touch the view.
 class TextPreparation {
 public:
     virtual ~TextPreparation() = default;
     // The text so far: its first `size` bytes from `data`; each call passes more of them.
     virtual void extend(const char *data, qint64 size) = 0;
 };
+
+// Marks are kept in layers, each a set of ranges shown one way. The highlight's red text is
+// layer 0, drawn above every other layer.
+constexpr int HighlightLayer = 0;
+using SharedMarks = std::shared_ptr<const MarkRuns>;
 
 // What the core asks of a document's text view (rtfText). Offsets and lengths are byte
 // offsets into the text, which are the byte offsets in the file it shows.
@@ -38,6 +45,11 @@ public:
     virtual void setPreparedText(const Contents &text, std::unique_ptr<TextPreparation>) {
         setText(text);
     }
+    // A fresh preparation for bytes to come after the current text, fed the whole grown text.
+    virtual std::unique_ptr<TextPreparation> prepareAppend() { return nullptr; }
+    // The next append at the end of the text (SelText there, or appendKeepingSelection) takes
+    // the work of this preparation from prepareAppend(), when the text is still as it was.
+    virtual void usePreparation(std::unique_ptr<TextPreparation>) {}
 
     // Puts the caret at the offset with nothing selected; an offset past the end puts it at
     // the end. The caret is scrolled into view.
@@ -65,6 +77,14 @@ public:
     // Colours [offset, offset + length) as selecting it and setting SelColor would, but
     // without moving the caret or the selection and without scrolling.
     virtual void colorRange(qint64 offset, qint64 length, ColorNumber color) = 0;
+
+    // The marks of a layer, shared: another thread may read them while the view shows them.
+    virtual SharedMarks layerMarks(int layer) const = 0;
+    // Shows a finished set in place of a layer's marks, in time that does not depend on
+    // their number.
+    virtual void setLayerMarks(int layer, SharedMarks marks) = 0;
+    // Adds marks found in appended text: none starts before the layer's last mark.
+    virtual void addLayerMarks(int layer, const MarkRuns &marks) = 0;
 
     virtual void setDisplayFont(const DisplayFont &font) = 0;
     virtual void setVisible(bool visible) = 0;

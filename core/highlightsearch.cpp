@@ -1,7 +1,6 @@
 #include "highlightsearch.h"
 
-#include "contents.h"
-#include "documentview.h"
+#include "markruns.h"
 #include "pathtext.h"
 #include "utf8text.h"
 
@@ -167,10 +166,29 @@ void HighlightSearch::scanFolded(const unsigned char *text, qint64 size,
     }
 }
 
-void HighlightSearch::markIn(DocumentView &view, const Contents &text, qint64 base) const {
-    forEachMatch(text.data(), text.size(), [&view, base](qint64 offset, qint64 length) {
-        view.colorRange(base + offset, length, HighlightColor);
-    });
+qint64 HighlightSearch::longestMatch() const {
+    // A folded character stands for at most four bytes.
+    return m_ascii ? m_folded.size() : qint64(m_units.size()) * 4;
+}
+
+bool HighlightSearch::collect(const char *text, qint64 size, qint64 base, MarkRuns &marks,
+                              const std::atomic<bool> *cancel) const {
+    constexpr qint64 Stretch = 4 * 1024 * 1024;
+    if (!m_active)
+        return true;
+    const qint64 overlap = longestMatch() - 1;
+    for (qint64 from = 0; from < size; from += Stretch) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
+        // Matches that start in this stretch; the next one's first bytes may finish them.
+        const qint64 starts = qMin(Stretch, size - from);
+        forEachMatch(text + from, qMin(size - from, starts + overlap),
+                     [&marks, starts, at = base + from](qint64 offset, qint64 length) {
+                         if (offset < starts)
+                             marks.add(at + offset, at + offset + length);
+                     });
+    }
+    return true;
 }
 
 } // namespace Orvik

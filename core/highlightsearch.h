@@ -3,13 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
 namespace Orvik {
 
-class Contents;
-class DocumentView;
+class MarkRuns;
 
 // Finds the highlight text in bytes, case-insensitively. Every occurrence is reported,
 // overlapping ones too: after a match at p the search goes on at p + 1, so "aa" in "aaaa"
@@ -28,13 +28,17 @@ public:
 
     bool isActive() const { return m_active; }
     void forEachMatch(const char *text, qint64 size, const MatchSink &sink) const;
-    // Colours every match in `text` red in the view, at `base` plus its offset in `text`,
-    // without moving the view's caret or selection.
-    void markIn(DocumentView &view, const Contents &text, qint64 base) const;
+    // Adds every match in `text` to `marks`, at `base` plus its offset in `text`. Looks at
+    // `cancel` every few megabytes and gives up, returning false, once it is set.
+    bool collect(const char *text, qint64 size, qint64 base, MarkRuns &marks,
+                 const std::atomic<bool> *cancel = nullptr) const;
 
 private:
     void scanAscii(const unsigned char *text, qint64 size, const MatchSink &sink) const;
     void scanFolded(const unsigned char *text, qint64 size, const MatchSink &sink) const;
+
+    // The most bytes one match can take.
+    qint64 longestMatch() const;
 
     bool m_active = false;
     bool m_ascii = true;

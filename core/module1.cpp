@@ -36,13 +36,13 @@ void Module1::RefreshDocuments(int index) {
 }
 
 void Module1::timerUpdate_Timer() {
-    if (!m_refreshCycle->isRunning())
-        RefreshDocuments(0);
+    RefreshDocuments(0);
 }
 
 void Module1::RemoveDocument(int slot) {
     if (slot < 1 || slot > DocCount)
         return;
+    m_refreshCycle->forget(DocSerial[slot]);
     for (int j = slot + 1; j <= DocCount; ++j) {
         DocFileName[j - 1] = DocFileName[j];
         DocFileTime[j - 1] = DocFileTime[j];

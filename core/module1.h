@@ -73,7 +73,7 @@ public:
     // Runs one refresh cycle: slot `index` only when it is above 0, else every document. The
     // cycle has run to its end when this returns, unless cycles run in the background.
     void RefreshDocuments(int index);
-    // A tick starts no cycle while one is in flight.
+    // A tick skips the documents whose work is still in flight.
     void timerUpdate_Timer();
     // With background cycles, RefreshDocuments (and so OpenDocument) returns at once and the
     // outcomes are applied as the event loop brings them.
@@ -81,7 +81,8 @@ public:
     bool backgroundCycles() const { return m_backgroundCycles; }
     RefreshCycle &refreshCycle() { return *m_refreshCycle; }
     // Frees the slot of a closing window: later slots move down one place and their windows
-    // are retagged; the freed slot is emptied. A slot not in use is ignored.
+    // are retagged; the freed slot is emptied and its work in flight stopped. A slot not in
+    // use is ignored.
     void RemoveDocument(int slot);
     void AddToMRU(const QString &name);
     void UpdateMRUMenu();

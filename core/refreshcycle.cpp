@@ -1,339 +1,385 @@
 #include "refreshcycle.h"
 
 #include "clock.h"
-#include "documentview.h"
 #include "documentwindow.h"
 #include "highlightsearch.h"
 #include "mainwindow.h"
+#include "markpass.h"
 #include "module1.h"
 #include "sizetext.h"
 #include "slotread.h"
 #include "timetext.h"
 
+#include <QScopeGuard>
 #include <QThread>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <new>
+#include <vector>
 
 namespace Orvik {
 
 namespace {
 const QString CaptionSeparator = QStringLiteral(" - ");
-const QString NotEnoughMemory = QStringLiteral("not enough memory to hold this file");
 } // namespace
+
+// The reads one tick started; when all are applied, panel 1 shows how long they took.
+struct RefreshCycle::Tick {
+    double start = 0;
+    int pending = 0;
+    bool clearsPending = false; // clears HighLightPending at its end (nothing to mark)
+};
+
+// The full passes one change of the highlight text asked for.
+struct RefreshCycle::Round {
+    QString pattern;
+    int pending = 0;
+};
+
+// Finished tasks on their way from the workers to the user-interface thread. Shared with the
+// workers, so that one still running when the refresh is gone delivers into it harmlessly.
+struct RefreshCycle::Mailbox {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<std::shared_ptr<RefreshTask>> done;
+    RefreshCycle *cycle = nullptr; // to be told; nullptr once it is gone
+    bool posted = false;           // an event to drain is on its way
+
+    void deliver(std::shared_ptr<RefreshTask> task) {
+        std::lock_guard<std::mutex> lock(mutex);
+        done.push_back(std::move(task));
+        arrived.notify_all();
+        if (cycle && !posted) {
+            posted = true;
+            QMetaObject::invokeMethod(
+                cycle, [c = cycle] { c->drain(); }, Qt::QueuedConnection);
+        }
+    }
+};
 
 RefreshCycle::RefreshCycle(Module1 &module)
     : m_module(module)
-    , m_chunkSize(DocumentReader::DefaultChunkSize) {
-    m_pool.setMaxThreadCount(qBound(2, QThread::idealThreadCount(), 4));
+    , m_chunkSize(DocumentReader::DefaultChunkSize)
+    , m_mailbox(std::make_shared<Mailbox>())
+    , m_pool(qBound(2, QThread::idealThreadCount(), 4)) {
+    m_mailbox->cycle = this;
 }
 
 RefreshCycle::~RefreshCycle() {
-    m_closing = true;
-    m_pool.waitForDone();
+    shutdown(std::chrono::seconds(1));
+}
+
+bool RefreshCycle::shutdown(WorkerPool::Clock::duration wait) {
+    m_stopped = true;
+    {
+        std::lock_guard<std::mutex> lock(m_mailbox->mutex);
+        m_mailbox->cycle = nullptr;
+        m_mailbox->done.clear();
+    }
+    for (auto &entry : m_docs)
+        if (entry.second.task)
+            entry.second.task->cancel = true;
+    m_docs.clear();
+    m_rounds.clear();
+    return m_pool.shutdown(wait);
 }
 
 void RefreshCycle::run(int index) {
     waitForIdle();
-    m_callerWaits = true;
-    begin(request(index));
-    waitForIdle();
-    m_callerWaits = false;
+    m_inline = true;
+    const auto restore = qScopeGuard([this] { m_inline = false; });
+    begin(index);
 }
 
 void RefreshCycle::start(int index) {
-    Request wanted = request(index);
-    if (!m_cycle) {
-        begin(wanted);
-        drain();
-        return;
-    }
-    if (!m_requests.empty() && m_requests.back().all == wanted.all) {
-        Request &last = m_requests.back();
-        for (quint64 serial : wanted.serials)
-            if (std::find(last.serials.begin(), last.serials.end(), serial) == last.serials.end())
-                last.serials.push_back(serial);
-        last.highlightPending = last.highlightPending || wanted.highlightPending;
-        return;
-    }
-    m_requests.push_back(std::move(wanted));
+    begin(index);
+}
+
+bool RefreshCycle::isRunning() const {
+    if (std::any_of(m_docs.begin(), m_docs.end(), [](const auto &d) { return bool(d.second.task); }))
+        return true;
+    std::lock_guard<std::mutex> lock(m_mailbox->mutex);
+    return !m_mailbox->done.empty();
 }
 
 void RefreshCycle::waitForIdle() {
-    while (m_cycle && !m_draining) {
+    while (!m_draining && isRunning()) {
         drain();
-        if (!m_cycle)
-            break;
-        // The caller would only wait: it takes slots itself while some are left.
-        if (m_cycle->queue && readNext(*m_cycle->queue, *m_cycle->taken, m_module.fileSystem()))
-            continue;
-        QMutexLocker lock(&m_mutex);
-        while (!somethingToApply())
-            m_wake.wait(&m_mutex);
-    }
-}
-
-RefreshCycle::Request RefreshCycle::request(int index) const {
-    const Module1 &m = m_module;
-    Request r;
-    r.highlightPending = m.HighLightPending;
-    if (index > 0) {
-        r.all = false;
-        if (index <= m.DocCount)
-            r.serials.push_back(m.DocSerial[index]);
-    }
-    return r;
-}
-
-void RefreshCycle::begin(const Request &request) {
-    Module1 &m = m_module;
-    m_cycle = std::make_unique<Cycle>();
-    Cycle &c = *m_cycle;
-    c.start = m.clock().monotonicSeconds();
-    if (m.MainForm) {
-        StatusPanels &panels = m.MainForm->sbStatusBar();
-        const QString clock = clockText(m.clock().currentDateTime().time());
-        if (panels.panelText(4) != clock)
-            panels.setPanelText(4, clock);
-    }
-    if (request.highlightPending)
-        m.HighLightPending = true;
-    c.highlightPending = m.HighLightPending;
-    c.pattern = m.HighLightString;
-
-    // A slot above DocCount is free and may still name a closed document: never visit it.
-    std::vector<int> visited;
-    for (int slot = 1; slot <= m.DocCount; ++slot) {
-        if (request.all || std::find(request.serials.begin(), request.serials.end(),
-                                     m.DocSerial[slot]) != request.serials.end())
-            visited.push_back(slot);
-    }
-    for (int slot : visited) {
-        auto read = std::make_shared<SlotRead>();
-        read->slot = slot;
-        read->serial = m.DocSerial[slot];
-        read->path = m.DocFileName[slot];
-        read->knownTime = m.DocFileTime[slot];
-        read->knownSize = m.DocFileSize[slot];
-        read->previous = m.DocContents[slot];
-        read->chunkSize = m_chunkSize;
-        read->pattern = c.pattern;
-        read->cancel = &m_closing;
-        if (DocumentWindow *window = m.DocWindow[slot]) {
-            read->preparation = window->rtfText().prepareText();
-            if (!read->knownTime.isValid())
-                window->showReading(true);
-        }
-        c.reads.push_back(read);
-    }
-    // A few runners take the slots in order, each the next one not yet taken: an idle cycle
-    // hands a worker two or three stamps and probes, not one task per document.
-    if (c.reads.empty())
-        return;
-    c.queue = std::make_shared<const std::vector<std::shared_ptr<SlotRead>>>(c.reads);
-    c.taken = std::make_shared<std::atomic<size_t>>(0);
-    // A caller that waits for the outcomes is one of the runners.
-    const size_t runners =
-        qMin(size_t(m_pool.maxThreadCount()), c.reads.size()) - (m_callerWaits ? 1 : 0);
-    for (size_t r = 0; r < runners; ++r)
-        m_pool.start([this, queue = c.queue, taken = c.taken, fs = &m.fileSystem()] {
-            while (readNext(*queue, *taken, *fs))
-                handOver();
+        std::unique_lock<std::mutex> lock(m_mailbox->mutex);
+        m_mailbox->arrived.wait(lock, [this] {
+            return !m_mailbox->done.empty() ||
+                   std::none_of(m_docs.begin(), m_docs.end(),
+                                [](const auto &d) { return bool(d.second.task); });
         });
-}
-
-// Does the file work of the next slot not yet taken; false when none is left.
-bool RefreshCycle::readNext(const std::vector<std::shared_ptr<SlotRead>> &queue,
-                            std::atomic<size_t> &taken, FileSystem &fileSystem) {
-    const size_t i = taken++;
-    if (i >= queue.size())
-        return false;
-    queue[i]->run(fileSystem);
-    queue[i]->done = true;
-    return true;
-}
-
-void RefreshCycle::submit(std::function<void()> work) {
-    m_pool.start([this, work = std::move(work)] {
-        work();
-        handOver();
-    });
-}
-
-// On a worker: something is done. Wakes a waitForIdle() and has the event loop drain, with
-// one event at a time at most.
-void RefreshCycle::handOver() {
-    { QMutexLocker lock(&m_mutex); }
-    m_wake.wakeAll();
-    if (!m_drainPosted.exchange(true))
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_drainPosted = false;
-                drain();
-            },
-            Qt::QueuedConnection);
-}
-
-bool RefreshCycle::somethingToApply() const {
-    const Cycle &c = *m_cycle;
-    if (c.next < c.reads.size() && c.reads[c.next]->done)
-        return true;
-    return std::any_of(c.passes.begin(), c.passes.end(),
-                       [](const auto &p) { return p->done.load(); });
-}
-
-// Applies what is ready, in slot order. A cycle ends when all its reads are applied, so that
-// no later cycle changes a store one of them reads.
-void RefreshCycle::drain() {
-    if (m_draining)
-        return;
-    m_draining = true;
-    while (m_cycle) {
-        Cycle &c = *m_cycle;
-        bool progressed = false;
-        for (size_t i = 0; i < c.passes.size();) {
-            if (c.passes[i]->done) {
-                const std::shared_ptr<MarkPass> pass = c.passes[i];
-                c.passes.erase(c.passes.begin() + qsizetype(i));
-                applyPass(*pass);
-                progressed = true;
-            } else {
-                ++i;
-            }
-        }
-        while (c.next < c.reads.size() && c.reads[c.next]->done) {
-            const std::shared_ptr<SlotRead> read = c.reads[c.next++];
-            progressed = true;
-            applyRead(*read);
-        }
-        if (c.next == c.reads.size() && c.passes.empty()) {
-            end();
-            continue;
-        }
-        if (!progressed)
-            break;
     }
-    m_draining = false;
 }
 
-int RefreshCycle::slotOf(quint64 serial, int hint) const {
+int RefreshCycle::slotOf(quint64 serial) const {
     const Module1 &m = m_module;
-    if (hint >= 1 && hint <= m.DocCount && m.DocSerial[hint] == serial)
-        return hint;
     for (int slot = 1; slot <= m.DocCount; ++slot)
         if (m.DocSerial[slot] == serial)
             return slot;
     return 0;
 }
 
-// One visited slot's outcome into the table and its window; a slot that fails gets its
-// failure path. An outcome for a document closed since the cycle began is dropped.
-void RefreshCycle::applyRead(SlotRead &read) {
-    Module1 &m = m_module;
-    const int slot = slotOf(read.serial, read.slot);
-    if (slot == 0)
+void RefreshCycle::begin(int index) {
+    if (m_stopped)
         return;
-    if (DocumentWindow *window = m.DocWindow[slot])
-        window->showReading(false);
-    if (read.changed && read.outcome.kind == ReadKind::Failed) {
-        fail(slot, read.outcome.error);
-        return;
-    }
-    try {
-        applyOutcome(slot, read);
-    } catch (const std::bad_alloc &) {
-        fail(slot, NotEnoughMemory);
-    }
-}
-
-void RefreshCycle::applyOutcome(int slot, SlotRead &read) {
     Module1 &m = m_module;
-    Cycle &c = *m_cycle;
-    DocumentWindow *window = m.DocWindow[slot];
-    if (read.changed) {
-        const bool append = read.outcome.kind == ReadKind::Append;
-        const qint64 previousSize = m.DocContents[slot].size();
-        if (append)
-            m.DocContents[slot].append(read.outcome.contents);
-        else
-            m.DocContents[slot] = std::move(read.outcome.contents);
-        m.DocFileTime[slot] = read.stamp;
-        m.DocFileSize[slot] = m.DocContents[slot].size();
+    m_pool.rebalance();
+    auto tick = std::make_shared<Tick>();
+    tick->start = m.clock().monotonicSeconds();
+    if (m.MainForm) {
+        StatusPanels &panels = m.MainForm->sbStatusBar();
+        const QString clock = clockText(m.clock().currentDateTime().time());
+        if (panels.panelText(4) != clock)
+            panels.setPanelText(4, clock);
+    }
 
-        if (window) {
-            DocumentView &view = window->rtfText();
-            const bool follows = view.followsEnd();
-            if (append) {
-                const Contents added = m.DocContents[slot].mid(previousSize);
-                if (follows) {
-                    view.setSelStart(previousSize);
-                    view.setSelText(added);
-                } else {
-                    view.appendKeepingSelection(added);
-                }
-                for (const TextMatch &match : read.appendMatches)
-                    view.colorRange(previousSize + match.offset, match.length, HighlightColor);
-            } else {
-                if (read.preparation)
-                    view.setPreparedText(m.DocContents[slot], std::move(read.preparation));
-                else
-                    view.setText(m.DocContents[slot]);
-                m.HighLightPending = c.highlightPending = true;
-            }
-            window->setCaption(m.DocFileName[slot] + CaptionSeparator +
-                               generalDateTimeText(m.clock().currentDateTime()) + CaptionSeparator +
-                               sizeText(m.DocFileSize[slot]));
-            if (follows || !append)
-                view.setSelStart(m.DocFileSize[slot]);
-        } else if (!append) {
-            m.HighLightPending = c.highlightPending = true;
+    // A change of the highlight text not yet asked for gets a round of full passes.
+    std::shared_ptr<Round> round;
+    if (m.HighLightPending) {
+        if (!HighlightSearch(m.HighLightString).isActive()) {
+            tick->clearsPending = m_rounds.empty();
+        } else if (m_rounds.empty() || m_rounds.back()->pattern != m.HighLightString) {
+            round = std::make_shared<Round>();
+            round->pattern = m.HighLightString;
+            m_rounds.push_back(round);
         }
     }
-    markWhole(slot);
+    // Held open while the documents are started: work done at once must not end them early.
+    ++tick->pending;
+    if (round)
+        ++round->pending;
+    const auto release = qScopeGuard([this, tick, round] {
+        if (--tick->pending == 0)
+            tickDone(tick);
+        if (round && --round->pending == 0)
+            roundDone(round);
+    });
+
+    // A slot above DocCount is free and may still name a closed document: never visit it.
+    std::vector<std::pair<int, quint64>> visited;
+    for (int slot = 1; slot <= m.DocCount; ++slot)
+        if (index <= 0 || slot == index)
+            visited.emplace_back(slot, m.DocSerial[slot]);
+    for (const auto &[slot, serial] : visited) {
+        if (slotOf(serial) != slot)
+            continue; // closed by work applied meanwhile
+        auto [entry, fresh] = m_docs.try_emplace(serial);
+        Doc &doc = entry->second;
+        DocumentWindow *window = m.DocWindow[slot];
+        if (fresh && window && !m.DocFileTime[slot].isValid()) {
+            doc.opening = true;
+            window->showReading(true);
+        }
+        if (round) {
+            doc.passes.push_back(round);
+            ++round->pending;
+        }
+        if (doc.task)
+            continue; // busy: its passes wait behind its work
+        doc.tick = tick;
+        ++tick->pending;
+        try {
+            startRead(serial, slot, doc);
+        } catch (const std::bad_alloc &) {
+            doc.task.reset();
+            doc.tick.reset();
+            --tick->pending;
+            fail(slot, SlotRead::NotEnoughMemory);
+        }
+    }
 }
 
-// The full highlight pass while one is pending: at once for a small text, else on a worker.
-void RefreshCycle::markWhole(int slot) {
+void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc) {
     Module1 &m = m_module;
-    Cycle &c = *m_cycle;
-    DocumentWindow *window = m.DocWindow[slot];
-    if (!c.highlightPending || !window)
-        return;
-    const HighlightSearch search(c.pattern);
-    if (!search.isActive())
-        return;
-    if (m.DocContents[slot].size() < m_markPassApart) {
-        DocumentView &view = window->rtfText();
-        search.markIn(view, m.DocContents[slot], 0);
-        if (view.followsEnd())
-            view.setSelStart(m.DocFileSize[slot]);
+    auto read = std::make_shared<SlotRead>();
+    read->serial = serial;
+    read->path = m.DocFileName[slot];
+    read->knownTime = m.DocFileTime[slot];
+    read->knownSize = m.DocFileSize[slot];
+    read->previous = m.DocContents[slot];
+    read->chunkSize = m_chunkSize;
+    read->pattern = m.HighLightString;
+    if (DocumentWindow *window = m.DocWindow[slot]) {
+        read->preparation = window->rtfText().prepareText();
+        read->appendPreparation = window->rtfText().prepareAppend();
+    }
+    doc.task = read;
+    if (m_inline) {
+        read->run(m.fileSystem());
+        apply(read);
+    } else {
+        submit(read);
+    }
+}
+
+// The next full pass a document waits for, when it has no work in flight: at once for a small
+// text or in a cycle run in one go, else on a worker.
+void RefreshCycle::startNext(quint64 serial) {
+    Module1 &m = m_module;
+    for (;;) {
+        const auto entry = m_docs.find(serial);
+        if (entry == m_docs.end() || entry->second.task || entry->second.passes.empty())
+            return;
+        Doc &doc = entry->second;
+        const std::shared_ptr<Round> round = doc.passes.front();
+        doc.passes.pop_front();
+        const int slot = slotOf(serial);
+        DocumentWindow *window = slot ? m.DocWindow[slot] : nullptr;
+        if (!window) {
+            if (--round->pending == 0)
+                roundDone(round);
+            continue;
+        }
+        auto pass = std::make_shared<MarkPass>();
+        pass->serial = serial;
+        pass->text = m.DocContents[slot];
+        pass->pattern = round->pattern;
+        pass->before = window->rtfText().layerMarks(HighlightLayer);
+        doc.task = pass;
+        doc.taskRound = round;
+        if (m_inline || pass->text.size() < m_markPassApart) {
+            pass->run();
+            apply(pass);
+        } else {
+            submit(pass);
+        }
         return;
     }
-    auto pass = std::make_shared<MarkPass>();
-    pass->serial = m.DocSerial[slot];
-    pass->slot = slot;
-    pass->text = m.DocContents[slot];
-    pass->pattern = c.pattern;
-    c.passes.push_back(pass);
-    submit([pass] {
-        pass->run();
-        pass->done = true;
+}
+
+void RefreshCycle::submit(const std::shared_ptr<RefreshTask> &task) {
+    // The worker holds the task, the mailbox and the file system: none of them goes before
+    // it ends (the program's file system lives as long as the process).
+    m_pool.submit([task, mailbox = m_mailbox, fileSystem = &m_module.fileSystem()] {
+        task->run(*fileSystem);
+        if (!task->cancelled())
+            mailbox->deliver(task);
     });
 }
 
-void RefreshCycle::applyPass(const MarkPass &pass) {
+// Applies what the workers handed back, in the order they finished.
+void RefreshCycle::drain() {
+    if (m_draining)
+        return;
+    m_draining = true;
+    const auto guard = qScopeGuard([this] { m_draining = false; });
+    for (;;) {
+        std::vector<std::shared_ptr<RefreshTask>> done;
+        {
+            std::lock_guard<std::mutex> lock(m_mailbox->mutex);
+            m_mailbox->posted = false;
+            done.swap(m_mailbox->done);
+        }
+        if (done.empty())
+            break;
+        for (const std::shared_ptr<RefreshTask> &task : done)
+            apply(task);
+    }
+}
+
+// One document's outcome into the table and its window, then its next work. An outcome for a
+// document closed since its work began is dropped; a document that fails gets its failure
+// path.
+void RefreshCycle::apply(const std::shared_ptr<RefreshTask> &task) {
+    const quint64 serial = task->serial;
+    const auto entry = m_docs.find(serial);
+    if (entry == m_docs.end() || entry->second.task != task)
+        return;
+    Doc &doc = entry->second;
+    const std::shared_ptr<Tick> tick = std::move(doc.tick);
+    const std::shared_ptr<Round> round = std::move(doc.taskRound);
+    doc.task.reset();
+    const int slot = slotOf(serial);
+    if (slot != 0) {
+        DocumentWindow *window = m_module.DocWindow[slot];
+        const bool read = dynamic_cast<SlotRead *>(task.get()) != nullptr;
+        if (read && doc.opening && window) {
+            doc.opening = false;
+            window->showReading(false);
+        }
+        try {
+            if (read)
+                applyRead(slot, static_cast<SlotRead &>(*task));
+            else
+                applyPass(slot, static_cast<MarkPass &>(*task));
+        } catch (const std::bad_alloc &) {
+            fail(slot, SlotRead::NotEnoughMemory);
+        }
+        startNext(serial);
+    }
+    if (tick && --tick->pending == 0)
+        tickDone(tick);
+    if (round && --round->pending == 0)
+        roundDone(round);
+}
+
+void RefreshCycle::applyRead(int slot, SlotRead &read) {
+    if (!read.changed)
+        return;
+    if (read.outcome.kind == ReadKind::Failed)
+        fail(slot, read.outcome.error);
+    else
+        applyChange(slot, read);
+}
+
+void RefreshCycle::applyChange(int slot, SlotRead &read) {
     Module1 &m = m_module;
-    const int slot = slotOf(pass.serial, pass.slot);
-    if (slot == 0)
+    const bool append = read.outcome.kind == ReadKind::Append;
+    const qint64 previousSize = m.DocContents[slot].size();
+    m.DocContents[slot] = std::move(read.outcome.contents);
+    m.DocFileTime[slot] = read.stamp;
+    m.DocFileSize[slot] = m.DocContents[slot].size();
+    DocumentWindow *window = m.DocWindow[slot];
+    if (!window)
         return;
+    DocumentView &view = window->rtfText();
+    const bool follows = view.followsEnd();
+    if (append) {
+        const Contents added = m.DocContents[slot].mid(previousSize);
+        view.usePreparation(std::move(read.appendPreparation));
+        if (follows) {
+            view.setSelStart(previousSize);
+            view.setSelText(added);
+        } else {
+            view.appendKeepingSelection(added);
+        }
+        if (!read.marks.isEmpty())
+            view.addLayerMarks(HighlightLayer, read.marks);
+    } else {
+        if (read.preparation)
+            view.setPreparedText(m.DocContents[slot], std::move(read.preparation));
+        else
+            view.setText(m.DocContents[slot]);
+        // The new text's own full pass, done with the read.
+        if (!read.marks.isEmpty())
+            view.setLayerMarks(HighlightLayer, std::make_shared<MarkRuns>(std::move(read.marks)));
+    }
+    window->setCaption(m.DocFileName[slot] + CaptionSeparator +
+                       generalDateTimeText(m.clock().currentDateTime()) + CaptionSeparator +
+                       sizeText(m.DocFileSize[slot]));
+    if (follows || !append)
+        view.setSelStart(m.DocFileSize[slot]);
+}
+
+void RefreshCycle::applyPass(int slot, const MarkPass &pass) {
+    Module1 &m = m_module;
+    DocumentWindow *window = m.DocWindow[slot];
     const Contents &now = m.DocContents[slot];
-    if (!m.DocWindow[slot] || now.store() != pass.text.store() ||
-        now.offset() != pass.text.offset() || now.size() != pass.text.size())
+    if (!pass.marks || !window || now.store() != pass.text.store() ||
+        now.size() != pass.text.size())
         return;
-    DocumentView &view = m.DocWindow[slot]->rtfText();
-    for (const TextMatch &match : pass.matches)
-        view.colorRange(match.offset, match.length, HighlightColor);
+    DocumentView &view = window->rtfText();
+    const SharedMarks shown = view.layerMarks(HighlightLayer);
+    if (shown == pass.before)
+        view.setLayerMarks(HighlightLayer, pass.marks);
+    else // coloured meanwhile by other means
+        view.setLayerMarks(HighlightLayer,
+                           std::make_shared<MarkRuns>(MarkRuns::united(*shown, *pass.marks)));
     if (view.followsEnd())
         view.setSelStart(m.DocFileSize[slot]);
 }
@@ -355,16 +401,34 @@ void RefreshCycle::fail(int slot, const QString &error) {
     }
 }
 
-void RefreshCycle::end() {
-    const std::unique_ptr<Cycle> c = std::move(m_cycle);
-    m_module.HighLightPending = false;
-    showDuration(c->start);
+void RefreshCycle::forget(quint64 serial) {
+    const auto entry = m_docs.find(serial);
+    if (entry == m_docs.end())
+        return;
+    const Doc doc = std::move(entry->second);
+    m_docs.erase(entry);
+    if (doc.task)
+        doc.task->cancel = true;
+    if (doc.tick && --doc.tick->pending == 0)
+        tickDone(doc.tick);
+    if (doc.taskRound && --doc.taskRound->pending == 0)
+        roundDone(doc.taskRound);
+    for (const std::shared_ptr<Round> &round : doc.passes)
+        if (--round->pending == 0)
+            roundDone(round);
+}
+
+void RefreshCycle::tickDone(const std::shared_ptr<Tick> &tick) {
+    if (tick->clearsPending && m_rounds.empty())
+        m_module.HighLightPending = false;
+    showDuration(tick->start);
     emit finished();
-    if (!m_requests.empty()) {
-        const Request next = m_requests.front();
-        m_requests.pop_front();
-        begin(next);
-    }
+}
+
+void RefreshCycle::roundDone(const std::shared_ptr<Round> &round) {
+    m_rounds.erase(std::remove(m_rounds.begin(), m_rounds.end(), round), m_rounds.end());
+    if (m_rounds.empty())
+        m_module.HighLightPending = false;
 }
 
 void RefreshCycle::showDuration(double startSeconds) {

@@ -1,111 +1,124 @@
 #pragma once
 
-#include <QMutex>
+#include "documentview.h"
+#include "workerpool.h"
+
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
-#include <QWaitCondition>
 
-#include <atomic>
 #include <deque>
+#include <map>
 #include <memory>
-#include <vector>
 
 namespace Orvik {
 
-class FileSystem;
 class Module1;
 struct MarkPass;
+struct RefreshTask;
 struct SlotRead;
 
-// The refresh cycle over the document table: each visited document whose size or stamp
-// changed is read again whole, its view gets the new part appended or its whole text
-// replaced, the highlight text is marked, and the caption, the clock (panel 4) and the
-// duration (panel 1) are renewed. A document that fails, also for want of memory, shows the
-// failure in its caption, and the cycle goes on with the next one. A view whose reader
-// selected text or scrolled away from the end keeps its place; the others follow the end.
+// The refresh of the document table: each visited document whose size or stamp changed is
+// read again whole, its view gets the new part appended or its whole text replaced, the
+// highlight text is marked, and the caption, the clock (panel 4) and the duration (panel 1)
+// are renewed. A document that fails, also for want of memory, shows the failure in its
+// caption; the others go on. A view whose reader selected text or scrolled away from the end
+// keeps its place; the others follow the end.
 //
-// The file work of each visited slot runs on a small pool of worker threads; the outcomes
-// are applied here, on the user-interface thread, in slot order, so that what the user sees
-// is what a cycle run in one go would show. Full highlight passes over large texts run on
-// the pool too, their marks applied when found. An outcome for a document closed meanwhile
-// is dropped. Work is handed the shared contents it reads, so a close frees nothing in use.
+// Every document is on its own. Its file work runs on a worker thread, and its outcome is
+// applied on the user-interface thread as soon as it is ready, whatever the other documents
+// are doing; a document whose work is still in flight when the timer ticks is not started
+// again until it is done. Its work is done in order: a read, then the full highlight passes
+// that wait for it.
+//
+// How the visible rules read with documents on their own:
+// - Panel 1 shows how long the work of a tick took: the reads that tick started, until their
+//   outcomes were applied.
+// - After the highlight text changed (HighLightPending), every visited document gets one full
+//   pass with the new text, queued behind work in flight; HighLightPending is cleared once
+//   they all had it. Two changes each get their passes, in order.
+// - A document whose whole text was replaced gets its own full pass, with the read; no other
+//   document is marked again because of it.
+// - The failure path of one document touches no other.
+//
+// run() does all of this before it returns, on the calling thread (tests, and cycles that
+// need no worker); start() hands the file work to the workers and returns at once.
 class RefreshCycle : public QObject {
     Q_OBJECT
 
 public:
-    // Texts from this size on get their full highlight pass on a worker.
+    // Full highlight passes over texts from this size on run on a worker.
     static constexpr qint64 DefaultMarkPassApart = 1024 * 1024;
 
     explicit RefreshCycle(Module1 &module);
+    // shutdown() with a second's wait.
     ~RefreshCycle() override;
 
-    // index > 0 visits that slot only (when it is in use); otherwise slots 1..DocCount.
-    // Runs the cycle to its end before it returns (after the one in flight, if any).
+    // index > 0 visits that slot only (when it is in use); otherwise slots 1..DocCount. Applies
+    // everything in flight first, then does the work and applies it before it returns.
     void run(int index);
-    // Starts a cycle and returns at once; its outcomes are applied as the event loop brings
-    // them. A request while a cycle is in flight runs after it.
+    // A tick: starts the file work of the visited documents not busy, and returns at once.
     void start(int index);
-    bool isRunning() const { return bool(m_cycle); }
-    // Applies everything in flight and requested, then returns.
+    // Work in flight or outcomes not yet applied.
+    bool isRunning() const;
+    // Applies everything in flight, waiting for it, then returns.
     void waitForIdle();
+    // A document was closed: its work in flight stops within a few megabytes and its outcome,
+    // if one still comes, is dropped; nothing waits for it.
+    void forget(quint64 serial);
+    // Stops all work and waits up to `wait` for work in flight to stop; a thread blocked in the
+    // kernel is left behind. No work starts afterwards. False when some was left.
+    bool shutdown(WorkerPool::Clock::duration wait);
 
     void setChunkSize(qint64 bytes) { m_chunkSize = qMax<qint64>(1, bytes); }
     qint64 chunkSize() const { return m_chunkSize; }
     void setMarkPassApart(qint64 bytes) { m_markPassApart = bytes; }
+    // How long a worker may be busy with one document before the others get another worker
+    // (checked at every tick).
+    void setBusyLimit(WorkerPool::Clock::duration limit) { m_pool.setBusyLimit(limit); }
 
 signals:
-    // A cycle's outcomes are all applied.
+    // The reads of a tick are all applied.
     void finished();
 
 private:
-    struct Request {
-        bool all = true;
-        std::vector<quint64> serials; // the documents to visit when not all
-        bool highlightPending = false;
-    };
-    struct Cycle {
-        double start = 0;
-        QString pattern;
-        bool highlightPending = false;
-        std::vector<std::shared_ptr<SlotRead>> reads;
-        // The reads again, for the workers, and how many of them were taken.
-        std::shared_ptr<const std::vector<std::shared_ptr<SlotRead>>> queue;
-        std::shared_ptr<std::atomic<size_t>> taken;
-        size_t next = 0;
-        std::vector<std::shared_ptr<MarkPass>> passes;
+    struct Tick;
+    struct Round;
+    struct Mailbox;
+    // What the refresh knows of one open document, by serial.
+    struct Doc {
+        std::shared_ptr<RefreshTask> task;  // in flight
+        std::shared_ptr<Tick> tick;         // the tick that started the read in flight
+        std::shared_ptr<Round> taskRound;   // the round of the pass in flight
+        std::deque<std::shared_ptr<Round>> passes; // full passes waiting, in order
+        bool opening = false;               // shows the busy pointer until its text is in
     };
 
-    Request request(int index) const;
-    void begin(const Request &request);
+    void begin(int index);
+    void startRead(quint64 serial, int slot, Doc &doc);
+    void startNext(quint64 serial);
+    void submit(const std::shared_ptr<RefreshTask> &task);
     void drain();
-    void applyRead(SlotRead &read);
-    void applyOutcome(int slot, SlotRead &read);
-    void applyPass(const MarkPass &pass);
-    void markWhole(int slot);
+    void apply(const std::shared_ptr<RefreshTask> &task);
+    void applyRead(int slot, SlotRead &read);
+    void applyChange(int slot, SlotRead &read);
+    void applyPass(int slot, const MarkPass &pass);
     void fail(int slot, const QString &error);
-    void end();
+    void taskDone(Doc &doc);
+    void tickDone(const std::shared_ptr<Tick> &tick);
+    void roundDone(const std::shared_ptr<Round> &round);
     void showDuration(double startSeconds);
-    int slotOf(quint64 serial, int hint) const;
-    bool somethingToApply() const;
-    void submit(std::function<void()> work);
-    void handOver();
-    static bool readNext(const std::vector<std::shared_ptr<SlotRead>> &queue,
-                         std::atomic<size_t> &taken, FileSystem &fileSystem);
+    int slotOf(quint64 serial) const;
 
     Module1 &m_module;
     qint64 m_chunkSize;
     qint64 m_markPassApart = DefaultMarkPassApart;
-    std::unique_ptr<Cycle> m_cycle;
-    std::deque<Request> m_requests;
+    std::map<quint64, Doc> m_docs;
+    std::deque<std::shared_ptr<Round>> m_rounds; // highlight rounds not yet done, oldest first
+    std::shared_ptr<Mailbox> m_mailbox;
     bool m_draining = false;
-    bool m_callerWaits = false; // in run(): the caller reads slots too
-
-    std::atomic<bool> m_drainPosted{false};
-    std::atomic<bool> m_closing{false}; // reads in flight stop early: the program closes
-    QThreadPool m_pool;
-    mutable QMutex m_mutex;
-    QWaitCondition m_wake;
+    bool m_inline = false; // in run(): all work is done on the calling thread
+    bool m_stopped = false;
+    WorkerPool m_pool;
 };
 
 } // namespace Orvik

@@ -1,25 +1,14 @@
 #include "slotread.h"
 
 #include "filesystem.h"
+#include "highlightsearch.h"
 #include "pathtext.h"
 
 #include <new>
 
 namespace Orvik {
 
-namespace {
-const QString NotEnoughMemory = QStringLiteral("not enough memory to hold this file");
-
-std::vector<TextMatch> findAll(const QString &pattern, const Contents &text) {
-    std::vector<TextMatch> found;
-    const HighlightSearch search(pattern);
-    if (search.isActive())
-        search.forEachMatch(text.data(), text.size(), [&found](qint64 offset, qint64 length) {
-            found.push_back({offset, length});
-        });
-    return found;
-}
-} // namespace
+const QString SlotRead::NotEnoughMemory = QStringLiteral("not enough memory to hold this file");
 
 void SlotRead::run(FileSystem &fileSystem) {
     if (isBlank(path))
@@ -34,28 +23,30 @@ void SlotRead::run(FileSystem &fileSystem) {
         }
         probed = fileSystem.FileSizeProbe(path);
         changed = probed != knownSize || probed == 0 || !knownTime.isValid() || stamp != knownTime;
-        if (!changed)
+        if (!changed || cancelled())
             return;
         DocumentReader reader(fileSystem, chunkSize);
-        reader.setCancel(cancel);
-        DocumentReader::Progress progress;
-        if (preparation)
-            progress = [this](const char *data, qint64 size) { preparation->extend(data, size); };
-        outcome = reader.readApart(path, previous, progress);
-        if (outcome.kind == ReadKind::Append)
-            appendMatches = findAll(pattern, outcome.contents);
+        reader.setCancel(&cancel);
+        const qint64 kept = previous.size();
+        outcome = reader.read(path, previous, [this](ReadKind kind, const char *data, qint64 size) {
+            TextPreparation *p =
+                kind == ReadKind::Append ? appendPreparation.get() : preparation.get();
+            if (p)
+                p->extend(data, size);
+        });
+        previous = Contents(); // what the document showed goes as soon as the view lets it
+        const HighlightSearch search(pattern);
+        if (outcome.kind == ReadKind::Append) {
+            search.collect(outcome.contents.data() + kept, outcome.contents.size() - kept, kept,
+                           marks, &cancel);
+        } else if (outcome.kind == ReadKind::Replacement) {
+            search.collect(outcome.contents.data(), outcome.contents.size(), 0, marks, &cancel);
+        }
+        marks.squeeze();
     } catch (const std::bad_alloc &) {
         outcome = ReadOutcome();
         outcome.error = NotEnoughMemory;
         changed = true;
-    }
-}
-
-void MarkPass::run() {
-    try {
-        matches = findAll(pattern, text);
-    } catch (const std::bad_alloc &) {
-        matches.clear();
     }
 }
 

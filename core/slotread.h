@@ -2,64 +2,47 @@
 
 #include "documentreader.h"
 #include "documentview.h"
-#include "highlightsearch.h"
+#include "markruns.h"
+#include "refreshtask.h"
 
 #include <QDateTime>
 #include <QString>
 
-#include <atomic>
 #include <memory>
-#include <vector>
 
 namespace Orvik {
 
-class FileSystem;
-
-// Where the highlight text occurs: a byte range.
-struct TextMatch {
-    qint64 offset;
-    qint64 length;
-};
-
-// The file work of one visited slot in a refresh cycle, done away from the user-interface
-// thread: the stamp, the size probe and, when either changed, the read compared with the
-// kept contents. It works on copies taken when the cycle began, so the document table may
-// change meanwhile; the kept contents are shared, and only read.
-struct SlotRead {
-    // Taken from the table when the cycle began.
-    int slot = 0;
-    quint64 serial = 0;
+// The file work of one document in a refresh: the stamp, the size probe and, when either
+// changed, the read compared with the kept contents; then the highlight marks of the new
+// part, or of the whole text when it is new, and the view's preparations for it.
+//
+// What it touches besides itself: the kept contents, which it only reads; the room past their
+// end in their store, where it appends (one task at a time works for a document, so it is
+// the store's only appender); the preparations, which are given to it.
+struct SlotRead : RefreshTask {
+    // Taken from the document table when the refresh began.
     QString path;
     QDateTime knownTime;
     qint64 knownSize = 0;
     Contents previous;
     qint64 chunkSize = DocumentReader::DefaultChunkSize;
-    QString pattern; // the highlight text, for the matches in an appended part
-    const std::atomic<bool> *cancel = nullptr; // stops the read when set
-    std::unique_ptr<TextPreparation> preparation;
+    QString pattern; // the highlight text
+    std::unique_ptr<TextPreparation> preparation;       // for a new whole text
+    std::unique_ptr<TextPreparation> appendPreparation; // for bytes after the kept ones
 
     // Found.
     bool changed = false;
     QDateTime stamp;
     qint64 probed = 0;
-    // Append: contents are only the new part. Failed: error says why.
+    // The whole text for an append or a replacement; for a failure, the reason.
     ReadOutcome outcome;
-    std::vector<TextMatch> appendMatches; // offsets in the new part
-    std::atomic<bool> done{false};
+    // Append: the new part's marks. Replacement: the whole text's.
+    MarkRuns marks;
 
-    void run(FileSystem &fileSystem);
-};
+    void run(FileSystem &fileSystem) override;
 
-// A full highlight pass over a whole text, away from the user-interface thread.
-struct MarkPass {
-    quint64 serial = 0;
-    int slot = 0;
-    Contents text;
-    QString pattern;
-    std::vector<TextMatch> matches;
-    std::atomic<bool> done{false};
-
-    void run();
+    // The description of a failure for want of memory.
+    static const QString NotEnoughMemory;
 };
 
 } // namespace Orvik

@@ -2,18 +2,25 @@
 
 #include <QtGlobal>
 
-#include <vector>
+#include <atomic>
+#include <memory>
 
 namespace Orvik {
 
 // Where each line of a text starts, as byte offsets. A line ends at a line feed (the feed
 // belongs to the line it ends); the text has one line more than it has line feeds, the last
 // one possibly empty. Each line costs four bytes: its start as a distance from the start of
-// its block of lines. The array lives in memory mapped for huge pages where the system
-// offers them, since touching fresh memory page by page would cost more than the scan.
-// Growing the text scans only the new bytes.
+// its block of lines. The arrays live in address space reserved up front (mapped for huge
+// pages where the system offers them), so they never move as the index grows; growing the
+// text scans only the new bytes.
+//
+// Growth can be worked out on another thread: an Extension scans appended bytes and writes
+// their lines past the ones the index shows, where none of its readers looks; publish() then
+// takes them over in constant time.
 class LineIndex {
 public:
+    class Extension;
+
     LineIndex() = default;
     ~LineIndex();
     LineIndex(const LineIndex &) = delete;
@@ -28,8 +35,14 @@ public:
     // `data` points at the start of the whole text.
     void extend(const char *data, qint64 newSize);
 
-    qint64 size() const { return m_size; }
-    qint64 lineCount() const { return m_count; }
+    // An extension of the index as it is now, to be fed on another thread.
+    std::unique_ptr<Extension> prepareExtension();
+    // Takes over what the extension found, when the index is still as it was when the
+    // extension was made; false (and nothing changed) otherwise.
+    bool publish(Extension &extension);
+
+    qint64 size() const { return m_state.size; }
+    qint64 lineCount() const { return m_state.count; }
     qint64 lineStart(qint64 line) const;
     // Where the next line starts (after the line feed), or size() for the last line.
     qint64 lineLimit(qint64 line) const;
@@ -39,24 +52,46 @@ public:
     qint64 memoryUsage() const;
 
 private:
+    friend class Extension;
     static constexpr qint64 BlockLines = 4096;
     struct Block {
         qint64 base;      // start of the block's first line
         qint64 firstLine; // number of the block's first line
     };
-    void addStart(qint64 offset);
-    void scan(const char *data, qint64 from, qint64 to);
-    void grow(qint64 lines);
-    const Block &blockOfLine(qint64 line) const;
-    void release();
+    struct Storage;
+    // The index's extent within its storage. The owner's thread and an extension each keep
+    // one: entries below its counts are never written again.
+    struct State {
+        std::shared_ptr<Storage> storage;
+        qint64 count = 0;  // lines
+        qint64 blocks = 0; // blocks
+        qint64 size = 0;
+        // False once a line of 4 GiB or more forced a block to start early.
+        bool regular = true;
 
-    quint32 *m_starts = nullptr; // m_count entries, m_capacity reserved
-    qint64 m_capacity = 0;
-    std::vector<Block> m_blocks;
-    qint64 m_count = 0;
-    qint64 m_size = 0;
-    // False once a line of 4 GiB or more forced a block to start early.
-    bool m_regular = true;
+        void addStart(qint64 offset);
+        void scan(const char *data, qint64 from, qint64 to);
+        // Room for `lines` more lines: committed in the storage, or in a new one.
+        void makeRoom(qint64 lines);
+        void extend(const char *data, qint64 newSize);
+    };
+    const Block &blockOfLine(qint64 line) const;
+
+    State m_state;
+};
+
+class LineIndex::Extension {
+public:
+    ~Extension();
+    // The grown text: its first `size` bytes from `data`.
+    void extend(const char *data, qint64 size) { m_state.extend(data, size); }
+    qint64 size() const { return m_state.size; }
+
+private:
+    friend class LineIndex;
+    Extension(const State &base);
+    State m_base;
+    State m_state;
 };
 
 } // namespace Orvik

@@ -198,23 +198,14 @@ void RichTextAccessible::scrollToSubstring(int startIndex, int endIndex) {
 
 QString RichTextAccessible::attributes(int offset, int *startOffset, int *endOffset) const {
     // The colour runs: a mark's range with its colour, or the plain stretch between marks.
-    const MarkSet &marks = view()->marks();
-    const qint64 size = view()->viewText().size();
-    const qint64 at = toByte(offset);
-    auto [first, last] = marks.overlapping(at, at + 1);
-    if (first < last) {
-        const MarkSet::Mark &m = marks.marks()[size_t(first)];
-        *startOffset = toChar(m.start);
-        *endOffset = toChar(m.end);
-        const QColor c = toQColor(m.color);
-        return QStringLiteral("color:rgb(%1,%2,%3);").arg(c.red()).arg(c.green()).arg(c.blue());
-    }
-    auto after = marks.overlapping(at, size);
-    const int prev = after.first - 1;
-    *startOffset = prev >= 0 ? toChar(marks.marks()[size_t(prev)].end) : 0;
-    *endOffset =
-        toChar(after.first < after.second ? marks.marks()[size_t(after.first)].start : size);
-    return QString();
+    const ViewMarks::Run run =
+        view()->marks().runAt(toByte(offset), view()->viewText().size());
+    *startOffset = toChar(run.start);
+    *endOffset = toChar(run.end);
+    if (run.color == ViewMarks::NoColor)
+        return QString();
+    const QColor c = toQColor(run.color);
+    return QStringLiteral("color:rgb(%1,%2,%3);").arg(c.red()).arg(c.green()).arg(c.blue());
 }
 
 } // namespace Orvik

@@ -46,10 +46,31 @@ public:
     void extend(const char *data, qint64 size) override { lines.extend(data, size); }
     LineIndex lines;
 };
+
+// The lines of bytes being appended, found where the view's readers do not look yet.
+class AppendPreparation : public TextPreparation {
+public:
+    explicit AppendPreparation(std::unique_ptr<LineIndex::Extension> extension)
+        : lines(std::move(extension)) {}
+    void extend(const char *data, qint64 size) override { lines->extend(data, size); }
+    std::unique_ptr<LineIndex::Extension> lines;
+};
 } // namespace
 
 std::unique_ptr<TextPreparation> RichTextView::prepareText() const {
     return std::make_unique<LineIndexPreparation>();
+}
+
+std::unique_ptr<TextPreparation> RichTextView::prepareAppend() {
+    // The extension writes only past the lines the view shows; the index itself stays put.
+    auto extension = m_text.prepareAppend();
+    if (!extension)
+        return nullptr;
+    return std::make_unique<AppendPreparation>(std::move(extension));
+}
+
+void RichTextView::usePreparation(std::unique_ptr<TextPreparation> preparation) {
+    m_appendPreparation = std::move(preparation);
 }
 
 void RichTextView::setPreparedText(const Contents &text,
@@ -70,6 +91,7 @@ void RichTextView::setText(const Contents &text) {
 
 void RichTextView::textReplaced() {
     m_marks.clear();
+    m_appendPreparation.reset();
     m_anchor = m_caret = 0;
     m_scrolledAway = false;
     m_layout.invalidate();
@@ -100,6 +122,7 @@ void RichTextView::setSelText(const Contents &text) {
         const QByteArray bytes = text.toByteArray();
         m_text.replace(start, length, bytes.constData(), bytes.size());
         m_marks.replace(start, length, bytes.size());
+        m_appendPreparation.reset();
         m_layout.invalidate();
         m_scroller.setTopOffset(qMin(topOffset, m_text.size()));
     }
@@ -116,7 +139,9 @@ void RichTextView::appendKeepingSelection(const Contents &text) {
 void RichTextView::appendAtEnd(const Contents &text) {
     const qint64 start = m_text.size();
     m_layout.invalidateFrom(m_text.lineCount() - 1);
-    m_text.append(text);
+    const std::unique_ptr<TextPreparation> prepared = std::move(m_appendPreparation);
+    auto *append = dynamic_cast<AppendPreparation *>(prepared.get());
+    m_text.append(text, append ? append->lines.get() : nullptr);
     if (QAccessible::isActive())
         QAccessible::updateAccessibility(RichTextAccessible::insertion(this, start).get());
 }
@@ -132,7 +157,21 @@ void RichTextView::setSelColor(ColorNumber color) {
 void RichTextView::colorRange(qint64 offset, qint64 length, ColorNumber color) {
     const qint64 start = qBound<qint64>(0, offset, m_text.size());
     const qint64 end = qBound<qint64>(start, offset + qMax<qint64>(0, length), m_text.size());
-    m_marks.assign(start, end, color);
+    m_marks.colour(start, end, color);
+    viewport()->update();
+}
+
+SharedMarks RichTextView::layerMarks(int layer) const {
+    return m_marks.layer(layer);
+}
+
+void RichTextView::setLayerMarks(int layer, SharedMarks marks) {
+    m_marks.setLayer(layer, std::move(marks));
+    viewport()->update();
+}
+
+void RichTextView::addLayerMarks(int layer, const MarkRuns &marks) {
+    m_marks.addToLayer(layer, marks);
     viewport()->update();
 }
 

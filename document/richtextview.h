@@ -2,9 +2,9 @@
 
 #include "caretnavigator.h"
 #include "core/documentview.h"
-#include "markset.h"
 #include "rowscroller.h"
 #include "viewlayout.h"
+#include "viewmarks.h"
 #include "viewtext.h"
 
 #include <QAbstractScrollArea>
@@ -30,6 +30,8 @@ public:
     std::unique_ptr<TextPreparation> prepareText() const override;
     void setPreparedText(const Contents &text,
                          std::unique_ptr<TextPreparation> preparation) override;
+    std::unique_ptr<TextPreparation> prepareAppend() override;
+    void usePreparation(std::unique_ptr<TextPreparation> preparation) override;
     Contents text() const override;
     void setSelStart(qint64 offset) override;
     qint64 selStart() const override;
@@ -39,6 +41,9 @@ public:
     QByteArray selText() const override;
     void setSelColor(ColorNumber color) override;
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
+    SharedMarks layerMarks(int layer) const override;
+    void setLayerMarks(int layer, SharedMarks marks) override;
+    void addLayerMarks(int layer, const MarkRuns &marks) override;
     bool followsEnd() const override;
     void appendKeepingSelection(const Contents &text) override;
     void setDisplayFont(const DisplayFont &font) override;
@@ -60,7 +65,7 @@ public:
     void SelPrint(QPrinter &printer);
 
     // The marks (coloured ranges) and the row at the top, for tests and the printer.
-    const MarkSet &marks() const { return m_marks; }
+    const ViewMarks &marks() const { return m_marks; }
     const ViewText &viewText() const { return m_text; }
     // The row count of the whole text at the current width (lays out every line: for
     // tests and small texts only).
@@ -127,7 +132,9 @@ private:
     void selectAll();
 
     ViewText m_text;
-    MarkSet m_marks;
+    ViewMarks m_marks;
+    // Work done on a reading thread for the next append, see usePreparation().
+    std::unique_ptr<TextPreparation> m_appendPreparation;
     ViewLayout m_layout{m_text};
     qint64 m_anchor = 0;
     qint64 m_caret = 0;

@@ -10,12 +10,7 @@ namespace Orvik {
 
 bool TextPrinter::print(QPrinter &printer, qint64 start, qint64 end) const {
     const ViewText text = m_text.slice(start, end);
-    MarkSet marks;
-    auto [first, last] = m_marks.overlapping(start, end);
-    for (int i = first; i < last; ++i) {
-        const MarkSet::Mark &m = m_marks.marks()[size_t(i)];
-        marks.assign(qMax(m.start, start) - start, qMin(m.end, end) - start, m.color);
-    }
+    const ViewMarks marks = m_marks.slice(start, end);
 
     QPainter painter;
     if (!painter.begin(&printer))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "markset.h"
+#include "viewmarks.h"
 #include "viewtext.h"
 
 #include <QFont>
@@ -13,7 +13,7 @@ namespace Orvik {
 // font, page after page, with the view's colours.
 class TextPrinter {
 public:
-    TextPrinter(const ViewText &text, const MarkSet &marks, const QFont &font)
+    TextPrinter(const ViewText &text, const ViewMarks &marks, const QFont &font)
         : m_text(text)
         , m_marks(marks)
         , m_font(font) {}
@@ -23,7 +23,7 @@ public:
 
 private:
     const ViewText &m_text;
-    const MarkSet &m_marks;
+    const ViewMarks &m_marks;
     QFont m_font;
 };
 

@@ -40,9 +40,7 @@ RowPos ViewPainter::paint(QPainter &painter, RowPos top, QPointF origin, qreal h
         const PieceRange &range = piece->range;
         const DecodedPiece &decoded = piece->decoded;
         formats.clear();
-        auto [firstMark, lastMark] = m_marks.overlapping(range.start, range.end);
-        for (int i = firstMark; i < lastMark; ++i) {
-            const MarkSet::Mark &m = m_marks.marks()[size_t(i)];
+        for (const ViewMarks::Run &m : m_marks.runs(range.start, range.end)) {
             const int from = decoded.unitAt(qMax(m.start, range.start) - range.start);
             const int to =
                 m.end >= range.end ? int(decoded.text.size()) : decoded.unitAt(m.end - range.start);

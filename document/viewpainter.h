@@ -1,7 +1,7 @@
 #pragma once
 
-#include "markset.h"
 #include "viewlayout.h"
+#include "viewmarks.h"
 
 #include <QColor>
 #include <QPointF>
@@ -22,7 +22,7 @@ public:
         QColor highlightedText = Qt::white;
     };
 
-    ViewPainter(ViewLayout &layout, const MarkSet &marks)
+    ViewPainter(ViewLayout &layout, const ViewMarks &marks)
         : m_layout(layout)
         , m_marks(marks) {}
 
@@ -42,7 +42,7 @@ public:
 
 private:
     ViewLayout &m_layout;
-    const MarkSet &m_marks;
+    const ViewMarks &m_marks;
     Style m_style;
     qint64 m_selStart = 0;
     qint64 m_selEnd = 0;

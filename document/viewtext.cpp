@@ -100,15 +100,29 @@ void ViewText::setText(const Contents &text, LineIndex &&lines) {
     m_validity.clear();
 }
 
-bool ViewText::append(const Contents &more) {
+bool ViewText::append(const Contents &more, LineIndex::Extension *lines) {
     if (more.isEmpty())
         return true;
     // The last line may change its decoding as it grows.
     m_chars.forgetFrom(lineStart(lineCount() - 1));
-    const bool continues = m_text.extendWith(more);
-    if (!continues)
-        m_text.append(more); // bytes from elsewhere: copied
-    m_lines.extend(data(), size());
+    const qint64 before = size();
+    bool continues = m_text.extendWith(more);
+    if (!continues) {
+        // The same bytes, moved to a store of their own with the new ones after them (a text
+        // that outgrew its store): shared from there on. Anything else is copied into a store
+        // of the view's own, never appended to a store that others share.
+        const Contents whole = more.fromStoreStart();
+        if (more.offset() == before && std::memcmp(whole.data(), data(), size_t(before)) == 0) {
+            m_text = whole;
+        } else {
+            Contents copy;
+            copy.append(data(), before);
+            copy.append(more);
+            m_text = copy;
+        }
+    }
+    if (!(lines && lines->size() == size() && m_lines.publish(*lines)))
+        m_lines.extend(data(), size());
     return continues;
 }
 

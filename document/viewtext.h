@@ -45,8 +45,11 @@ public:
     // setText with the line index already built for the text.
     void setText(const Contents &text, LineIndex &&lines);
     // Takes over `more` at the end. True when it continued the text in the same store, so
-    // no byte was copied.
-    bool append(const Contents &more);
+    // no byte was copied. `lines`, when given, is an extension of this text's line index fed
+    // the grown text; it is taken over when it fits.
+    bool append(const Contents &more, LineIndex::Extension *lines = nullptr);
+    // An extension of the line index for bytes to come (nullptr when one is out already).
+    std::unique_ptr<LineIndex::Extension> prepareAppend() { return m_lines.prepareExtension(); }
     // Replaces [offset, offset + removed) by `bytes` (copies the text into a store of its own).
     void replace(qint64 offset, qint64 removed, const char *bytes, qint64 count);
 

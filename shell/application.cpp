@@ -64,7 +64,9 @@ int runApplication(int argc, char *argv[]) {
     // Ties the windows to the launcher (and its icon) on Wayland desktops.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.orvik.Orvik"));
 
-    PosixFileSystem fileSystem;
+    // The file system lives as long as the process: a read blocked in the kernel when Orvik
+    // ends is not waited for, and may return to it on its way out.
+    static PosixFileSystem &fileSystem = *new PosixFileSystem;
     SystemClock clock;
     Module1 module(fileSystem, clock);
     IniSettingsStore store;

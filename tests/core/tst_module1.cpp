@@ -44,6 +44,7 @@ private slots:
         QCOMPARE(h->view(2).font, (DisplayFont{QStringLiteral("Courier"), 14, true, false, false}));
         QCOMPARE(h->main.timer.enabledHistory, std::vector<bool>({false, true, false, true}));
         QCOMPARE(h->main.busyHistory, std::vector<bool>({true, false, true, false}));
+        QCOMPARE(h->window(2)->reading, std::vector<bool>({true, false})); // until its text is in
         QCOMPARE(recent(), QStringList({path, h->files.path("a.log")}));
     }
 
@@ -56,6 +57,8 @@ private slots:
         h->main.failCreate = false;
         const QString path = h->open("missing.log"); // a missing file is still opened
         QCOMPARE(h->window(1)->caption(), path + QStringLiteral(" - No such file or directory"));
+        h->module.RefreshDocuments(0); // failing again is no news worth a busy pointer
+        QCOMPARE(h->window(1)->reading, std::vector<bool>({true, false}));
         QCOMPARE(recent(), QStringList{path});
     }
 

@@ -8,13 +8,13 @@
 #include "core/posixfilesystem.h"
 
 #include <QHash>
-#include <QMutex>
 #include <QStringList>
-#include <QWaitCondition>
 
 #include <array>
+#include <condition_variable>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace Orvik {
@@ -40,7 +40,8 @@ private:
 };
 
 // An in-memory view that shares the bytes it is given, as the real one does, and records the
-// colourings since the text was last replaced, the insertions and the replacements.
+// colourings since the text was last replaced (one by one, and the highlight layer's marks),
+// the insertions and the replacements.
 class FakeDocumentView : public DocumentView {
 public:
     struct Mark {
@@ -64,6 +65,11 @@ public:
     QByteArray selText() const override { return {}; }
     void setSelColor(ColorNumber) override {}
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
+    SharedMarks layerMarks(int layer) const override {
+        return layer == HighlightLayer ? highlight : nullptr;
+    }
+    void setLayerMarks(int layer, SharedMarks marks) override;
+    void addLayerMarks(int layer, const MarkRuns &marks) override;
     bool followsEnd() const override { return m_selLength == 0 && !scrolledAway; }
     void appendKeepingSelection(const Contents &text) override;
     void setDisplayFont(const DisplayFont &displayFont) override { font = displayFont; }
@@ -78,10 +84,14 @@ public:
     }
 
     std::vector<Mark> marks;
+    SharedMarks highlight;
+    int markCalls = 0; // colourings and layer changes, each one call
     std::vector<Insertion> insertions;
     int setTextCount = 0;
     // The reader scrolled the end out of view; a new text or the caret put at the end clears it.
     bool scrolledAway = false;
+    // Appending text throws std::bad_alloc, as a view out of memory would.
+    bool failAppend = false;
     DisplayFont font;
     bool visible = false;
 
@@ -102,8 +112,10 @@ public:
     QString tag() const override { return tagText; }
     bool moveTo(const QRect &pixels) override;
     void activate() override { ++activations; }
+    void showReading(bool isReading) override { reading.push_back(isReading); }
 
     FakeDocumentView view;
+    std::vector<bool> reading; // every showReading(), in order
     QStringList captions;
     QString tagText;
     QRect geometry;
@@ -180,15 +192,14 @@ public:
 
 // The real file system with failures injected per path, for what tests cannot make happen
 // with real files when they run as root: a probe that fails, an open refused by another
-// process, a read that breaks after some bytes. Opens and bytes read are counted per path.
-// Every call takes a lock, so cycle workers may share it; hold() keeps every stamp taken
-// waiting until release(), so that a cycle stays in flight. Read the counters once the cycle
-// is done.
+// process, a read that breaks after some bytes, or one that blocks (a hung network mount).
+// Opens and bytes read are counted per path. Every call takes a lock, so refresh workers may
+// share it; read the counters once the work is done.
 class FaultyFileSystem : public FileSystem {
 public:
     QDateTime lastModified(const QString &path, QString *error) override;
     qint64 FileSizeProbe(const QString &path) override {
-        if (QMutexLocker lock(&m_mutex); m_probeFails.contains(path))
+        if (std::lock_guard<std::mutex> lock(m_mutex); m_probeFails.contains(path))
             return -1;
         return m_real.FileSizeProbe(path);
     }
@@ -218,12 +229,25 @@ public:
             bytesRead.clear();
         });
     }
+    // Until release(), taking the stamp of any path (hold()) or reading `path` after its
+    // first `after` bytes (holdRead()) waits, as a call stuck in the kernel would.
     void hold() {
         locked([&] { m_held = true; });
     }
+    void holdRead(const QString &path, qint64 after = 0) {
+        locked([&] { m_heldReads[path] = after; });
+    }
     void release() {
-        locked([&] { m_held = false; });
-        m_released.wakeAll();
+        locked([&] {
+            m_held = false;
+            m_heldReads.clear();
+        });
+        m_released.notify_all();
+    }
+    // True once a read of `path` waits on holdRead().
+    bool readWaiting(const QString &path) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_waiting.contains(path);
     }
 
     QHash<QString, int> stampCalls;
@@ -231,17 +255,23 @@ public:
     std::map<QString, qint64> bytesRead; // node-based: readers keep a pointer
 
 private:
+    friend class CountingReader;
     struct ReadFault {
         qint64 after;
         QString error;
     };
     template <typename F> void locked(F f) {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         f();
     }
-    QMutex m_mutex;
-    QWaitCondition m_released;
+    // Called by a reader before it reads past `delivered` bytes of `path`.
+    void waitIfHeld(const QString &path, qint64 delivered);
+
+    std::mutex m_mutex;
+    std::condition_variable m_released;
     bool m_held = false;
+    QHash<QString, qint64> m_heldReads;
+    QHash<QString, int> m_waiting;
     PosixFileSystem m_real;
     QHash<QString, bool> m_probeFails;
     QHash<QString, QString> m_openErrors;

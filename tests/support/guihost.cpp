@@ -44,12 +44,14 @@ frmDocument *GuiHost::activeDocument() {
 
 QString GuiHost::open(const QString &name) {
     m_module.OpenDocument(files.path(name));
+    m_module.refreshCycle().waitForIdle();
     return files.path(name);
 }
 
 void GuiHost::cycle() {
     clock.advance(1);
     m_module.RefreshDocuments(0);
+    m_module.refreshCycle().waitForIdle();
     for (int slot = 1; slot <= m_module.DocCount; ++slot) {
         view(slot).updateGeometryNow();
         view(slot).topOffset();

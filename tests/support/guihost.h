@@ -33,7 +33,8 @@ private:
 // the real file system with injectable faults and a clock that moves only when told; a
 // toolbar and a status bar with their View menu toggles, a timer and MRU menu that only
 // record, the busy pointer's history and the warnings shown. It is MainForm of its own Module1
-// and the host of the commands. Nothing waits on a timer: cycle() runs the refresh directly.
+// and the host of the commands. Nothing waits on a timer: cycle() runs the refresh directly,
+// and with background cycles waits until the workers' outcomes are applied.
 class GuiHost : public QMainWindow, public MainWindow, public CommandHost {
 public:
     GuiHost();
@@ -67,7 +68,7 @@ public:
         return dynamic_cast<frmDocument *>(m_module.DocWindow[slot]);
     }
     RichTextView &view(int slot) { return document(slot)->rtfText(); }
-    // Opens `name` in the files' folder; gives its path.
+    // Opens `name` in the files' folder and waits until it is read; gives its path.
     QString open(const QString &name);
     // One refresh cycle a second later, then what a paint would ask of every view.
     void cycle();

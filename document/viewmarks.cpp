@@ -1,0 +1,141 @@
+#include "viewmarks.h"
+
+namespace Orvik {
+
+bool ViewMarks::isEmpty() const {
+    for (const SharedMarks &layer : m_layers)
+        if (layer && !layer->isEmpty())
+            return false;
+    return m_colours.isEmpty();
+}
+
+void ViewMarks::clear() {
+    m_layers.clear();
+    m_colours.clear();
+}
+
+ColorNumber ViewMarks::layerColor(int index) {
+    Q_UNUSED(index);
+    return HighlightColor;
+}
+
+SharedMarks ViewMarks::layer(int index) const {
+    return index >= 0 && index < int(m_layers.size()) ? m_layers[size_t(index)] : nullptr;
+}
+
+void ViewMarks::setLayer(int index, SharedMarks marks) {
+    if (index < 0)
+        return;
+    if (index >= int(m_layers.size()))
+        m_layers.resize(size_t(index) + 1);
+    m_layers[size_t(index)] = std::move(marks);
+}
+
+void ViewMarks::addToLayer(int index, const MarkRuns &marks) {
+    if (marks.isEmpty() || index < 0)
+        return;
+    const SharedMarks old = layer(index);
+    // A set a worker may still read is not changed: the additions go to a copy.
+    std::shared_ptr<MarkRuns> grown;
+    if (old && old.use_count() <= 2) // this view and `old`
+        grown = std::const_pointer_cast<MarkRuns>(old);
+    else
+        grown = old ? std::make_shared<MarkRuns>(*old) : std::make_shared<MarkRuns>();
+    if (grown->isEmpty() || marks.first().start >= grown->last().start)
+        grown->append(marks);
+    else
+        *grown = MarkRuns::united(*grown, marks);
+    setLayer(index, std::move(grown));
+}
+
+void ViewMarks::colour(qint64 start, qint64 end, ColorNumber color) {
+    if (end <= start)
+        return;
+    if (color != HighlightColor) {
+        m_colours.assign(start, end, color);
+        return;
+    }
+    MarkRuns one;
+    one.add(start, end);
+    const SharedMarks old = layer(HighlightLayer);
+    if (!old || old->isEmpty() || start >= old->last().start)
+        addToLayer(HighlightLayer, one);
+    else
+        setLayer(HighlightLayer, std::make_shared<MarkRuns>(MarkRuns::united(*old, one)));
+}
+
+void ViewMarks::replace(qint64 offset, qint64 removed, qint64 count) {
+    for (SharedMarks &layer : m_layers)
+        if (layer)
+            layer = std::make_shared<MarkRuns>(layer->replaced(offset, removed, count));
+    m_colours.replace(offset, removed, count);
+}
+
+std::vector<ViewMarks::Run> ViewMarks::runs(qint64 start, qint64 end) const {
+    // Laid down from the lowest colours to the top layer, each over what is beneath it.
+    MarkSet shown;
+    const auto [first, last] = m_colours.overlapping(start, end);
+    for (int i = first; i < last; ++i) {
+        const MarkSet::Mark &m = m_colours.marks()[size_t(i)];
+        shown.assign(qMax(m.start, start), qMin(m.end, end), m.color);
+    }
+    for (int index = int(m_layers.size()) - 1; index >= 0; --index) {
+        if (const SharedMarks &layer = m_layers[size_t(index)])
+            layer->forEachIn(start, end, [&](qint64 s, qint64 e) {
+                shown.assign(qMax(s, start), qMin(e, end), layerColor(index));
+            });
+    }
+    std::vector<Run> out;
+    out.reserve(size_t(shown.count()));
+    for (const MarkSet::Mark &m : shown.marks())
+        out.push_back({m.start, m.end, m.color});
+    return out;
+}
+
+ViewMarks::Run ViewMarks::runAt(qint64 offset, qint64 size) const {
+    for (int index = 0; index < int(m_layers.size()); ++index) {
+        if (const SharedMarks &layer = m_layers[size_t(index)]) {
+            const MarkRuns::Cursor c(*layer, offset);
+            if (!c.atEnd() && c.range().start <= offset)
+                return {c.range().start, c.range().end, layerColor(index)};
+        }
+    }
+    const auto [first, last] = m_colours.overlapping(offset, offset + 1);
+    if (first < last) {
+        const MarkSet::Mark &m = m_colours.marks()[size_t(first)];
+        return {m.start, m.end, m.color};
+    }
+    // The stretch between the nearest marks of every layer.
+    Run gap{0, size, NoColor};
+    for (const SharedMarks &layer : m_layers) {
+        if (!layer)
+            continue;
+        const MarkRuns::Cursor c(*layer, offset);
+        if (!c.atEnd())
+            gap.end = qMin(gap.end, c.range().start);
+        gap.start = qMax(gap.start, c.atEnd() ? layer->last().end : c.previousEnd());
+    }
+    const auto after = m_colours.overlapping(offset, size);
+    if (after.first > 0)
+        gap.start = qMax(gap.start, m_colours.marks()[size_t(after.first - 1)].end);
+    if (after.first < after.second)
+        gap.end = qMin(gap.end, m_colours.marks()[size_t(after.first)].start);
+    return gap;
+}
+
+ViewMarks ViewMarks::slice(qint64 start, qint64 end) const {
+    ViewMarks part;
+    for (const Run &run : runs(start, end))
+        part.m_colours.assign(run.start - start, run.end - start, run.color);
+    return part;
+}
+
+qint64 ViewMarks::memoryUsage() const {
+    qint64 bytes = m_colours.memoryUsage();
+    for (const SharedMarks &layer : m_layers)
+        if (layer)
+            bytes += layer->memoryUsage();
+    return bytes;
+}
+
+} // namespace Orvik

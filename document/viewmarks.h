@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/documentview.h"
+#include "markset.h"
+
+#include <vector>
+
+namespace Orvik {
+
+// What a view colours: layers of marks, each shown in one colour, the highlight's red on top
+// (a lower layer shows where no layer above it marks), and beneath them colours set on ranges
+// one at a time. A layer is a shared, finished set: showing a new one costs the same however
+// many marks it has, and a worker may still read the set the view shows.
+class ViewMarks {
+public:
+    struct Run {
+        qint64 start;
+        qint64 end;
+        ColorNumber color;
+    };
+
+    bool isEmpty() const;
+    void clear();
+
+    SharedMarks layer(int index) const;
+    void setLayer(int index, SharedMarks marks);
+    // Adds marks after the layer's last one (those of appended text).
+    void addToLayer(int index, const MarkRuns &marks);
+    // Colours [start, end): the highlight colour joins the highlight layer; any other colour
+    // replaces what the range had beneath the layers.
+    void colour(qint64 start, qint64 end, ColorNumber color);
+    // Text was inserted at `offset` (`count` bytes) after removing [offset, offset+removed).
+    void replace(qint64 offset, qint64 removed, qint64 count);
+
+    // The colours shown over [start, end): runs in order, none overlapping another, each in
+    // the colour of the topmost mark there.
+    std::vector<Run> runs(qint64 start, qint64 end) const;
+    // The run of one colour holding `offset`, or the unmarked stretch around it (colour
+    // NoColor) within [0, size).
+    Run runAt(qint64 offset, qint64 size) const;
+    // Only the runs within [start, end), moved to start at 0.
+    ViewMarks slice(qint64 start, qint64 end) const;
+
+    qint64 memoryUsage() const;
+
+    static constexpr ColorNumber NoColor = 0xFFFFFFFF;
+
+private:
+    static ColorNumber layerColor(int index);
+
+    std::vector<SharedMarks> m_layers;
+    MarkSet m_colours;
+};
+
+} // namespace Orvik
