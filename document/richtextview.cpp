@@ -6,13 +6,8 @@
 #include "viewpainter.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QClipboard>
-#include <QContextMenuEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
-#include <QWheelEvent>
 
 namespace Orvik {
 
@@ -424,20 +419,6 @@ void RichTextView::scrollContentsBy(int, int) {
     viewport()->update();
 }
 
-void RichTextView::wheelEvent(QWheelEvent *event) {
-    const QPoint delta = event->angleDelta();
-    if (qAbs(delta.x()) > qAbs(delta.y())) {
-        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - delta.x() / 4);
-    } else {
-        m_wheelRemainder += delta.y();
-        const int steps = m_wheelRemainder / 120;
-        m_wheelRemainder -= steps * 120;
-        if (steps != 0)
-            scrollRows(-steps * QApplication::wheelScrollLines());
-    }
-    event->accept();
-}
-
 qint64 RichTextView::topOffset() {
     return m_scroller.topOffset();
 }
@@ -448,6 +429,25 @@ qint64 RichTextView::countRows() {
         for (int p = 0; p < m_text.pieceCount(line); ++p)
             rows += m_layout.piece(line, p)->rows();
     return rows;
+}
+
+QRect RichTextView::characterRect(qint64 offset) {
+    offset = qBound(qint64(0), offset, m_text.size());
+    const RowPos row = m_layout.rowOf(offset);
+    const qreal y = m_scroller.yOfRow(row);
+    if (y < 0)
+        return QRect();
+    const int scrolled = horizontalScrollBar()->value();
+    const qreal x = m_layout.xOf(row, offset) + Padding - scrolled;
+    const qreal next = m_layout.xOf(row, m_text.nextCharOffset(offset)) + Padding - scrolled;
+    return QRectF(x, y + Padding, qMax<qreal>(1, next - x), m_layout.rowHeight(row))
+        .toAlignedRect();
+}
+
+std::pair<qint64, qint64> RichTextView::visibleRange() {
+    if (m_geometryScheduled)
+        updateGeometryNow();
+    return m_scroller.visibleRange();
 }
 
 // --- Painting.
@@ -485,126 +485,6 @@ void RichTextView::SelPrint(QPrinter &printer) {
     const qint64 start = selLength() > 0 ? selStart() : 0;
     const qint64 end = selLength() > 0 ? selStart() + selLength() : m_text.size();
     TextPrinter(m_text, m_marks, font()).print(printer, start, end);
-}
-
-// --- Mouse and keyboard. The view is read-only: keys it does not use for moving or
-// selecting (Ctrl+C, Ctrl+O and every other shortcut) go on to the main window.
-
-QRect RichTextView::characterRect(qint64 offset) {
-    offset = qBound(qint64(0), offset, m_text.size());
-    const RowPos row = m_layout.rowOf(offset);
-    const qreal y = m_scroller.yOfRow(row);
-    if (y < 0)
-        return QRect();
-    const int scrolled = horizontalScrollBar()->value();
-    const qreal x = m_layout.xOf(row, offset) + Padding - scrolled;
-    const qreal next = m_layout.xOf(row, m_text.nextCharOffset(offset)) + Padding - scrolled;
-    return QRectF(x, y + Padding, qMax<qreal>(1, next - x), m_layout.rowHeight(row))
-        .toAlignedRect();
-}
-
-std::pair<qint64, qint64> RichTextView::visibleRange() {
-    if (m_geometryScheduled)
-        updateGeometryNow();
-    return m_scroller.visibleRange();
-}
-
-qint64 RichTextView::offsetAt(const QPoint &point) {
-    const RowPos pos = m_scroller.rowAtY(point.y() - Padding);
-    return m_layout.offsetAt(pos, point.x() - Padding + horizontalScrollBar()->value());
-}
-
-void RichTextView::keyPressEvent(QKeyEvent *event) {
-    if (event == QKeySequence::SelectAll) {
-        selectAll();
-        return;
-    }
-    const qint64 target = m_navigator.target(*event, m_caret);
-    if (target < 0) {
-        event->ignore(); // for the main window's shortcuts
-        return;
-    }
-    m_caret = qBound(qint64(0), target, m_text.size());
-    if (!(event->modifiers() & Qt::ShiftModifier))
-        m_anchor = m_caret;
-    revealCaret();
-    syncScrollBars();
-}
-
-void RichTextView::mousePressEvent(QMouseEvent *event) {
-    if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mousePressEvent(event);
-        return;
-    }
-    m_selecting = true;
-    m_navigator.forgetColumn();
-    setCaret(offsetAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
-}
-
-void RichTextView::mouseMoveEvent(QMouseEvent *event) {
-    if (!m_selecting || !(event->buttons() & Qt::LeftButton))
-        return;
-    const QPoint at = event->position().toPoint();
-    if (at.y() < 0)
-        scrollRows(-1);
-    else if (at.y() > viewport()->height())
-        scrollRows(1);
-    setCaret(offsetAt(at), true);
-}
-
-void RichTextView::mouseReleaseEvent(QMouseEvent *event) {
-    if (event->button() == Qt::LeftButton)
-        m_selecting = false;
-}
-
-void RichTextView::mouseDoubleClickEvent(QMouseEvent *event) {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const auto [start, end] = m_text.wordAt(offsetAt(event->position().toPoint()));
-    m_anchor = start;
-    m_caret = end;
-    m_selecting = false;
-    viewport()->update();
-    caretMoved();
-}
-
-void RichTextView::contextMenuEvent(QContextMenuEvent *event) {
-    QMenu menu(this);
-    QAction *copy = menu.addAction(tr("&Copy"));
-    copy->setEnabled(selLength() > 0);
-    connect(copy, &QAction::triggered, this,
-            [this] { QGuiApplication::clipboard()->setText(selectedPlainText()); });
-    menu.addSeparator();
-    QAction *all = menu.addAction(tr("Select &All"));
-    connect(all, &QAction::triggered, this, &RichTextView::selectAll);
-    menu.exec(event->globalPos());
-}
-
-void RichTextView::focusInEvent(QFocusEvent *event) {
-    QAbstractScrollArea::focusInEvent(event);
-    viewport()->update();
-}
-
-void RichTextView::focusOutEvent(QFocusEvent *event) {
-    QAbstractScrollArea::focusOutEvent(event);
-    viewport()->update();
-}
-
-// --- Drops are reported, never inserted.
-
-void RichTextView::dragEnterEvent(QDragEnterEvent *event) {
-    event->ignore();
-    emit oleDragOver(event);
-}
-
-void RichTextView::dragMoveEvent(QDragMoveEvent *event) {
-    event->ignore();
-    emit oleDragOver(event);
-}
-
-void RichTextView::dropEvent(QDropEvent *event) {
-    event->ignore();
-    emit oleDragDrop(event);
 }
 
 } // namespace Orvik
