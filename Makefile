@@ -5,14 +5,14 @@ PREFIX     ?= /usr/local
 CMAKE_ARGS ?=
 
 # Debian packages the build, the tests and the demo need.
-DEPS = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev \
+DEPS = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev libtsan2 \
        libbenchmark-dev poppler-utils logrotate xvfb xauth imagemagick \
        clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file \
        fonts-dejavu-core adwaita-icon-theme xdotool
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test bench run sanitize fuzz install package clean
+.PHONY: all deps configure build test bench run sanitize tsan fuzz install package clean
 
 all: build
 
@@ -79,6 +79,20 @@ sanitize: deps
 	cd $(BUILD)-sanitize && $(SANITIZE_ENV) QT_QPA_PLATFORM=offscreen \
 	    ctest --output-on-failure -j $(JOBS)
 
+# The whole suite under ThreadSanitizer, in its own build folder: work handed between threads
+# is proven by it, not by a green ordinary run. Qt itself is not instrumented, so Orvik hands
+# work over with the standard library's threads and locks, which ThreadSanitizer sees; the
+# suppressions may name Qt's own frames only. Any report fails the test that caused it.
+TSAN_ENV = \
+	TSAN_OPTIONS=halt_on_error=1:abort_on_error=0:second_deadlock_stack=1:history_size=4:suppressions=$(CURDIR)/tests/sanitize/tsan.supp
+
+tsan: deps
+	cmake -S . -B $(BUILD)-tsan -DORVIK_TSAN=ON -DORVIK_BUILD_BENCH=OFF \
+	    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" $(CMAKE_ARGS)
+	cmake --build $(BUILD)-tsan -j $(JOBS)
+	cd $(BUILD)-tsan && $(TSAN_ENV) QT_QPA_PLATFORM=offscreen \
+	    ctest --output-on-failure -j $(JOBS)
+
 # libFuzzer targets (clang, with AddressSanitizer and UBSan) for every reader of outside
 # text, each run for FUZZ_SECONDS from the checked-in seeds; new inputs collect in the build
 # folder, crashes are written to $(BUILD)-fuzz/crashes/ and fail the run. The targets in
@@ -112,4 +126,4 @@ fuzz: deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-sanitize $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-sanitize $(BUILD)-tsan $(BUILD)-fuzz

@@ -6,9 +6,22 @@
 //                          background, against opening it in one go
 //   open_painted_200MB     opening a 200 MB file in the background until its last rows are
 //                          painted, against reading the file into fresh memory
+//   cycle_cpu_4x200MB      processor time of all threads for a background cycle over four
+//                          200 MB documents that each grew by one line, against the same cycle
+//                          run in one go
+//   pass_blocked_200MB     the time the event loop is kept busy by a full highlight pass that
+//                          marks every line of a 200 MB document, against reading the file
+//   append_blocked_200MB   the time the event loop is kept busy by a 200 MB append to a 200 MB
+//                          document, against reading 200 MB
+//   append_peak_200MB      the most memory taken while that append is read and shown, against
+//                          the final text
+//   close_during_read_1GB  from closing a document while its 1 GB file is read until its
+//                          memory is back and three other documents showed their new lines,
+//                          against the refresh interval (one second)
 // The last lines printed are "ratio NAME VALUE limit LIMIT".
 
 #include "benchhost.h"
+#include "core/bytestore.h"
 #include "core/module1.h"
 #include "core/posixfilesystem.h"
 #include "core/refreshcycle.h"
@@ -20,6 +33,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -74,6 +88,13 @@ double threadSeconds() {
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
+// Processor time of all the process's threads.
+double processSeconds() {
+    timespec ts;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
 // Runs the event loop until the cycles are done; returns the time spent handling events,
 // which is the time the window could not answer.
 double blockedUntilIdle(Module1 &module, double startedFor) {
@@ -94,6 +115,11 @@ struct Documents {
             paths << logFile(QStringLiteral("doc%1.log").arg(i));
             module.OpenDocument(paths.back());
         }
+    }
+    // Closes a document as its window does.
+    void close(int slot) {
+        host.windows[size_t(slot - 1)]->view.setText(Contents());
+        module.RemoveDocument(slot);
     }
     void grow() {
         for (const QString &path : paths)
@@ -186,12 +212,130 @@ void BM_ReadFresh(benchmark::State &state) {
     }
 }
 
+void cycleProcessorTime(benchmark::State &state, bool background) {
+    Documents d(4);
+    d.module.setBackgroundCycles(background);
+    for (auto _ : state) {
+        d.grow();
+        const double before = processSeconds();
+        d.module.RefreshDocuments(0);
+        d.module.refreshCycle().waitForIdle();
+        state.SetIterationTime(processSeconds() - before);
+    }
+}
+void BM_CycleCpuSync(benchmark::State &state) {
+    cycleProcessorTime(state, false);
+}
+void BM_CycleCpuBackground(benchmark::State &state) {
+    cycleProcessorTime(state, true);
+}
+
+// Every line holds "INFO": the pass marks each of them, in either case.
+void BM_PassBlocked(benchmark::State &state) {
+    Documents d(1);
+    d.module.setBackgroundCycles(true);
+    int round = 0;
+    for (auto _ : state) {
+        d.module.HighLightString = round++ % 2 ? QStringLiteral("INFO") : QStringLiteral("info");
+        d.module.HighLightPending = true;
+        const double before = threadSeconds();
+        d.module.RefreshDocuments(0);
+        state.SetIterationTime(blockedUntilIdle(d.module, threadSeconds() - before));
+    }
+    const SharedMarks marks = d.host.windows[0]->view.layerMarks(HighlightLayer);
+    state.counters["marks"] = marks ? double(marks->count()) : 0;
+    state.counters["mark_bytes_per_text_byte"] =
+        marks ? double(marks->memoryUsage()) / double(TwoHundredMB) : 0;
+}
+
+double appendPeak = 0;
+
+void BM_AppendBlocked(benchmark::State &state) {
+    const QString source = logFile(QStringLiteral("doc0.log"));
+    const QString path = workDir().filePath(QStringLiteral("grown.log"));
+    QFile f(source);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray more = f.readAll();
+    for (auto _ : state) {
+        QFile::remove(path);
+        QFile::copy(source, path);
+        Documents d(0);
+        const qint64 baseKB = statusKilobytes("VmRSS");
+        d.module.OpenDocument(path);
+        appendTo(path, more);
+        d.module.setBackgroundCycles(true);
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly))
+            clear.write("5"); // the peak starts again from here
+        clear.close();
+        const double before = threadSeconds();
+        d.module.RefreshDocuments(0);
+        state.SetIterationTime(blockedUntilIdle(d.module, threadSeconds() - before));
+        if (d.module.DocContents[1].size() != 2 * TwoHundredMB)
+            state.SkipWithError("the append was not followed");
+        const double peak = double(statusKilobytes("VmHWM") - baseKB) * 1024;
+        appendPeak = qMax(appendPeak, peak / double(2 * TwoHundredMB));
+        d.close(1);
+    }
+    QFile::remove(path);
+}
+
+double closeWait = 0;
+
+void BM_CloseDuringRead(benchmark::State &state) {
+    const QString big = workDir().filePath(QStringLiteral("big.log"));
+    if (!QFile::exists(big)) {
+        QFile f(logFile(QStringLiteral("doc0.log")));
+        f.open(QIODevice::ReadOnly);
+        const QByteArray block = f.readAll();
+        for (int i = 0; i < 5; ++i)
+            appendTo(big, block);
+    }
+    Documents d(0);
+    QStringList small;
+    for (int i = 0; i < 3; ++i) {
+        small << workDir().filePath(QStringLiteral("small%1.log").arg(i));
+        appendTo(small.back(), "a small log\n");
+        d.module.OpenDocument(small.back());
+    }
+    d.module.setBackgroundCycles(true);
+    for (auto _ : state) {
+        const qint64 before = ByteStore::bytesCommitted();
+        d.module.OpenDocument(big);
+        while (ByteStore::bytesCommitted() < before + TwoHundredMB) // well into the read
+            QThread::usleep(100);
+        QElapsedTimer t;
+        t.start();
+        d.close(4);
+        for (const QString &path : small)
+            appendTo(path, "one more line\n");
+        d.module.RefreshDocuments(0);
+        const auto followed = [&d, &small] {
+            for (int slot = 1; slot <= 3; ++slot)
+                if (d.module.DocContents[slot].size() != QFileInfo(small[slot - 1]).size())
+                    return false;
+            return true;
+        };
+        while (ByteStore::bytesCommitted() > before || !followed()) {
+            QCoreApplication::processEvents();
+            QThread::usleep(100);
+        }
+        state.SetIterationTime(double(t.nsecsElapsed()) / 1e9);
+        closeWait = qMax(closeWait, double(t.nsecsElapsed()) / 1e9);
+    }
+}
+
 BENCHMARK(BM_CycleSync)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CycleBlocked)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadFresh)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenSync)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenBlocked)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenPainted)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CycleCpuSync)->Iterations(8)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CycleCpuBackground)->Iterations(8)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PassBlocked)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AppendBlocked)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CloseDuringRead)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -226,5 +370,13 @@ int main(int argc, char **argv) {
                 ratio("BM_OpenBlocked", "BM_OpenSync"));
     std::printf("ratio open_painted_200MB_vs_read %.3f limit 1.20\n",
                 ratio("BM_OpenPainted", "BM_ReadFresh"));
+    std::printf("ratio cycle_cpu_4x200MB_vs_sync %.3f limit 1.10\n",
+                ratio("BM_CycleCpuBackground", "BM_CycleCpuSync"));
+    std::printf("ratio pass_blocked_200MB_vs_read %.4f limit 0.02\n",
+                ratio("BM_PassBlocked", "BM_ReadFresh"));
+    std::printf("ratio append_blocked_200MB_vs_read %.4f limit 0.05\n",
+                ratio("BM_AppendBlocked", "BM_ReadFresh"));
+    std::printf("ratio append_peak_200MB_vs_text %.3f limit 1.10\n", appendPeak);
+    std::printf("ratio close_during_read_1GB_vs_interval %.3f limit 1.00\n", closeWait);
     return 0;
 }

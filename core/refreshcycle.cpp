@@ -310,12 +310,33 @@ void RefreshCycle::apply(const std::shared_ptr<RefreshTask> &task) {
         } catch (const std::bad_alloc &) {
             fail(slot, SlotRead::NotEnoughMemory);
         }
+        if (read)
+            dropPassesDoneBy(doc, static_cast<const SlotRead &>(*task));
         startNext(serial);
     }
     if (tick && --tick->pending == 0)
         tickDone(tick);
     if (round && --round->pending == 0)
         roundDone(round);
+}
+
+// A new whole text was marked with the read: waiting passes with the same text would mark
+// nothing more.
+void RefreshCycle::dropPassesDoneBy(Doc &doc, const SlotRead &read) {
+    if (read.outcome.kind != ReadKind::Replacement || !HighlightSearch(read.pattern).isActive())
+        return;
+    std::vector<std::shared_ptr<Round>> done;
+    for (auto it = doc.passes.begin(); it != doc.passes.end();) {
+        if ((*it)->pattern == read.pattern) {
+            done.push_back(*it);
+            it = doc.passes.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const std::shared_ptr<Round> &round : done)
+        if (--round->pending == 0)
+            roundDone(round);
 }
 
 void RefreshCycle::applyRead(int slot, SlotRead &read) {

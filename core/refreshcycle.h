@@ -99,6 +99,7 @@ private:
     void submit(const std::shared_ptr<RefreshTask> &task);
     void drain();
     void apply(const std::shared_ptr<RefreshTask> &task);
+    void dropPassesDoneBy(Doc &doc, const SlotRead &read);
     void applyRead(int slot, SlotRead &read);
     void applyChange(int slot, SlotRead &read);
     void applyPass(int slot, const MarkPass &pass);

@@ -1,5 +1,8 @@
 #include "support/guihost.h"
 
+#include "core/refreshcycle.h"
+
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -82,14 +85,20 @@ class tst_Rotation : public QObject {
         QVERIFY2(logrotate.exitCode() == 0, logrotate.readAllStandardError().constData());
     }
     // A later second (so that a file that regrew to the same length is still seen as changed),
-    // a cycle, and both views checked.
+    // a cycle, and both views checked, also as a screen reader reads them.
     void checkBothFollowed(int seconds = 0) {
         if (seconds)
             h->files.setModified("app.log", QDateTime::currentDateTime().addSecs(seconds));
         h->files.append("tail.log", "tail line\n");
         h->cycle();
-        VERIFY_VIEW_EQUALS_FILE(*h, 1);
-        VERIFY_VIEW_EQUALS_FILE(*h, 2);
+        for (int slot = 1; slot <= 2; ++slot) {
+            VERIFY_VIEW_EQUALS_FILE(*h, slot);
+            const QString shown = h->view(slot).plainText();
+            QAccessibleTextInterface *text =
+                QAccessible::queryAccessibleInterface(&h->view(slot))->textInterface();
+            QCOMPARE(text->characterCount(), int(shown.size()));
+            QCOMPARE(text->text(0, int(shown.size())), shown);
+        }
         h->paint();
     }
 
@@ -97,10 +106,17 @@ private slots:
     void init() {
         h = std::make_unique<GuiHost>();
         h->show();
+        // Read on the workers, as the program does.
+        h->module().setBackgroundCycles(true);
+        h->module().refreshCycle().setMarkPassApart(0);
+        h->module().HighLightString = QStringLiteral("line");
         path = h->files.write("app.log", "first line\n");
         h->files.write("tail.log", "tail\n");
         h->open("app.log");
         h->open("tail.log");
+        // The first cycle marks both texts whole, on the workers too.
+        h->module().HighLightString = QStringLiteral("tail");
+        h->module().HighLightPending = true;
     }
 
     void rotatedWithLiveWriter_data() {

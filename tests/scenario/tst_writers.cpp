@@ -22,6 +22,7 @@ private slots:
     void init() {
         h = std::make_unique<GuiHost>();
         h->show();
+        h->module().setBackgroundCycles(true); // read on the workers, as the program does
     }
 
     void partialLineOrCharacterCompletedLater_data() {

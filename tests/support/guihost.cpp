@@ -1,5 +1,7 @@
 #include "guihost.h"
 
+#include "core/refreshcycle.h"
+
 #include <QFile>
 #include <QImage>
 #include <QMdiArea>
