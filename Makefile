@@ -82,9 +82,10 @@ sanitize: deps
 # The whole suite under ThreadSanitizer, in its own build folder: work handed between threads
 # is proven by it, not by a green ordinary run. Qt itself is not instrumented, so Orvik hands
 # work over with the standard library's threads and locks, which ThreadSanitizer sees; the
-# suppressions may name Qt's own frames only. Any report fails the test that caused it.
+# suppressions may name Qt's own frames only. Any report fails the test that caused it. Tests
+# that start programs fork from a process with threads; the child only runs exec.
 TSAN_ENV = \
-	TSAN_OPTIONS=halt_on_error=1:abort_on_error=0:second_deadlock_stack=1:history_size=4:suppressions=$(CURDIR)/tests/sanitize/tsan.supp
+	TSAN_OPTIONS=halt_on_error=1:abort_on_error=0:die_after_fork=0:second_deadlock_stack=1:history_size=4:suppressions=$(CURDIR)/tests/sanitize/tsan.supp
 
 tsan: deps
 	cmake -S . -B $(BUILD)-tsan -DORVIK_TSAN=ON -DORVIK_BUILD_BENCH=OFF \

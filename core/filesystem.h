@@ -22,8 +22,8 @@ public:
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    // The last-modified local date-time with whole seconds; an invalid QDateTime and a
-    // description in *error when it cannot be taken.
+    // The last-modified date-time with whole seconds; an invalid QDateTime and a description
+    // in *error when it cannot be taken. Stamps compare as instants, whatever their zone.
     virtual QDateTime lastModified(const QString &path, QString *error) = 0;
     // The size in bytes, taken by an open for reading that is closed again at once;
     // -1 when the open fails.

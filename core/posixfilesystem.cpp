@@ -2,7 +2,6 @@
 
 #include <QFile>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -93,21 +92,9 @@ QDateTime PosixFileSystem::lastModified(const QString &path, QString *error) {
             *error = errorDescription(name.isEmpty() ? ENOENT : errno);
         return {};
     }
-    // An unchanged file is stamped every cycle, and the conversion to local time costs more
-    // than the stat: each thread keeps the last few it made, for itself alone.
-    struct Known {
-        qint64 seconds = -1;
-        QDateTime stamp;
-    };
-    thread_local std::array<Known, 16> known;
-    thread_local size_t next = 0;
-    const qint64 seconds = qint64(st.st_mtime);
-    for (const Known &k : known)
-        if (k.seconds == seconds)
-            return k.stamp;
-    Known &slot = known[next++ % known.size()];
-    slot = {seconds, QDateTime::fromSecsSinceEpoch(seconds)};
-    return slot.stamp;
+    // The instant, in whole seconds. Not converted to local time: that would read the time
+    // zone, which the C library guards with a lock of its own on every thread that converts.
+    return QDateTime::fromSecsSinceEpoch(qint64(st.st_mtime), Qt::UTC);
 }
 
 qint64 PosixFileSystem::FileSizeProbe(const QString &path) {

@@ -48,12 +48,11 @@ private slots:
         QCOMPARE(c.toByteArray(), block.repeated(8));
     }
 
-    void stampIsLocalTimeInWholeSeconds() {
+    void stampIsTheModificationTimeInWholeSeconds() {
         const QDateTime when(QDate(2024, 3, 9), QTime(8, 7, 6));
         QString error;
         const QDateTime stamp = posix.lastModified(files.writeAt("a", "x", when), &error);
         QCOMPARE(stamp, when);
-        QCOMPARE(stamp.timeSpec(), Qt::LocalTime);
         QVERIFY(error.isEmpty());
         QVERIFY(!posix.lastModified(QStringLiteral("/etc/passwd/x"), &error).isValid());
         QCOMPARE(error, QStringLiteral("Not a directory"));

@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +31,8 @@ class LiveWriter {
 public:
     explicit LiveWriter(const QString &path)
         : m_path(path) {
+        // Dies with the test, also when the test dies without a word.
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         m_process.start("/bin/sh", {"-c",
                                     "i=0; while :; do i=$((i+1)); "
                                     "echo \"writer line $i, still appending\"; done >>\"$0\"",
