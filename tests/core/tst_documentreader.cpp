@@ -7,6 +7,8 @@
 #include <QtTest>
 
 #include <atomic>
+#include <thread>
+#include <vector>
 
 using namespace Orvik;
 
@@ -56,6 +58,23 @@ private slots:
         QVERIFY(error.isEmpty());
         QVERIFY(!posix.lastModified(QStringLiteral("/etc/passwd/x"), &error).isValid());
         QCOMPARE(error, QStringLiteral("Not a directory"));
+
+        // Every document's worker stamps its file at once: many distinct times, many threads.
+        QStringList paths;
+        for (int i = 0; i < 600; ++i)
+            paths << files.writeAt(QStringLiteral("t%1").arg(i), "x", when.addSecs(i));
+        std::atomic<int> wrong{0};
+        std::vector<std::thread> workers;
+        for (int t = 0; t < 4; ++t)
+            workers.emplace_back([&, t] {
+                for (int round = 0; round < 3; ++round)
+                    for (int i = t; i < paths.size(); i += 2)
+                        if (posix.lastModified(paths[i], nullptr) != when.addSecs(i))
+                            ++wrong;
+            });
+        for (std::thread &w : workers)
+            w.join();
+        QCOMPARE(wrong.load(), 0);
     }
 
     void sizesAreSixtyFourBit() {
