@@ -157,6 +157,7 @@ void frmMain::Form_Unload() {
     m_unloaded = true;
     m_updateTimer.setEnabled(false);
     saveSession();
+    Q_EMIT unloaded();
 }
 
 void frmMain::saveSession() {
@@ -168,7 +169,6 @@ void frmMain::saveSession() {
     QString error;
     if (!m_store.flush(&error))
         qWarning().noquote() << QStringLiteral("orvik: the settings were not saved:") << error;
-    Q_EMIT unloaded();
 }
 
 void frmMain::timerUpdate_Timer() {

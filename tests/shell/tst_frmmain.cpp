@@ -137,9 +137,10 @@ private slots:
         const QString b = f.files.write(QStringLiteral("b.log"), "b\n");
         f.window->Form_Load(a + QLatin1Char(',') + b);
         f.module.FontName = QStringLiteral("DejaVu Sans Mono");
-        f.window->saveSession(); // written, and the session goes on
+        QSignalSpy ends(f.window.get(), &frmMain::unloaded); // the application quits on it
+        f.window->saveSession();                             // written, and the session goes on
         QVERIFY(storeBytes(f).contains("\nFontName=DejaVu Sans Mono\n"));
-        QVERIFY(!f.window->isUnloaded() && f.window->isVisible());
+        QVERIFY(ends.isEmpty() && !f.window->isUnloaded() && f.window->isVisible());
         QVERIFY(f.window->timerUpdate().isEnabled());
         f.module.RefreshInterval = 250;
         const WindowTwips frame = f.window->frameTwips();
