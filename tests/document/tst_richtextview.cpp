@@ -198,6 +198,14 @@ private slots:
         QCOMPARE(std::make_pair(start, end), std::make_pair(18, 23));
         text->setSelection(0, 0, 5);
         QCOMPARE(view->selText(), QByteArray("f\xc3\xafrst"));
+        // A replacement, as a rotated log gets it, is counted afresh.
+        show(QByteArray("\xc3\xa9").repeated(40000));
+        QCOMPARE(text->characterCount(), 40000);
+        const Contents ascii = Contents::fromByteArray(QByteArray(80000, 'x'));
+        std::unique_ptr<TextPreparation> prepared = view->prepareText();
+        prepared->extend(ascii.data(), ascii.size());
+        view->setPreparedText(ascii, std::move(prepared));
+        QCOMPARE(text->characterCount(), 80000);
         // An append announces its text, in characters, up to a cap.
         show("\xc3\xa9t\xc3\xa9\n");
         view->setSelStart(6);
