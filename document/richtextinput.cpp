@@ -42,10 +42,17 @@ void RichTextView::keyPressEvent(QKeyEvent *event) {
         return;
     }
     m_caret = qBound(qint64(0), target, m_text.size());
-    if (!(event->modifiers() & Qt::ShiftModifier))
+    m_extending = event->modifiers() & Qt::ShiftModifier;
+    if (!m_extending)
         m_anchor = m_caret;
     revealCaret();
     syncScrollBars();
+}
+
+void RichTextView::keyReleaseEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Shift)
+        m_extending = false;
+    QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 void RichTextView::mousePressEvent(QMouseEvent *event) {
@@ -104,6 +111,7 @@ void RichTextView::focusInEvent(QFocusEvent *event) {
 
 void RichTextView::focusOutEvent(QFocusEvent *event) {
     QAbstractScrollArea::focusOutEvent(event);
+    m_selecting = m_extending = false; // the release may go to another window
     viewport()->update();
 }
 

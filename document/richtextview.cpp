@@ -151,7 +151,7 @@ void RichTextView::setSelStart(qint64 offset) {
 }
 
 bool RichTextView::followsEnd() const {
-    return selLength() == 0 && !m_scrolledAway;
+    return selLength() == 0 && !m_scrolledAway && !m_selecting && !m_extending;
 }
 
 // After the reader scrolled or moved the caret: the view follows the end again once the end

@@ -130,6 +130,19 @@ private slots:
         QVERIFY(!view->followsEnd());
         bar->setValue(bar->maximum());
         QVERIFY(view->followsEnd());
+        // At the bottom: a selection, a held mouse button or a held Shift stop the following.
+        view->setSelStart(text.size());
+        view->setSelLength(4);
+        QVERIFY(!view->followsEnd());
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(3, 8));
+        QVERIFY(view->selLength() == 0 && !view->followsEnd());
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(3, 8));
+        QVERIFY(view->followsEnd());
+        QTest::keyPress(view.get(), Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyPress(view.get(), Qt::Key_Left, Qt::ShiftModifier);
+        QVERIFY(view->selLength() == 0 && !view->followsEnd());
+        QTest::keyRelease(view.get(), Qt::Key_Left, Qt::ShiftModifier);
+        QVERIFY(view->followsEnd());
         caretAt(0);
         QCOMPARE(view->topOffset(), qint64(0));
     }
