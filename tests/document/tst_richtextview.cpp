@@ -145,6 +145,13 @@ private slots:
         QVERIFY(view->followsEnd());
         caretAt(0);
         QCOMPARE(view->topOffset(), qint64(0));
+        // A new font that brings the end into view follows again.
+        view->setFont(QFont(view->font().family(), 60));
+        show(QByteArray("line\n").repeated(6));
+        caretAt(0);
+        QVERIFY(!view->followsEnd());
+        view->setFont(QFont(view->font().family(), 8));
+        QVERIFY(view->followsEnd());
     }
 
     void coloursArePaintedRedUntilNewText() {
