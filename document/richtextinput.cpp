@@ -1,7 +1,6 @@
 #include "richtextview.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QScrollBar>
@@ -96,8 +95,7 @@ void RichTextView::contextMenuEvent(QContextMenuEvent *event) {
     QMenu menu(this);
     QAction *copy = menu.addAction(tr("&Copy"));
     copy->setEnabled(selLength() > 0);
-    connect(copy, &QAction::triggered, this,
-            [this] { QGuiApplication::clipboard()->setText(selectedPlainText()); });
+    connect(copy, &QAction::triggered, this, &RichTextView::copyRequested);
     menu.addSeparator();
     QAction *all = menu.addAction(tr("Select &All"));
     connect(all, &QAction::triggered, this, &RichTextView::selectAll);

@@ -88,6 +88,8 @@ signals:
     // receiver accepts or ignores the event.
     void oleDragOver(QDragMoveEvent *event);
     void oleDragDrop(QDropEvent *event);
+    // Copy chosen in the view's context menu; the receiver copies as Edit, Copy does.
+    void copyRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

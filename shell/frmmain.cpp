@@ -235,6 +235,11 @@ void frmMain::resizeEvent(QResizeEvent *event) {
 DocumentWindow *frmMain::createDocumentWindow() {
     auto *document = new frmDocument(m_module);
     m_workspace->addSubWindow(document);
+    // One copy path: the view's own Copy is Edit, Copy on its document.
+    connect(&document->rtfText(), &RichTextView::copyRequested, this, [this, document] {
+        m_workspace->setActiveSubWindow(document);
+        m_menus->mnuEditCopy->trigger();
+    });
     document->show();
     return document;
 }

@@ -14,11 +14,14 @@
 #include "resources/resources.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QUrl>
 #include <QtTest>
 
@@ -243,6 +246,17 @@ private slots:
             QTest::keySequence(&view, key);
             QCOMPARE(triggered.size(), 1);
         }
+        view.setSelStart(0); // the view's own Copy is Edit, Copy
+        view.setSelLength(5);
+        QSignalSpy copies(menus.mnuEditCopy, &QAction::triggered);
+        QTimer::singleShot(0, &w, [] {
+            QWidget *menu = QApplication::activePopupWidget();
+            menu->actions().constFirst()->trigger();
+            menu->close();
+        });
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5));
+        QApplication::sendEvent(view.viewport(), &rightClick);
+        QVERIFY(copies.size() == 1 && QGuiApplication::clipboard()->text() == "first");
         w.workspace().closeAllSubWindows();
         QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindPrevious->isEnabled());
     }
