@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPrinter>
@@ -634,6 +635,10 @@ private slots:
         QCOMPARE(texts->count(), 10);
         QCOMPARE(texts->itemText(0) + ',' + texts->itemText(1) + ',' + texts->itemText(9),
                  "text 1,text 0,text 3");
+        texts->clearEditText(); // typing is not completed from the history
+        QVERIFY(QTest::qWaitForWindowActive(&find));
+        QTest::keyClicks(texts->lineEdit(), "TEXT");
+        QCOMPARE(find.findWhat(), QStringLiteral("TEXT"));
 
         // Opening it again brings the same window, with a single-line selection as the text.
         view.setSelStart(11);
@@ -645,7 +650,8 @@ private slots:
         QCOMPARE(find.findWhat(), QStringLiteral("second"));
     }
 
-    void cancelStopsASearchAndKeepsTheSelection() {
+    // Cancel stops a search and keeps the selection; the close box stops it and closes the window.
+    void cancelStopsASearchAndCloseCloses() {
         RichTextView &view = openFind(QByteArray(1024 * 1024, 'x') + "needle\n");
         view.setSelStart(3);
         m_commands->findCommands().setSliceMs(0);
@@ -659,6 +665,9 @@ private slots:
         QCOMPARE(view.selLength(), 0);
         QTest::keyClick(m_commands->findCommands().findWindow(), Qt::Key_Escape);
         QVERIFY(!m_commands->findCommands().findWindow()->isVisible());
+        search(QStringLiteral("needle"), false, false);
+        QVERIFY(m_commands->findCommands().findWindow()->close());
+        QVERIFY(!m_commands->findCommands().isSearching());
     }
 };
 

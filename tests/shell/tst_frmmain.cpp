@@ -6,6 +6,7 @@
 
 #include "support/filewriter.h"
 
+#include "commands/frmfind.h"
 #include "core/module1.h"
 #include "core/posixfilesystem.h"
 #include "core/systemclock.h"
@@ -257,6 +258,14 @@ private slots:
         QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5));
         QApplication::sendEvent(view.viewport(), &rightClick);
         QVERIFY(copies.size() == 1 && QGuiApplication::clipboard()->text() == "first");
+        w.commands().mnuEditFind_Click(); // F3 and Shift+F3 from the Find window too
+        QWidget *find = w.commands().findCommands().findWindow();
+        QVERIFY(QTest::qWaitForWindowActive(find));
+        for (const auto &[action, key] : {keys[2], keys[3]}) {
+            QSignalSpy triggered(action, &QAction::triggered);
+            QTest::keySequence(find, key);
+            QCOMPARE(triggered.size(), 1);
+        }
         w.workspace().closeAllSubWindows();
         QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindPrevious->isEnabled());
     }
