@@ -81,22 +81,25 @@ void FindCommands::remember(const QString &text) {
         m_history.removeLast();
 }
 
-// A search asked for while one runs is dropped: the running one answers first.
 void FindCommands::search(const QString &text, bool matchCase, FindRun::Direction direction) {
-    if (m_run)
-        return;
+    stop();
     if (m_window)
         m_window->setWrapNote(QString());
     frmDocument *document = m_host.activeDocument();
     if (!document)
         return;
-    RichTextView &view = document->rtfText();
-    const qint64 start = view.selStart();
-    m_run = std::make_unique<FindRun>(TextFinder(text, matchCase), view.text(), start,
-                                      start + view.selLength(), direction);
     m_runText = text;
-    m_runView = &view;
     m_runTime.start();
+    start(document->rtfText(), TextFinder(text, matchCase), direction);
+}
+
+// From the view's selection, over its text as it is now.
+void FindCommands::start(RichTextView &view, const TextFinder &finder,
+                         FindRun::Direction direction) {
+    const qint64 selStart = view.selStart();
+    m_run = std::make_unique<FindRun>(finder, view.text(), selStart, selStart + view.selLength(),
+                                      direction);
+    m_runView = &view;
     runSlice();
 }
 
@@ -119,12 +122,23 @@ void FindCommands::runSlice() {
 }
 
 void FindCommands::finish() {
-    const std::unique_ptr<FindRun> run = std::move(m_run);
     const QPointer<RichTextView> view = m_runView;
+    if (view) {
+        const Contents now = view->text();
+        const Contents &searched = m_run->text();
+        if (now.store() != searched.store() || now.offset() != searched.offset() ||
+            now.size() < searched.size()) {
+            start(*view, m_run->finder(), m_run->direction()); // replaced while it ran
+            return;
+        }
+        if (m_run->searchGrowth(now)) {
+            QTimer::singleShot(0, this, &FindCommands::runSlice);
+            return;
+        }
+    }
+    const std::unique_ptr<FindRun> run = std::move(m_run);
     stop();
-    // A view that closed, or whose text was replaced, during the search gets nothing.
-    if (!view || view->text().store() != run->text().store() ||
-        view->text().offset() != run->text().offset() || view->text().size() < run->text().size())
+    if (!view) // closed during the search
         return;
     const TextFinder::Match match = run->match();
     if (!match.found()) {

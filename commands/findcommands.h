@@ -18,9 +18,10 @@ class frmFind;
 
 // Find, Find Next and Find Previous in the active document. A search runs in slices from the
 // event loop, so the windows keep answering; after BusyAfterMs it shows the busy pointer, and
-// Cancel or Escape in the Find window stops it with the selection left as it was. A document
-// closed or replaced during a search is left alone; the next search runs on the then active
-// document.
+// Cancel or Escape in the Find window stops it with the selection left as it was. A search
+// asked for while one runs replaces it. A search over a text replaced while it ran starts
+// again over the new text; one that found nothing searches the lines appended meanwhile before
+// it says so. A document closed during a search is left alone.
 class FindCommands : public QObject {
     Q_OBJECT
 
@@ -51,6 +52,7 @@ private:
     void cmdFindNext_Click();
     void cmdCancel_Click();
     void search(const QString &text, bool matchCase, FindRun::Direction direction);
+    void start(RichTextView &view, const TextFinder &finder, FindRun::Direction direction);
     void runSlice();
     void finish();
     void stop();

@@ -29,7 +29,8 @@ using namespace Orvik;
 using Range = std::optional<QPrinter::PrintRange>;
 
 // A search: the text, the selection before it, what is looked for, the selection, wrap note and
-// messages it ends with, and the file's bytes before a second search (null: none).
+// messages it ends with, and the file's bytes before a second search or, `during`, while the
+// search runs (null: none).
 struct FindCase {
     QByteArray text;
     qint64 selStart, selLength;
@@ -39,6 +40,7 @@ struct FindCase {
     int messages = 0;
     bool matchCase = false, up = false;
     QByteArray later = {};
+    bool during = false;
 };
 Q_DECLARE_METATYPE(FindCase)
 // The highlight before, the replies (none: cancelled), the highlight after, whether it refreshed.
@@ -572,19 +574,29 @@ private slots:
             {"log ERR", 0, 0, "error", 4, 5, {}, 1, false, false, "log ERROR\n"});
         row("find next after the text was replaced",
             {"old old old old old\n", 0, 0, "old", 4, 3, {}, 0, false, false, "new\nold\n"});
+        const QByteArray big(1024 * 1024, 'x');
+        row("a text replaced during the search is searched anew",
+            {big, 0, 0, "needle", 4, 6, end, 0, false, false, "new needle\n", true});
+        row("lines appended during the search are searched too",
+            {big, 0, 0, "needle", big.size(), 6, {}, 0, false, false, big + "needle\n", true});
     }
     void findNextSelectsTheOccurrence() {
         QFETCH(FindCase, c);
         RichTextView &view = openFind(c.text);
         view.setSelStart(c.selStart);
         view.setSelLength(c.selLength);
+        m_commands->findCommands().setSliceMs(c.during ? 0 : 25);
         search(c.find, c.matchCase, c.up);
         if (!c.later.isNull()) {
             write(QStringLiteral("find.log"), c.later);
             module().RefreshDocuments(0);
-            view.setSelStart(c.selStart);
-            c.up ? m_commands->mnuEditFindPrevious_Click() : m_commands->mnuEditFindNext_Click();
+            if (!c.during) {
+                view.setSelStart(c.selStart);
+                c.up ? m_commands->mnuEditFindPrevious_Click()
+                     : m_commands->mnuEditFindNext_Click();
+            }
         }
+        QVERIFY(QTest::qWaitFor([this] { return !m_commands->findCommands().isSearching(); }));
         QCOMPARE(m_dialogs->count(QStringLiteral("message")), c.messages);
         if (c.offset < 0)
             QCOMPARE(m_dialogs->last().text + '|' + m_dialogs->last().title,
@@ -650,24 +662,30 @@ private slots:
         QCOMPARE(find.findWhat(), QStringLiteral("second"));
     }
 
-    // Cancel stops a search and keeps the selection; the close box stops it and closes the window.
-    void cancelStopsASearchAndCloseCloses() {
-        RichTextView &view = openFind(QByteArray(1024 * 1024, 'x') + "needle\n");
+    // Find Next restarts a running search with its text; Cancel stops it and keeps the
+    // selection, the close box stops it and closes the window.
+    void aRunningSearchRestartsStopsOrCloses() {
+        RichTextView &view = openFind(QByteArray(1024 * 1024, 'x') + "needle\nother\n");
+        FindCommands &commands = m_commands->findCommands();
         view.setSelStart(3);
-        m_commands->findCommands().setSliceMs(0);
+        commands.setSliceMs(0);
         search(QStringLiteral("needle"), false, false);
-        QVERIFY(m_commands->findCommands().isSearching());
-        QTest::keyClick(m_commands->findCommands().findWindow(), Qt::Key_Escape);
-        QVERIFY(!m_commands->findCommands().isSearching());
-        QVERIFY(m_commands->findCommands().findWindow()->isVisible());
+        search(QStringLiteral("other"), false, false);
+        QVERIFY(QTest::qWaitFor([&] { return !commands.isSearching(); }));
+        QCOMPARE(view.selText(), QByteArray("other"));
+        view.setSelStart(3);
+        search(QStringLiteral("needle"), false, false);
+        QVERIFY(commands.isSearching());
+        QTest::keyClick(commands.findWindow(), Qt::Key_Escape);
+        QVERIFY(!commands.isSearching() && commands.findWindow()->isVisible());
         QCoreApplication::processEvents();
         QCOMPARE(view.selStart(), 3);
         QCOMPARE(view.selLength(), 0);
-        QTest::keyClick(m_commands->findCommands().findWindow(), Qt::Key_Escape);
-        QVERIFY(!m_commands->findCommands().findWindow()->isVisible());
+        QTest::keyClick(commands.findWindow(), Qt::Key_Escape);
+        QVERIFY(!commands.findWindow()->isVisible());
         search(QStringLiteral("needle"), false, false);
-        QVERIFY(m_commands->findCommands().findWindow()->close());
-        QVERIFY(!m_commands->findCommands().isSearching());
+        QVERIFY(commands.findWindow()->close());
+        QVERIFY(!commands.isSearching() && !commands.findWindow()->isVisible());
     }
 };
 
