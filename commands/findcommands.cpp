@@ -31,11 +31,15 @@ void FindCommands::find() {
     m_window->setHistory(m_history);
     if (!m_window->isVisible())
         m_window->setWrapNote(QString());
-    if (frmDocument *document = m_host.activeDocument()) {
-        const QString selected = document->rtfText().selectedPlainText();
-        if (!selected.isEmpty() && !selected.contains(QLatin1Char('\n')) &&
-            !selected.contains(QLatin1Char('\r')))
-            m_window->setFindWhat(selected);
+    // The bytes first: a selection of a whole log is never turned into text.
+    frmDocument *document = m_host.activeDocument();
+    const qint64 length = document ? document->rtfText().selLength() : 0;
+    if (length > 0 && length <= SelectionTextLimit) {
+        const QByteArray bytes = document->rtfText().selText();
+        if (!bytes.contains('\n') && !bytes.contains('\r')) {
+            m_taken = {document->rtfText().selectedPlainText(), bytes};
+            m_window->setFindWhat(m_taken.text);
+        }
     }
     m_window->show();
     m_window->raise();
@@ -43,17 +47,17 @@ void FindCommands::find() {
 }
 
 void FindCommands::findNext() {
-    if (m_lastText.isEmpty())
+    if (m_last.text.isEmpty())
         find();
     else
-        search(m_lastText, m_lastMatchCase, FindRun::Direction::Down);
+        search(m_last, m_lastMatchCase, FindRun::Direction::Down);
 }
 
 void FindCommands::findPrevious() {
-    if (m_lastText.isEmpty())
+    if (m_last.text.isEmpty())
         find();
     else
-        search(m_lastText, m_lastMatchCase, FindRun::Direction::Up);
+        search(m_last, m_lastMatchCase, FindRun::Direction::Up);
 }
 
 void FindCommands::cmdFindNext_Click() {
@@ -62,9 +66,9 @@ void FindCommands::cmdFindNext_Click() {
         return;
     remember(text);
     m_window->setHistory(m_history);
-    m_lastText = text;
+    m_last = {text, text == m_taken.text ? m_taken.bytes : text.toUtf8()};
     m_lastMatchCase = m_window->matchCase();
-    search(text, m_lastMatchCase, m_window->direction());
+    search(m_last, m_lastMatchCase, m_window->direction());
 }
 
 void FindCommands::cmdCancel_Click() {
@@ -81,16 +85,16 @@ void FindCommands::remember(const QString &text) {
         m_history.removeLast();
 }
 
-void FindCommands::search(const QString &text, bool matchCase, FindRun::Direction direction) {
+void FindCommands::search(const FindText &what, bool matchCase, FindRun::Direction direction) {
     stop();
     if (m_window)
         m_window->setWrapNote(QString());
     frmDocument *document = m_host.activeDocument();
     if (!document)
         return;
-    m_runText = text;
+    m_runText = what.text;
     m_runTime.start();
-    start(document->rtfText(), TextFinder(text, matchCase), direction);
+    start(document->rtfText(), TextFinder(what.bytes, matchCase), direction);
 }
 
 // From the view's selection, over its text as it is now.

@@ -30,7 +30,9 @@ public:
     ~FindCommands() override;
 
     // Opens the Find window, or brings it forward, with the selection as the text when it
-    // is a single line.
+    // is a single line of at most SelectionTextLimit bytes. Such a text searches for the bytes
+    // it was taken from, also from a line that is not UTF-8, for as long as the Find window
+    // shows it unchanged.
     void find();
     // Repeats the last search downwards or upwards; with none yet, opens the Find window.
     void findNext();
@@ -47,11 +49,18 @@ public:
 
     static constexpr int HistoryCount = 10;
     static constexpr int BusyAfterMs = 200;
+    static constexpr qint64 SelectionTextLimit = 4096;
 
 private:
+    // A text to find as the Find window shows it, and the bytes searched for.
+    struct FindText {
+        QString text;
+        QByteArray bytes;
+    };
+
     void cmdFindNext_Click();
     void cmdCancel_Click();
-    void search(const QString &text, bool matchCase, FindRun::Direction direction);
+    void search(const FindText &what, bool matchCase, FindRun::Direction direction);
     void start(RichTextView &view, const TextFinder &finder, FindRun::Direction direction);
     void runSlice();
     void finish();
@@ -62,7 +71,8 @@ private:
     Dialogs &m_dialogs;
     QPointer<frmFind> m_window;
     QStringList m_history;
-    QString m_lastText;
+    FindText m_taken; // the text last taken from a selection
+    FindText m_last;
     bool m_lastMatchCase = false;
 
     std::unique_ptr<FindRun> m_run;

@@ -28,9 +28,9 @@
 using namespace Orvik;
 using Range = std::optional<QPrinter::PrintRange>;
 
-// A search: the text, the selection before it, what is looked for, the selection, wrap note and
-// messages it ends with, and the file's bytes before a second search or, `during`, while the
-// search runs (null: none).
+// A search: the text, the selection before it, what is looked for (empty: the selection), the
+// selection, wrap note and messages it ends with, and the file's bytes before a second search
+// or, `during`, while the search runs (null: none).
 struct FindCase {
     QByteArray text;
     qint64 selStart, selLength;
@@ -151,7 +151,8 @@ class tst_Commands : public QObject {
     }
     void search(const QString &text, bool matchCase, bool up) {
         frmFind &find = findWindow();
-        find.setFindWhat(text);
+        if (!text.isEmpty())
+            find.setFindWhat(text);
         find.findChild<QCheckBox *>(QStringLiteral("chkMatchCase"))->setChecked(matchCase);
         find.findChild<QRadioButton *>(up ? QStringLiteral("optUp") : QStringLiteral("optDown"))
             ->setChecked(true);
@@ -565,6 +566,10 @@ private slots:
         row("match case finds no other case", {"error\n", 0, 0, "ERROR", -1, 0, {}, 1, true});
         row("non-ASCII letters fold", {"x \u00e9chec\n", 0, 0, QString::fromUtf8("ÉCHEC"), 2, 6});
         row("non-UTF-8 text is searched as bytes", {"\xe9\xe9 blank\n", 0, 0, "BLANK", 3, 5});
+        row("a selection in a line that is not UTF-8 finds its bytes",
+            {"caf\xe9 or caf\xe9\n", 0, 4, {}, 8, 4});
+        row("its bytes are not found inside a UTF-8 character", // the first line is UTF-8
+            {"\xc2\xb0\x43\n\xb0\x43\n", 4, 2, {}, 4, 2, end});
         row("blanks are found", {"a  b\n", 0, 0, "  ", 1, 2});
         row("a match in the last bytes", {"abc end", 0, 0, "END", 4, 3});
         row("down across a piece boundary", {far + "ERROR", 0, 0, "error", far.size(), 5});
@@ -624,7 +629,7 @@ private slots:
     }
 
     void findWindowTextsAndHistory() {
-        RichTextView &view = openFind("first line\nsecond line\n");
+        RichTextView &view = openFind("first line\nsecond line\n" + QByteArray(5000, 'y'));
         frmFind &find = findWindow();
         QCOMPARE(find.windowTitle(), QStringLiteral("Find"));
         QVERIFY(!find.isModal());
@@ -657,7 +662,10 @@ private slots:
         view.setSelLength(6);
         QCOMPARE(&findWindow(), &find);
         QCOMPARE(find.findWhat(), QStringLiteral("second"));
-        view.setSelLength(12);
+        view.setSelLength(12); // not taken: two lines, or more bytes than a text to find
+        findWindow();
+        view.setSelStart(23);
+        view.setSelLength(5000);
         findWindow();
         QCOMPARE(find.findWhat(), QStringLiteral("second"));
     }
