@@ -55,6 +55,10 @@ private slots:
         QTest::newRow("four-byte character")
             << Offsets{"a\xf0\x9f\x98\x80z", 1, 4, "\xf0\x9f\x98\x80"};
         QTest::newRow("overlong form is not utf-8") << Offsets{"\xc0\xafx", 0, 2, "À¯"};
+        QTest::newRow("overlong three bytes") << Offsets{"\xe0\x80\x80", 0, 3, "à\u0080\u0080"};
+        QTest::newRow("overlong four bytes")
+            << Offsets{"\xf0\x80\x80\x80", 0, 4, "ð\u0080\u0080\u0080"};
+        QTest::newRow("surrogate is not utf-8") << Offsets{"\xed\xa0\x80", 0, 3, "í\u00a0\u0080"};
     }
     void offsetsAreBytes() {
         QFETCH(Offsets, o);
