@@ -49,6 +49,8 @@ public:
 
     static constexpr int HistoryCount = 10;
     static constexpr int BusyAfterMs = 200;
+    // A longer selection is not taken as the text to find: no one types a text that long, and
+    // turning a whole log into text would freeze the program.
     static constexpr qint64 SelectionTextLimit = 4096;
 
 private:
