@@ -63,25 +63,22 @@ void FileCommands::saveAs() {
 
 // With a selection the dialog offers it, preselected, as the range to print; a range of all
 // pages chosen there prints the whole text. Refresh cycles go on while the dialog is open; they
-// keep a selection, and without one the caret stays where they put it.
+// keep a selection, and without one the caret stays where they put it. A selection that a new
+// text (a rotated log) took away is gone: the view's whole text is printed.
 void FileCommands::print() {
     frmDocument *document = m_host.activeDocument();
     if (!document)
         return;
     RichTextView &view = document->rtfText();
-    const qint64 selStart = view.selStart();
     const qint64 selLength = view.selLength();
-    const bool hasSelection = selLength > 0;
     QPrinter printer(QPrinter::HighResolution);
-    if (!m_dialogs.printDialog(printer, QStringLiteral("Print"), hasSelection))
+    if (!m_dialogs.printDialog(printer, QStringLiteral("Print"), selLength > 0))
         return;
-    if (!hasSelection) {
-        view.SelPrint(printer); // nothing selected: the whole text
+    if (view.selLength() == 0 || printer.printRange() == QPrinter::Selection) {
+        view.SelPrint(printer); // what the view holds now: its selection, or the whole text
         return;
     }
-    const bool wholeText = printer.printRange() != QPrinter::Selection;
-    view.setSelStart(selStart);
-    view.setSelLength(wholeText ? 0 : selLength);
+    view.setSelLength(0); // all pages over a selection
     view.SelPrint(printer);
     view.setSelLength(selLength);
 }

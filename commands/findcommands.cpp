@@ -31,11 +31,15 @@ void FindCommands::find() {
     m_window->setHistory(m_history);
     if (!m_window->isVisible())
         m_window->setWrapNote(QString());
-    if (frmDocument *document = m_host.activeDocument()) {
-        const QString selected = document->rtfText().selectedPlainText();
-        if (!selected.isEmpty() && !selected.contains(QLatin1Char('\n')) &&
-            !selected.contains(QLatin1Char('\r')))
-            m_window->setFindWhat(selected);
+    // The bytes first: a selection of a whole log is never turned into text.
+    frmDocument *document = m_host.activeDocument();
+    const qint64 length = document ? document->rtfText().selLength() : 0;
+    if (length > 0 && length <= SelectionTextLimit) {
+        const QByteArray bytes = document->rtfText().selText();
+        if (!bytes.contains('\n') && !bytes.contains('\r')) {
+            m_taken = {document->rtfText().selectedPlainText(), bytes};
+            m_window->setFindWhat(m_taken.text);
+        }
     }
     m_window->show();
     m_window->raise();
@@ -43,17 +47,17 @@ void FindCommands::find() {
 }
 
 void FindCommands::findNext() {
-    if (m_lastText.isEmpty())
+    if (m_last.text.isEmpty())
         find();
     else
-        search(m_lastText, m_lastMatchCase, FindRun::Direction::Down);
+        search(m_last, m_lastMatchCase, FindRun::Direction::Down);
 }
 
 void FindCommands::findPrevious() {
-    if (m_lastText.isEmpty())
+    if (m_last.text.isEmpty())
         find();
     else
-        search(m_lastText, m_lastMatchCase, FindRun::Direction::Up);
+        search(m_last, m_lastMatchCase, FindRun::Direction::Up);
 }
 
 void FindCommands::cmdFindNext_Click() {
@@ -62,9 +66,9 @@ void FindCommands::cmdFindNext_Click() {
         return;
     remember(text);
     m_window->setHistory(m_history);
-    m_lastText = text;
+    m_last = {text, text == m_taken.text ? m_taken.bytes : text.toUtf8()};
     m_lastMatchCase = m_window->matchCase();
-    search(text, m_lastMatchCase, m_window->direction());
+    search(m_last, m_lastMatchCase, m_window->direction());
 }
 
 void FindCommands::cmdCancel_Click() {
@@ -81,22 +85,25 @@ void FindCommands::remember(const QString &text) {
         m_history.removeLast();
 }
 
-// A search asked for while one runs is dropped: the running one answers first.
-void FindCommands::search(const QString &text, bool matchCase, FindRun::Direction direction) {
-    if (m_run)
-        return;
+void FindCommands::search(const FindText &what, bool matchCase, FindRun::Direction direction) {
+    stop();
     if (m_window)
         m_window->setWrapNote(QString());
     frmDocument *document = m_host.activeDocument();
     if (!document)
         return;
-    RichTextView &view = document->rtfText();
-    const qint64 start = view.selStart();
-    m_run = std::make_unique<FindRun>(TextFinder(text, matchCase), view.text(), start,
-                                      start + view.selLength(), direction);
-    m_runText = text;
-    m_runView = &view;
+    m_runText = what.text;
     m_runTime.start();
+    start(document->rtfText(), TextFinder(what.bytes, matchCase), direction);
+}
+
+// From the view's selection, over its text as it is now.
+void FindCommands::start(RichTextView &view, const TextFinder &finder,
+                         FindRun::Direction direction) {
+    const qint64 selStart = view.selStart();
+    m_run = std::make_unique<FindRun>(finder, view.text(), selStart, selStart + view.selLength(),
+                                      direction);
+    m_runView = &view;
     runSlice();
 }
 
@@ -119,12 +126,23 @@ void FindCommands::runSlice() {
 }
 
 void FindCommands::finish() {
-    const std::unique_ptr<FindRun> run = std::move(m_run);
     const QPointer<RichTextView> view = m_runView;
+    if (view) {
+        const Contents now = view->text();
+        const Contents &searched = m_run->text();
+        if (now.store() != searched.store() || now.offset() != searched.offset() ||
+            now.size() < searched.size()) {
+            start(*view, m_run->finder(), m_run->direction()); // replaced while it ran
+            return;
+        }
+        if (m_run->searchGrowth(now)) {
+            QTimer::singleShot(0, this, &FindCommands::runSlice);
+            return;
+        }
+    }
+    const std::unique_ptr<FindRun> run = std::move(m_run);
     stop();
-    // A view that closed, or whose text was replaced, during the search gets nothing.
-    if (!view || view->text().store() != run->text().store() ||
-        view->text().offset() != run->text().offset() || view->text().size() < run->text().size())
+    if (!view) // closed during the search
         return;
     const TextFinder::Match match = run->match();
     if (!match.found()) {

@@ -18,9 +18,10 @@ class frmFind;
 
 // Find, Find Next and Find Previous in the active document. A search runs in slices from the
 // event loop, so the windows keep answering; after BusyAfterMs it shows the busy pointer, and
-// Cancel or Escape in the Find window stops it with the selection left as it was. A document
-// closed or replaced during a search is left alone; the next search runs on the then active
-// document.
+// Cancel or Escape in the Find window stops it with the selection left as it was. A search
+// asked for while one runs replaces it. A search over a text replaced while it ran starts
+// again over the new text; one that found nothing searches the lines appended meanwhile before
+// it says so. A document closed during a search is left alone.
 class FindCommands : public QObject {
     Q_OBJECT
 
@@ -29,7 +30,9 @@ public:
     ~FindCommands() override;
 
     // Opens the Find window, or brings it forward, with the selection as the text when it
-    // is a single line.
+    // is a single line of at most SelectionTextLimit bytes. Such a text searches for the bytes
+    // it was taken from, also from a line that is not UTF-8, for as long as the Find window
+    // shows it unchanged.
     void find();
     // Repeats the last search downwards or upwards; with none yet, opens the Find window.
     void findNext();
@@ -46,11 +49,21 @@ public:
 
     static constexpr int HistoryCount = 10;
     static constexpr int BusyAfterMs = 200;
+    // A longer selection is not taken as the text to find: no one types a text that long, and
+    // turning a whole log into text would freeze the program.
+    static constexpr qint64 SelectionTextLimit = 4096;
 
 private:
+    // A text to find as the Find window shows it, and the bytes searched for.
+    struct FindText {
+        QString text;
+        QByteArray bytes;
+    };
+
     void cmdFindNext_Click();
     void cmdCancel_Click();
-    void search(const QString &text, bool matchCase, FindRun::Direction direction);
+    void search(const FindText &what, bool matchCase, FindRun::Direction direction);
+    void start(RichTextView &view, const TextFinder &finder, FindRun::Direction direction);
     void runSlice();
     void finish();
     void stop();
@@ -60,7 +73,8 @@ private:
     Dialogs &m_dialogs;
     QPointer<frmFind> m_window;
     QStringList m_history;
-    QString m_lastText;
+    FindText m_taken; // the text last taken from a selection
+    FindText m_last;
     bool m_lastMatchCase = false;
 
     std::unique_ptr<FindRun> m_run;

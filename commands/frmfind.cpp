@@ -1,6 +1,7 @@
 #include "frmfind.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -36,6 +37,7 @@ frmFind::frmFind(QWidget *parent)
     auto *lblFindWhat = named(new QLabel(QStringLiteral("Fi&nd what:")), "lblFindWhat");
     lblFindWhat->setBuddy(m_cboFindWhat);
     m_cboFindWhat->setEditable(true);
+    m_cboFindWhat->setCompleter(nullptr); // what is typed is what is searched for
     m_cboFindWhat->setInsertPolicy(QComboBox::NoInsert);
     m_cboFindWhat->setMinimumContentsLength(24);
     m_cboFindWhat->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -103,6 +105,11 @@ QString frmFind::wrapNote() const {
 
 void frmFind::reject() {
     emit cmdCancel_Click();
+}
+
+void frmFind::closeEvent(QCloseEvent *event) {
+    emit cmdCancel_Click(); // stops a search that runs
+    event->accept();
 }
 
 } // namespace Orvik

@@ -31,11 +31,15 @@ public:
     QString wrapNote() const;
 
     // Escape and Cancel do not close the window themselves: a running search stops first.
+    // The close box closes it, stopping a search that runs.
     void reject() override;
 
 signals:
     void cmdFindNext_Click();
     void cmdCancel_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     QComboBox *m_cboFindWhat;

@@ -47,8 +47,23 @@ bool FindRun::step() {
     return m_done;
 }
 
+bool FindRun::searchGrowth(const Contents &grown) {
+    if (!m_done || m_match.found() || !m_finder.isActive() || grown.size() <= m_text.size())
+        return false;
+    // Matches starting up to longestMatch() - 1 bytes before the old end may now be complete.
+    m_from = qMax<qint64>(0, m_text.size() - m_finder.longestMatch() + 1);
+    m_to = grown.size();
+    m_text = grown;
+    m_piece = FirstPiece;
+    // Down reaches the new bytes before passing the end; Up only after passing the beginning.
+    m_wrapped = m_direction == Direction::Up;
+    m_final = true;
+    m_done = false;
+    return true;
+}
+
 void FindRun::wrapOrEnd() {
-    if (m_wrapped) {
+    if (m_wrapped || m_final) {
         m_done = true;
         return;
     }

@@ -9,8 +9,8 @@ namespace Orvik {
 // answering during a long search; a run that is dropped before it ends is cancelled. Down
 // looks for the first match starting at or after the end of the selection, Up for the last
 // one starting before its start; either wraps around once over the rest of the text. The
-// run searches the text as it was when the run began: bytes appended meanwhile wait for the
-// next run.
+// run searches the text as it was when the run began; a run that ended without a match can be
+// continued over the bytes appended since (searchGrowth).
 class FindRun {
 public:
     enum class Direction { Down, Up };
@@ -29,6 +29,11 @@ public:
     Direction direction() const { return m_direction; }
     // The text searched (its bytes are shared with the document).
     const Contents &text() const { return m_text; }
+    const TextFinder &finder() const { return m_finder; }
+    // After a run that found nothing: `grown`, the searched text with bytes appended, is
+    // searched for the matches those bytes hold or complete, and the run goes on. False, and
+    // nothing changes, when there is no such growth.
+    bool searchGrowth(const Contents &grown);
 
     static constexpr qint64 FirstPiece = 64 * 1024;
     static constexpr qint64 LargestPiece = 4 * 1024 * 1024;
@@ -46,6 +51,7 @@ private:
     qint64 m_piece = FirstPiece;
     bool m_wrapped = false;
     bool m_done = false;
+    bool m_final = false; // the stretch being searched is the last one, without a wrap after it
     TextFinder::Match m_match;
 };
 

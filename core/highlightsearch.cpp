@@ -1,7 +1,6 @@
 #include "highlightsearch.h"
 
 #include "markruns.h"
-#include "pathtext.h"
 #include "utf8text.h"
 
 #include <cstring>
@@ -54,11 +53,13 @@ char32_t fold(char32_t cp) {
 
 } // namespace
 
-HighlightSearch::HighlightSearch(const QString &pattern) {
-    m_active = !isBlank(pattern);
+HighlightSearch::HighlightSearch(const QString &pattern)
+    : HighlightSearch(pattern.toUtf8()) {}
+
+HighlightSearch::HighlightSearch(const QByteArray &utf8) {
+    m_active = utf8.count(' ') != utf8.size();
     if (!m_active)
         return;
-    const QByteArray utf8 = pattern.toUtf8();
     for (char c : utf8) {
         if ((unsigned char)c >= 0x80)
             m_ascii = false;
@@ -142,7 +143,8 @@ void HighlightSearch::scanFolded(const unsigned char *text, qint64 size,
                 break;
         }
         const unsigned char b = text[p];
-        if ((b < 0x80 && foldTable.lower[b] != firstUnit) || (b >= 0x80 && b < 0xC0)) {
+        if ((b < 0x80 && foldTable.lower[b] != firstUnit) ||
+            (b >= 0x80 && b < 0xC0 && firstUnit != InvalidByteBase + b)) {
             ++p;
             continue;
         }

@@ -25,6 +25,8 @@ public:
     using MatchSink = std::function<void(qint64 offset, qint64 length)>;
 
     explicit HighlightSearch(const QString &pattern);
+    // A pattern given as bytes: UTF-8 where they are valid, other bytes standing for themselves.
+    explicit HighlightSearch(const QByteArray &pattern);
 
     bool isActive() const { return m_active; }
     void forEachMatch(const char *text, qint64 size, const MatchSink &sink) const;

@@ -1,7 +1,6 @@
 #include "richtextview.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QScrollBar>
@@ -42,10 +41,17 @@ void RichTextView::keyPressEvent(QKeyEvent *event) {
         return;
     }
     m_caret = qBound(qint64(0), target, m_text.size());
-    if (!(event->modifiers() & Qt::ShiftModifier))
+    m_extending = event->modifiers() & Qt::ShiftModifier;
+    if (!m_extending)
         m_anchor = m_caret;
     revealCaret();
     syncScrollBars();
+}
+
+void RichTextView::keyReleaseEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Shift)
+        m_extending = false;
+    QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 void RichTextView::mousePressEvent(QMouseEvent *event) {
@@ -89,8 +95,7 @@ void RichTextView::contextMenuEvent(QContextMenuEvent *event) {
     QMenu menu(this);
     QAction *copy = menu.addAction(tr("&Copy"));
     copy->setEnabled(selLength() > 0);
-    connect(copy, &QAction::triggered, this,
-            [this] { QGuiApplication::clipboard()->setText(selectedPlainText()); });
+    connect(copy, &QAction::triggered, this, &RichTextView::copyRequested);
     menu.addSeparator();
     QAction *all = menu.addAction(tr("Select &All"));
     connect(all, &QAction::triggered, this, &RichTextView::selectAll);
@@ -104,6 +109,7 @@ void RichTextView::focusInEvent(QFocusEvent *event) {
 
 void RichTextView::focusOutEvent(QFocusEvent *event) {
     QAbstractScrollArea::focusOutEvent(event);
+    m_selecting = m_extending = false; // the release may go to another window
     viewport()->update();
 }
 

@@ -190,7 +190,7 @@ void RichTextView::setSelStart(qint64 offset) {
 }
 
 bool RichTextView::followsEnd() const {
-    return selLength() == 0 && !m_scrolledAway;
+    return selLength() == 0 && !m_scrolledAway && !m_selecting && !m_extending;
 }
 
 // After the reader scrolled or moved the caret: the view follows the end again once the end
@@ -293,12 +293,19 @@ qreal RichTextView::wrapWidth() const {
     return qMax(16, width - 2 * Padding);
 }
 
+// A view that showed the end of its text keeps showing it; one scrolled away follows again
+// when the new layout brings the end into view.
 void RichTextView::relayout() {
+    const bool atBottom = m_scroller.atBottom();
     const qint64 topOffset = m_scroller.topOffset();
     m_layout.setFont(font());
     m_layout.setWidth(wrapWidth());
     m_scroller.setHeight(viewport()->height() - Padding);
     m_scroller.setTopOffset(topOffset);
+    if (atBottom)
+        m_scroller.setTop(m_scroller.maxTop());
+    else if (m_scrolledAway)
+        noteScrollPosition();
     scheduleGeometry();
 }
 
@@ -310,13 +317,7 @@ void RichTextView::changeEvent(QEvent *event) {
 
 void RichTextView::resizeEvent(QResizeEvent *event) {
     QAbstractScrollArea::resizeEvent(event);
-    // A view that showed the end of its text keeps showing it.
-    const bool atBottom = m_scroller.atBottom();
     relayout();
-    if (atBottom)
-        m_scroller.setTop(m_scroller.maxTop());
-    else if (m_scrolledAway)
-        noteScrollPosition();
 }
 
 // --- Scrolling. The vertical position is a row; the scroll bar counts bytes (in units that

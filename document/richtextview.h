@@ -93,6 +93,8 @@ signals:
     // receiver accepts or ignores the event.
     void oleDragOver(QDragMoveEvent *event);
     void oleDragDrop(QDropEvent *event);
+    // Copy chosen in the view's context menu; the receiver copies as Edit, Copy does.
+    void copyRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -101,6 +103,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -148,7 +151,9 @@ private:
     qint64 m_revealOffset = 0; // where the caret was when it was to be brought into view
     bool m_geometryScheduled = false;
     bool m_syncing = false;
+    // A selection being made: the left button held, or Shift held after extending by keys.
     bool m_selecting = false;
+    bool m_extending = false;
     int m_pendingAction = 0;
     int m_rightMargin = 0;
     int m_wheelRemainder = 0;

@@ -86,10 +86,7 @@ int DecodedPiece::unitAt(qint64 byteOffset) const {
 }
 
 void ViewText::setText(const Contents &text) {
-    m_text = text;
-    m_lines.build(data(), size());
-    m_validity.clear();
-    m_chars = CharOffsets();
+    setText(text, LineIndex());
 }
 
 void ViewText::setText(const Contents &text, LineIndex &&lines) {
@@ -98,6 +95,7 @@ void ViewText::setText(const Contents &text, LineIndex &&lines) {
     if (m_lines.size() != size() || m_lines.lineCount() == 0)
         m_lines.build(data(), size());
     m_validity.clear();
+    m_chars = CharOffsets();
 }
 
 bool ViewText::append(const Contents &more, LineIndex::Extension *lines) {

@@ -42,7 +42,7 @@ public:
     static constexpr qint64 PieceBytes = 1024;
 
     void setText(const Contents &text);
-    // setText with the line index already built for the text.
+    // setText with the line index already built for the text (an empty index: built here).
     void setText(const Contents &text, LineIndex &&lines);
     // Takes over `more` at the end. True when it continued the text in the same store, so
     // no byte was copied. `lines`, when given, is an extension of this text's line index fed

@@ -157,6 +157,7 @@ void frmMain::Form_Unload() {
     m_unloaded = true;
     m_updateTimer.setEnabled(false);
     saveSession();
+    Q_EMIT unloaded();
 }
 
 void frmMain::saveSession() {
@@ -168,7 +169,6 @@ void frmMain::saveSession() {
     QString error;
     if (!m_store.flush(&error))
         qWarning().noquote() << QStringLiteral("orvik: the settings were not saved:") << error;
-    Q_EMIT unloaded();
 }
 
 void frmMain::timerUpdate_Timer() {
@@ -235,6 +235,11 @@ void frmMain::resizeEvent(QResizeEvent *event) {
 DocumentWindow *frmMain::createDocumentWindow() {
     auto *document = new frmDocument(m_module);
     m_workspace->addSubWindow(document);
+    // One copy path: the view's own Copy is Edit, Copy on its document.
+    connect(&document->rtfText(), &RichTextView::copyRequested, this, [this, document] {
+        m_workspace->setActiveSubWindow(document);
+        m_menus->mnuEditCopy->trigger();
+    });
     document->show();
     return document;
 }

@@ -65,6 +65,9 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     mnuEditFindNext->setShortcut(QKeySequence(Qt::Key_F3));
     mnuEditFindPrevious = item(mnuEdit, "mnuEditFindPrevious", QStringLiteral("Find &Previous"));
     mnuEditFindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    // Also while the Find window has the focus.
+    mnuEditFindNext->setShortcutContext(Qt::ApplicationShortcut);
+    mnuEditFindPrevious->setShortcutContext(Qt::ApplicationShortcut);
     setFindEnabled(false);
 
     mnuView = menu(menuBar, "mnuView", QStringLiteral("&View"));

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPrinter>
@@ -27,8 +28,9 @@
 using namespace Orvik;
 using Range = std::optional<QPrinter::PrintRange>;
 
-// A search: the text, the selection before it, what is looked for, the selection, wrap note and
-// messages it ends with, and the file's bytes before a second search (null: none).
+// A search: the text, the selection before it, what is looked for (empty: the selection), the
+// selection, wrap note and messages it ends with, and the file's bytes before a second search
+// or, `during`, while the search runs (null: none).
 struct FindCase {
     QByteArray text;
     qint64 selStart, selLength;
@@ -38,6 +40,7 @@ struct FindCase {
     int messages = 0;
     bool matchCase = false, up = false;
     QByteArray later = {};
+    bool during = false;
 };
 Q_DECLARE_METATYPE(FindCase)
 // The highlight before, the replies (none: cancelled), the highlight after, whether it refreshed.
@@ -46,8 +49,9 @@ Q_DECLARE_METATYPE(HighlightCase)
 // Documents open, the size chosen (0: cancelled), the size set.
 using FontCase = std::tuple<int, double, int>;
 Q_DECLARE_METATYPE(FontCase)
-// A selection, the range chosen, whether the log grows while the dialog is open, the lines printed.
-using PrintCase = std::tuple<bool, Range, bool, QString>;
+// A selection, the range chosen, the log written while the dialog is open (null: none), the
+// lines printed.
+using PrintCase = std::tuple<bool, Range, QByteArray, QString>;
 Q_DECLARE_METATYPE(PrintCase)
 
 namespace {
@@ -148,7 +152,8 @@ class tst_Commands : public QObject {
     }
     void search(const QString &text, bool matchCase, bool up) {
         frmFind &find = findWindow();
-        find.setFindWhat(text);
+        if (!text.isEmpty())
+            find.setFindWhat(text);
         find.findChild<QCheckBox *>(QStringLiteral("chkMatchCase"))->setChecked(matchCase);
         find.findChild<QRadioButton *>(up ? QStringLiteral("optUp") : QStringLiteral("optDown"))
             ->setChecked(true);
@@ -357,25 +362,30 @@ private slots:
     // The command's choice of what to print; how a view prints is the view's own test.
     void print_data() {
         QTest::addColumn<PrintCase>("c");
-        QTest::newRow("selection offered and printed") << PrintCase{true, {}, false, "B"};
-        QTest::newRow("no selection prints the whole text") << PrintCase{false, {}, false, "ABC"};
+        const QByteArray grown = "ALPHA one\nBRAVO two\nCHARLIE three\n";
+        QTest::newRow("selection offered and printed") << PrintCase{true, {}, {}, "B"};
+        QTest::newRow("no selection prints the whole text") << PrintCase{false, {}, {}, "ABC"};
         QTest::newRow("all pages over a selection")
-            << PrintCase{true, QPrinter::AllPages, false, "ABC"};
-        QTest::newRow("the selection kept while the log grows") << PrintCase{true, {}, true, "B"};
-        QTest::newRow("grows, no selection: caret at the end") << PrintCase{false, {}, true, "ABC"};
-        QTest::newRow("cancelled prints nothing") << PrintCase{true, {}, false, ""};
+            << PrintCase{true, QPrinter::AllPages, {}, "ABC"};
+        QTest::newRow("the selection kept while the log grows") << PrintCase{true, {}, grown, "B"};
+        QTest::newRow("grows, no selection: caret at the end")
+            << PrintCase{false, {}, grown, "ABC"};
+        QTest::newRow("rotated: the new text, no selection left")
+            << PrintCase{true, {}, "DELTA four\n", "D"};
+        QTest::newRow("cancelled prints nothing") << PrintCase{true, {}, {}, ""};
     }
     void print() {
         QFETCH(PrintCase, c);
-        const auto &[select, range, grows, printed] = c;
-        module().OpenDocument(write("app.log", grows ? "ALPHA one\nBRAVO two\n"
-                                                     : "ALPHA one\nBRAVO two\nCHARLIE three\n"));
+        const auto &[select, range, later, printed] = c;
+        module().OpenDocument(write("app.log", later.isNull()
+                                                   ? "ALPHA one\nBRAVO two\nCHARLIE three\n"
+                                                   : "ALPHA one\nBRAVO two\n"));
         RichTextView &view = document(1)->rtfText();
         view.setSelStart(select ? 10 : 0);
         view.setSelLength(select ? 9 : 0);
-        m_dialogs->whileOpen = [&, grows = grows] {
-            if (grows) {
-                m_host->files.append("app.log", "CHARLIE three\n");
+        m_dialogs->whileOpen = [&, later = later] {
+            if (!later.isNull()) {
+                write("app.log", later);
                 module().RefreshDocuments(0);
             }
         };
@@ -384,13 +394,14 @@ private slots:
             m_dialogs->printReplies.push_back({pdf, range});
         m_commands->mnuFilePrint_Click();
         QVERIFY(m_dialogs->last().title == "Print" && m_dialogs->last().offerSelection == select);
-        QCOMPARE(view.selStart(), select ? 10 : grows ? 34 : 0);
-        QCOMPARE(view.selLength(), select ? 9 : 0);
+        const bool kept = select && view.text().toByteArray().startsWith("ALPHA");
+        QCOMPARE(view.selStart(), kept ? 10 : later.isNull() ? 0 : view.text().size());
+        QCOMPARE(view.selLength(), kept ? 9 : 0);
         QCOMPARE(QFile::exists(pdf), !printed.isEmpty());
         if (printed.isEmpty())
             return;
         PDF_TEXT_OR_SKIP(text, pdf);
-        for (const QString &word : {"ALPHA", "BRAVO", "CHARLIE"})
+        for (const QString &word : {"ALPHA", "BRAVO", "CHARLIE", "DELTA"})
             QVERIFY2(text.contains(word) == printed.contains(word.at(0)), qPrintable(text));
     }
 
@@ -562,6 +573,10 @@ private slots:
         row("match case finds no other case", {"error\n", 0, 0, "ERROR", -1, 0, {}, 1, true});
         row("non-ASCII letters fold", {"x \u00e9chec\n", 0, 0, QString::fromUtf8("ÉCHEC"), 2, 6});
         row("non-UTF-8 text is searched as bytes", {"\xe9\xe9 blank\n", 0, 0, "BLANK", 3, 5});
+        row("a selection in a line that is not UTF-8 finds its bytes",
+            {"caf\xe9 or caf\xe9\n", 0, 4, {}, 8, 4});
+        row("its bytes are not found inside a UTF-8 character", // the first line is UTF-8
+            {"\xc2\xb0\x43\n\xb0\x43\n", 4, 2, {}, 4, 2, end});
         row("blanks are found", {"a  b\n", 0, 0, "  ", 1, 2});
         row("a match in the last bytes", {"abc end", 0, 0, "END", 4, 3});
         row("down across a piece boundary", {far + "ERROR", 0, 0, "error", far.size(), 5});
@@ -571,19 +586,29 @@ private slots:
             {"log ERR", 0, 0, "error", 4, 5, {}, 1, false, false, "log ERROR\n"});
         row("find next after the text was replaced",
             {"old old old old old\n", 0, 0, "old", 4, 3, {}, 0, false, false, "new\nold\n"});
+        const QByteArray big(1024 * 1024, 'x');
+        row("a text replaced during the search is searched anew",
+            {big, 0, 0, "needle", 4, 6, end, 0, false, false, "new needle\n", true});
+        row("lines appended during the search are searched too",
+            {big, 0, 0, "needle", big.size(), 6, {}, 0, false, false, big + "needle\n", true});
     }
     void findNextSelectsTheOccurrence() {
         QFETCH(FindCase, c);
         RichTextView &view = openFind(c.text);
         view.setSelStart(c.selStart);
         view.setSelLength(c.selLength);
+        m_commands->findCommands().setSliceMs(c.during ? 0 : 25);
         search(c.find, c.matchCase, c.up);
         if (!c.later.isNull()) {
             write(QStringLiteral("find.log"), c.later);
             module().RefreshDocuments(0);
-            view.setSelStart(c.selStart);
-            c.up ? m_commands->mnuEditFindPrevious_Click() : m_commands->mnuEditFindNext_Click();
+            if (!c.during) {
+                view.setSelStart(c.selStart);
+                c.up ? m_commands->mnuEditFindPrevious_Click()
+                     : m_commands->mnuEditFindNext_Click();
+            }
         }
+        QVERIFY(QTest::qWaitFor([this] { return !m_commands->findCommands().isSearching(); }));
         QCOMPARE(m_dialogs->count(QStringLiteral("message")), c.messages);
         if (c.offset < 0)
             QCOMPARE(m_dialogs->last().text + '|' + m_dialogs->last().title,
@@ -611,7 +636,7 @@ private slots:
     }
 
     void findWindowTextsAndHistory() {
-        RichTextView &view = openFind("first line\nsecond line\n");
+        RichTextView &view = openFind("first line\nsecond line\n" + QByteArray(5000, 'y'));
         frmFind &find = findWindow();
         QCOMPARE(find.windowTitle(), QStringLiteral("Find"));
         QVERIFY(!find.isModal());
@@ -634,31 +659,48 @@ private slots:
         QCOMPARE(texts->count(), 10);
         QCOMPARE(texts->itemText(0) + ',' + texts->itemText(1) + ',' + texts->itemText(9),
                  "text 1,text 0,text 3");
+        texts->clearEditText(); // typing is not completed from the history
+        QVERIFY(QTest::qWaitForWindowActive(&find));
+        QTest::keyClicks(texts->lineEdit(), "TEXT");
+        QCOMPARE(find.findWhat(), QStringLiteral("TEXT"));
 
         // Opening it again brings the same window, with a single-line selection as the text.
         view.setSelStart(11);
         view.setSelLength(6);
         QCOMPARE(&findWindow(), &find);
         QCOMPARE(find.findWhat(), QStringLiteral("second"));
-        view.setSelLength(12);
+        view.setSelLength(12); // not taken: two lines, or more bytes than a text to find
+        findWindow();
+        view.setSelStart(23);
+        view.setSelLength(5000);
         findWindow();
         QCOMPARE(find.findWhat(), QStringLiteral("second"));
     }
 
-    void cancelStopsASearchAndKeepsTheSelection() {
-        RichTextView &view = openFind(QByteArray(1024 * 1024, 'x') + "needle\n");
+    // Find Next restarts a running search with its text; Cancel stops it and keeps the
+    // selection, the close box stops it and closes the window.
+    void aRunningSearchRestartsStopsOrCloses() {
+        RichTextView &view = openFind(QByteArray(1024 * 1024, 'x') + "needle\nother\n");
+        FindCommands &commands = m_commands->findCommands();
         view.setSelStart(3);
-        m_commands->findCommands().setSliceMs(0);
+        commands.setSliceMs(0);
         search(QStringLiteral("needle"), false, false);
-        QVERIFY(m_commands->findCommands().isSearching());
-        QTest::keyClick(m_commands->findCommands().findWindow(), Qt::Key_Escape);
-        QVERIFY(!m_commands->findCommands().isSearching());
-        QVERIFY(m_commands->findCommands().findWindow()->isVisible());
+        search(QStringLiteral("other"), false, false);
+        QVERIFY(QTest::qWaitFor([&] { return !commands.isSearching(); }));
+        QCOMPARE(view.selText(), QByteArray("other"));
+        view.setSelStart(3);
+        search(QStringLiteral("needle"), false, false);
+        QVERIFY(commands.isSearching());
+        QTest::keyClick(commands.findWindow(), Qt::Key_Escape);
+        QVERIFY(!commands.isSearching() && commands.findWindow()->isVisible());
         QCoreApplication::processEvents();
         QCOMPARE(view.selStart(), 3);
         QCOMPARE(view.selLength(), 0);
-        QTest::keyClick(m_commands->findCommands().findWindow(), Qt::Key_Escape);
-        QVERIFY(!m_commands->findCommands().findWindow()->isVisible());
+        QTest::keyClick(commands.findWindow(), Qt::Key_Escape);
+        QVERIFY(!commands.findWindow()->isVisible());
+        search(QStringLiteral("needle"), false, false);
+        QVERIFY(commands.findWindow()->close());
+        QVERIFY(!commands.isSearching() && !commands.findWindow()->isVisible());
     }
 };
 

@@ -55,6 +55,10 @@ private slots:
         QTest::newRow("four-byte character")
             << Offsets{"a\xf0\x9f\x98\x80z", 1, 4, "\xf0\x9f\x98\x80"};
         QTest::newRow("overlong form is not utf-8") << Offsets{"\xc0\xafx", 0, 2, "À¯"};
+        QTest::newRow("overlong three bytes") << Offsets{"\xe0\x80\x80", 0, 3, "à\u0080\u0080"};
+        QTest::newRow("overlong four bytes")
+            << Offsets{"\xf0\x80\x80\x80", 0, 4, "ð\u0080\u0080\u0080"};
+        QTest::newRow("surrogate is not utf-8") << Offsets{"\xed\xa0\x80", 0, 3, "í\u00a0\u0080"};
     }
     void offsetsAreBytes() {
         QFETCH(Offsets, o);
@@ -130,8 +134,28 @@ private slots:
         QVERIFY(!view->followsEnd());
         bar->setValue(bar->maximum());
         QVERIFY(view->followsEnd());
+        // At the bottom: a selection, a held mouse button or a held Shift stop the following.
+        view->setSelStart(text.size());
+        view->setSelLength(4);
+        QVERIFY(!view->followsEnd());
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(3, 8));
+        QVERIFY(view->selLength() == 0 && !view->followsEnd());
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(3, 8));
+        QVERIFY(view->followsEnd());
+        QTest::keyPress(view.get(), Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyPress(view.get(), Qt::Key_Left, Qt::ShiftModifier);
+        QVERIFY(view->selLength() == 0 && !view->followsEnd());
+        QTest::keyRelease(view.get(), Qt::Key_Left, Qt::ShiftModifier);
+        QVERIFY(view->followsEnd());
         caretAt(0);
         QCOMPARE(view->topOffset(), qint64(0));
+        // A new font that brings the end into view follows again.
+        view->setFont(QFont(view->font().family(), 60));
+        show(QByteArray("line\n").repeated(6));
+        caretAt(0);
+        QVERIFY(!view->followsEnd());
+        view->setFont(QFont(view->font().family(), 8));
+        QVERIFY(view->followsEnd());
     }
 
     void coloursArePaintedRedUntilNewText() {
@@ -198,6 +222,14 @@ private slots:
         QCOMPARE(std::make_pair(start, end), std::make_pair(18, 23));
         text->setSelection(0, 0, 5);
         QCOMPARE(view->selText(), QByteArray("f\xc3\xafrst"));
+        // A replacement, as a rotated log gets it, is counted afresh.
+        show(QByteArray("\xc3\xa9").repeated(40000));
+        QCOMPARE(text->characterCount(), 40000);
+        const Contents ascii = Contents::fromByteArray(QByteArray(80000, 'x'));
+        std::unique_ptr<TextPreparation> prepared = view->prepareText();
+        prepared->extend(ascii.data(), ascii.size());
+        view->setPreparedText(ascii, std::move(prepared));
+        QCOMPARE(text->characterCount(), 80000);
         // An append announces its text, in characters, up to a cap.
         show("\xc3\xa9t\xc3\xa9\n");
         view->setSelStart(6);

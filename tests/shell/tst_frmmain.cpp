@@ -6,6 +6,7 @@
 
 #include "support/filewriter.h"
 
+#include "commands/frmfind.h"
 #include "core/module1.h"
 #include "core/posixfilesystem.h"
 #include "core/systemclock.h"
@@ -14,11 +15,14 @@
 #include "resources/resources.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QUrl>
 #include <QtTest>
 
@@ -137,9 +141,10 @@ private slots:
         const QString b = f.files.write(QStringLiteral("b.log"), "b\n");
         f.window->Form_Load(a + QLatin1Char(',') + b);
         f.module.FontName = QStringLiteral("DejaVu Sans Mono");
-        f.window->saveSession(); // written, and the session goes on
+        QSignalSpy ends(f.window.get(), &frmMain::unloaded); // the application quits on it
+        f.window->saveSession();                             // written, and the session goes on
         QVERIFY(storeBytes(f).contains("\nFontName=DejaVu Sans Mono\n"));
-        QVERIFY(!f.window->isUnloaded() && f.window->isVisible());
+        QVERIFY(ends.isEmpty() && !f.window->isUnloaded() && f.window->isVisible());
         QVERIFY(f.window->timerUpdate().isEnabled());
         f.module.RefreshInterval = 250;
         const WindowTwips frame = f.window->frameTwips();
@@ -240,6 +245,25 @@ private slots:
             QObject::disconnect(action, &QAction::triggered, &w, nullptr);
             QSignalSpy triggered(action, &QAction::triggered);
             QTest::keySequence(&view, key);
+            QCOMPARE(triggered.size(), 1);
+        }
+        view.setSelStart(0); // the view's own Copy is Edit, Copy
+        view.setSelLength(5);
+        QSignalSpy copies(menus.mnuEditCopy, &QAction::triggered);
+        QTimer::singleShot(0, &w, [] {
+            QWidget *menu = QApplication::activePopupWidget();
+            menu->actions().constFirst()->trigger();
+            menu->close();
+        });
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5));
+        QApplication::sendEvent(view.viewport(), &rightClick);
+        QVERIFY(copies.size() == 1 && QGuiApplication::clipboard()->text() == "first");
+        w.commands().mnuEditFind_Click(); // F3 and Shift+F3 from the Find window too
+        QWidget *find = w.commands().findCommands().findWindow();
+        QVERIFY(QTest::qWaitForWindowActive(find));
+        for (const auto &[action, key] : {keys[2], keys[3]}) {
+            QSignalSpy triggered(action, &QAction::triggered);
+            QTest::keySequence(find, key);
             QCOMPARE(triggered.size(), 1);
         }
         w.workspace().closeAllSubWindows();
