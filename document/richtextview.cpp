@@ -80,6 +80,7 @@ void RichTextView::textReplaced() {
                                          RichTextAccessible::eventText(m_text, 0, m_text.size()));
         QAccessible::updateAccessibility(&event);
     }
+    emit replaced();
 }
 
 int RichTextView::accessibleOffset(qint64 offset) const {
@@ -119,6 +120,7 @@ void RichTextView::appendAtEnd(const Contents &text) {
     m_text.append(text);
     if (QAccessible::isActive())
         QAccessible::updateAccessibility(RichTextAccessible::insertion(this, start).get());
+    emit appended(start);
 }
 
 QByteArray RichTextView::selText() const {

@@ -88,6 +88,10 @@ signals:
     // receiver accepts or ignores the event.
     void oleDragOver(QDragMoveEvent *event);
     void oleDragDrop(QDropEvent *event);
+    // The text grew at its end from `oldSize` bytes; the bytes before are as they were.
+    void appended(qint64 oldSize);
+    // The whole text was replaced.
+    void replaced();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
