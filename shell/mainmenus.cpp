@@ -65,6 +65,8 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     mnuEditFindNext->setShortcut(QKeySequence(Qt::Key_F3));
     mnuEditFindPrevious = item(mnuEdit, "mnuEditFindPrevious", QStringLiteral("Find &Previous"));
     mnuEditFindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    mnuEditFilter = item(mnuEdit, "mnuEditFilter", QStringLiteral("Fi&lter..."));
+    mnuEditFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     setFindEnabled(false);
 
     mnuView = menu(menuBar, "mnuView", QStringLiteral("&View"));
@@ -109,7 +111,7 @@ void MainMenus::setSeparatorVisible(bool visible) {
 }
 
 void MainMenus::setFindEnabled(bool enabled) {
-    for (QAction *action : {mnuEditFind, mnuEditFindNext, mnuEditFindPrevious})
+    for (QAction *action : {mnuEditFind, mnuEditFindNext, mnuEditFindPrevious, mnuEditFilter})
         action->setEnabled(enabled);
 }
 
