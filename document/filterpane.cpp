@@ -168,6 +168,7 @@ void FilterPane::showRow(const QModelIndex &index) {
     m_view.centerOnOffset(line.start);
 }
 
+// The selected rows in order, or else the current one.
 QList<int> FilterPane::selectedRows() const {
     QList<int> rows;
     for (const QItemSelectionRange &range : m_rows->selectionModel()->selection()) {
@@ -175,11 +176,14 @@ QList<int> FilterPane::selectedRows() const {
             rows.append(row);
     }
     std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty() && m_rows->currentIndex().isValid())
+        rows.append(m_rows->currentIndex().row());
     return rows;
 }
 
 bool FilterPane::hasFocusedSelection() const {
-    return isVisible() && m_rows->hasFocus() && m_rows->selectionModel()->hasSelection();
+    return isVisible() && m_rows->hasFocus() &&
+           (m_rows->selectionModel()->hasSelection() || m_rows->currentIndex().isValid());
 }
 
 qint64 FilterPane::selectedBytes() const {

@@ -48,8 +48,8 @@ public:
     LiveFilter &liveFilter() { return m_live; }
     bool statusIsError() const { return m_statusIsError; }
 
-    // For Copy: the rows have the focus and some are selected; their bytes and their lines'
-    // text, in file order, one line each.
+    // For Copy: the rows have the focus and some are selected (or one is current); their bytes
+    // and their lines' text, in file order, one line each.
     bool hasFocusedSelection() const;
     qint64 selectedBytes() const;
     QString selectedText() const;
