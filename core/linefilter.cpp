@@ -16,6 +16,8 @@ bool foldsCase(const QByteArray &bytes) {
     return false;
 }
 
+// The start of the line holding `at`, looking back no further than `lineStart`, which starts
+// a line itself.
 qint64 lineStartBefore(const char *text, qint64 lineStart, qint64 at) {
     const void *feed = memrchr(text + lineStart, '\n', size_t(at - lineStart));
     return feed ? static_cast<const char *>(feed) - text + 1 : lineStart;

@@ -81,11 +81,13 @@ FilterPane::~FilterPane() {
 }
 
 void FilterPane::open() {
+    const bool opening = isHidden();
     showHistory();
     show();
     m_filterBox->setFocus();
     m_filterBox->lineEdit()->selectAll();
-    applyFilter();
+    if (opening)
+        applyFilter();
 }
 
 void FilterPane::dismiss() {

@@ -33,7 +33,8 @@ public:
                QWidget *parent = nullptr);
     ~FilterPane() override;
 
-    // Shows the pane with the focus in the filter text and filters with what the bar holds.
+    // Shows the pane with the focus in the filter text; a pane that was hidden filters again
+    // with what the bar holds.
     void open();
     // Hides the pane and stops filtering; the bar keeps its settings for the next open().
     void dismiss();
