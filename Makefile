@@ -5,7 +5,7 @@ PREFIX     ?= /usr/local
 CMAKE_ARGS ?=
 
 # Debian packages the build, the tests and the demo need.
-DEPS = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev libtsan2 \
+DEPS = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev libtsan2 libpcre2-dev \
        libbenchmark-dev poppler-utils logrotate xvfb xauth imagemagick \
        clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file \
        fonts-dejavu-core adwaita-icon-theme xdotool

@@ -49,6 +49,10 @@ void Commands::mnuEditFindPrevious_Click() {
     m_find.findPrevious();
 }
 
+void Commands::mnuEditFilter_Click() {
+    m_window.filter();
+}
+
 void Commands::mnuViewToolbar_Click() {
     m_window.toggleToolbar();
 }

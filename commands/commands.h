@@ -27,6 +27,7 @@ public:
     void mnuEditFind_Click();
     void mnuEditFindNext_Click();
     void mnuEditFindPrevious_Click();
+    void mnuEditFilter_Click();
     void mnuViewToolbar_Click();
     void mnuViewStatusBar_Click();
     void mnuHighlightText_Click();

@@ -6,6 +6,7 @@
 #include "core/documentwindow.h"
 #include "core/module1.h"
 #include "dialogs.h"
+#include "document/filterpane.h"
 #include "document/frmdocument.h"
 #include "timeroffscope.h"
 #include "windowarranger.h"
@@ -36,24 +37,32 @@ void toggleBar(QAction &item, QWidget &bar) {
 
 WindowCommands::WindowCommands(CommandHost &host, Dialogs &dialogs)
     : m_host(host)
-    , m_dialogs(dialogs) {}
+    , m_dialogs(dialogs)
+    , m_filterHistory(std::make_shared<FilterHistory>()) {}
 
 void WindowCommands::setClipboardLimit(qint64 bytes) {
     clipboardLimit = bytes;
 }
 
-// The text as the user sees it: the selection, or the whole text when nothing is selected.
-// Text too large for the clipboard is refused with a message; the clipboard stays as it was.
+// The text as the user sees it: the selection, or the whole text when nothing is selected; from
+// the filter pane when its rows have the focus, their lines. Text too large for the clipboard is
+// refused with a message; the clipboard stays as it was.
 void WindowCommands::copy() {
     frmDocument *document = m_host.activeDocument();
     if (!document)
         return;
     const RichTextView &view = document->rtfText();
-    const qint64 bytes = view.selLength() > 0 ? view.selLength() : view.text().size();
+    const FilterPane *pane = document->filterPane();
+    const bool rows = pane && pane->hasFocusedSelection();
+    const qint64 bytes = rows                   ? pane->selectedBytes()
+                         : view.selLength() > 0 ? view.selLength()
+                                                : view.text().size();
     bool copied = false;
     if (bytes <= clipboardLimit) {
         try {
-            const QString text = view.selLength() > 0 ? view.selectedPlainText() : view.plainText();
+            const QString text = rows                   ? pane->selectedText()
+                                 : view.selLength() > 0 ? view.selectedPlainText()
+                                                        : view.plainText();
             if (QClipboard *clipboard = QGuiApplication::clipboard())
                 clipboard->setText(text);
             copied = true;
@@ -98,6 +107,11 @@ void WindowCommands::arrange(Arrangement arrangement) {
         if (DocumentWindow *window = module.DocWindow[slot])
             window->rtfText().setSelStart(module.DocFileSize[slot]);
     }
+}
+
+void WindowCommands::filter() {
+    if (frmDocument *document = m_host.activeDocument())
+        document->showFilter(m_filterHistory);
 }
 
 // Modal, owned by the main window; made anew each time so the About file is read again.

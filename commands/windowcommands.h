@@ -2,13 +2,16 @@
 
 #include <QtGlobal>
 
+#include <memory>
+
 namespace Orvik {
 
 class CommandHost;
 class Dialogs;
+class FilterHistory;
 
-// The Edit, View, Window and Help commands: Copy, the two bar toggles, the arrangements of
-// the document windows and the About window.
+// The Edit, View, Window and Help commands: Copy, Filter, the two bar toggles, the
+// arrangements of the document windows and the About window.
 class WindowCommands {
 public:
     enum class Arrangement { Cascade, TileHorizontal, TileVertical, ArrangeIcons };
@@ -20,6 +23,8 @@ public:
     static void setClipboardLimit(qint64 bytes);
 
     void copy();
+    // Opens the filter in the active document window; the filter texts of the run are shared.
+    void filter();
     void toggleToolbar();
     void toggleStatusBar();
     void arrange(Arrangement arrangement);
@@ -28,6 +33,7 @@ public:
 private:
     CommandHost &m_host;
     Dialogs &m_dialogs;
+    std::shared_ptr<FilterHistory> m_filterHistory;
 };
 
 } // namespace Orvik

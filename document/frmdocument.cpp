@@ -3,6 +3,7 @@
 #include "core/mainwindow.h"
 #include "core/module1.h"
 #include "filedrop.h"
+#include "filterpane.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -12,6 +13,7 @@
 #include <QMdiArea>
 #include <QPainter>
 #include <QPixmap>
+#include <QSplitter>
 
 namespace Orvik {
 
@@ -88,16 +90,41 @@ void frmDocument::showReading(bool reading) {
     m_rtfText->viewport()->setCursor(reading ? Qt::BusyCursor : Qt::IBeamCursor);
 }
 
-// Keeps rtfText 100 twips inside the client area on every side and wrapping at its width.
-// A client area too small for that leaves the box where it is (the size is refused).
+void frmDocument::showFilter(const std::shared_ptr<FilterHistory> &history) {
+    if (!m_filterPane) {
+        m_splitter = new QSplitter(Qt::Vertical, m_client);
+        m_splitter->setObjectName(QStringLiteral("filterSplitter"));
+        m_splitter->setChildrenCollapsible(false);
+        m_splitter->setGeometry(m_rtfText->geometry());
+        m_splitter->addWidget(m_rtfText);
+        m_filterPane = new FilterPane(*m_rtfText, history);
+        m_filterPane->hide();
+        m_splitter->addWidget(m_filterPane);
+        m_splitter->setStretchFactor(0, 2);
+        m_splitter->setStretchFactor(1, 1);
+        m_splitter->show();
+        connect(m_filterPane, &FilterPane::dismissed, m_rtfText, [this] { m_rtfText->setFocus(); });
+    }
+    const bool opening = m_filterPane->isHidden();
+    m_filterPane->open();
+    if (opening) {
+        const int height = m_splitter->height();
+        m_splitter->setSizes({height - height / 3, height / 3});
+    }
+}
+
+// Keeps rtfText (with the filter, the split of rtfText and its filter) 100 twips inside the
+// client area on every side and wrapping at its width. A client area too small for that leaves
+// the box where it is (the size is refused).
 void frmDocument::Form_Resize() {
     const double scaleWidth = pixelsToTwipsX(m_client->width(), this);
     const double scaleHeight = pixelsToTwipsY(m_client->height(), this);
     const int width = twipsToPixelsX(scaleWidth - 200, this);
     const int height = twipsToPixelsY(scaleHeight - 200, this);
+    QWidget *box = m_splitter ? static_cast<QWidget *>(m_splitter) : m_rtfText;
     if (width > 0 && height > 0)
-        m_rtfText->setGeometry(twipsToPixelsX(100, this), twipsToPixelsY(100, this), width, height);
-    m_rtfText->setRightMargin(m_rtfText->width());
+        box->setGeometry(twipsToPixelsX(100, this), twipsToPixelsY(100, this), width, height);
+    m_rtfText->setRightMargin(box->width());
 }
 
 void frmDocument::Form_Unload() {

@@ -5,12 +5,17 @@
 
 #include <QMdiSubWindow>
 
+#include <memory>
+
 class QDragMoveEvent;
 class QDropEvent;
 class QIcon;
+class QSplitter;
 
 namespace Orvik {
 
+class FilterHistory;
+class FilterPane;
 class Module1;
 
 // A document window: one open file shown in its view rtfText, inside the main window's
@@ -31,6 +36,12 @@ public:
     void activate() override;
     void showReading(bool reading) override;
 
+    // Opens the filter under the view, the two split by a bar that can be dragged. The pane is
+    // made on first use: until then the window holds the view alone.
+    void showFilter(const std::shared_ptr<FilterHistory> &history);
+    // The filter pane, or nullptr before the filter was first opened.
+    FilterPane *filterPane() const { return m_filterPane; }
+
     void Form_Resize();
     void Form_Unload();
     void rtfText_OLEDragOver(QDragMoveEvent *event);
@@ -48,6 +59,8 @@ private:
     Module1 &m_module;
     QWidget *m_client;
     RichTextView *m_rtfText;
+    QSplitter *m_splitter = nullptr; // holds rtfText and the filter pane once the filter opened
+    FilterPane *m_filterPane = nullptr;
     QString m_tag;
     bool m_unloaded = false;
     bool m_sized = false; // given its client area as created

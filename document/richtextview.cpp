@@ -97,6 +97,7 @@ void RichTextView::textReplaced() {
                                          RichTextAccessible::eventText(m_text, 0, m_text.size()));
         QAccessible::updateAccessibility(&event);
     }
+    emit replaced();
 }
 
 int RichTextView::accessibleOffset(qint64 offset) const {
@@ -139,6 +140,7 @@ void RichTextView::appendAtEnd(const Contents &text) {
     m_text.append(text, append ? append->lines.get() : nullptr);
     if (QAccessible::isActive())
         QAccessible::updateAccessibility(RichTextAccessible::insertion(this, start).get());
+    emit appended(start);
 }
 
 QByteArray RichTextView::selText() const {

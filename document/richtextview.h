@@ -95,6 +95,10 @@ signals:
     void oleDragDrop(QDropEvent *event);
     // Copy chosen in the view's context menu; the receiver copies as Edit, Copy does.
     void copyRequested();
+    // The text grew at its end from `oldSize` bytes; the bytes before are as they were.
+    void appended(qint64 oldSize);
+    // The whole text was replaced.
+    void replaced();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

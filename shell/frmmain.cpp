@@ -84,6 +84,7 @@ void frmMain::createActions() {
     wire(m.mnuEditFind, &Commands::mnuEditFind_Click);
     wire(m.mnuEditFindNext, &Commands::mnuEditFindNext_Click);
     wire(m.mnuEditFindPrevious, &Commands::mnuEditFindPrevious_Click);
+    wire(m.mnuEditFilter, &Commands::mnuEditFilter_Click);
     connect(m_workspace, &QMdiArea::subWindowActivated, this,
             [this] { m_menus->setFindEnabled(!m_workspace->subWindowList().isEmpty()); });
     wire(m.mnuViewToolbar, &Commands::mnuViewToolbar_Click);

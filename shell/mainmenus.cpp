@@ -68,6 +68,8 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     // Also while the Find window has the focus.
     mnuEditFindNext->setShortcutContext(Qt::ApplicationShortcut);
     mnuEditFindPrevious->setShortcutContext(Qt::ApplicationShortcut);
+    mnuEditFilter = item(mnuEdit, "mnuEditFilter", QStringLiteral("Fi&lter..."));
+    mnuEditFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     setFindEnabled(false);
 
     mnuView = menu(menuBar, "mnuView", QStringLiteral("&View"));
@@ -112,7 +114,7 @@ void MainMenus::setSeparatorVisible(bool visible) {
 }
 
 void MainMenus::setFindEnabled(bool enabled) {
-    for (QAction *action : {mnuEditFind, mnuEditFindNext, mnuEditFindPrevious})
+    for (QAction *action : {mnuEditFind, mnuEditFindNext, mnuEditFindPrevious, mnuEditFilter})
         action->setEnabled(enabled);
 }
 

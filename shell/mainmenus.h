@@ -41,6 +41,7 @@ public:
     QAction *mnuEditFind = nullptr;
     QAction *mnuEditFindNext = nullptr;
     QAction *mnuEditFindPrevious = nullptr;
+    QAction *mnuEditFilter = nullptr;
 
     QMenu *mnuView = nullptr;
     QAction *mnuViewToolbar = nullptr;
@@ -61,7 +62,8 @@ public:
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpAbout = nullptr;
 
-    // The Find items work on the active document: they are enabled while one is open.
+    // The Find and Filter items work on the active document: they are enabled while one is
+    // open.
     void setFindEnabled(bool enabled);
 
     // Rebuilds the window list below the Window menu's last item: a separator and one

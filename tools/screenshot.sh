@@ -3,6 +3,7 @@
 # with "ERROR" highlighted. Runs on a virtual X server, so it works on a headless machine too.
 #   tools/screenshot.sh [output.png]        (BUILD=dir picks the build directory, default build)
 #   tools/screenshot.sh docs/find.png find  the Find window over the logs, after a search
+#   tools/screenshot.sh docs/filter.png filter  the application log with its filter open
 # Needs the packages xvfb, xauth, imagemagick and xdotool (all in `make deps`) and a built
 # program.
 set -euo pipefail
@@ -78,7 +79,9 @@ pids+=($!)
 (while :; do write_app 1; sleep 0.4; done) &
 pids+=($!)
 
-XDG_CONFIG_HOME="$work/config" "$BUILD/orvik" "$work/access.log" "$work/app.log" &
+logs=("$work/access.log" "$work/app.log")
+[ "$scene" = filter ] && logs=("$work/app.log")
+XDG_CONFIG_HOME="$work/config" "$BUILD/orvik" "${logs[@]}" &
 orvik=$!
 pids+=("$orvik")
 
@@ -96,6 +99,15 @@ if [ "$scene" = find ]; then
     sleep 0.3 # a button's access key takes effect after its short animation
     xdotool key Return
     sleep 1.5
+elif [ "$scene" = filter ]; then
+    # The application log filled out, Ctrl+L and an expression for errors and warnings; the
+    # pane keeps up while the log grows.
+    xdotool search --sync --name '^Orvik$' windowfocus --sync
+    xdotool mousemove 300 200 click 1 key ctrl+l
+    sleep 0.5
+    xdotool type --delay 60 'ERROR|WARN'
+    xdotool key alt+r
+    sleep 2.5
 fi
 import -window root "$output"
 echo "wrote $output"

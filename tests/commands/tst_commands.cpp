@@ -5,6 +5,7 @@
 #include "commands/dialogs.h"
 #include "commands/frmfind.h"
 #include "document/filedrop.h"
+#include "document/filterpane.h"
 #include "support/guihost.h"
 
 #include <QApplication>
@@ -407,6 +408,7 @@ private slots:
 
     void copySelectionOrWholeText() {
         m_commands->mnuEditCopy_Click();
+        m_commands->mnuEditFilter_Click();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before")); // no document
         // UTF-8 text is copied as the view shows it, decoded.
         module().OpenDocument(write("a.log", "caf\xc3\xa9 one\nsecond\n"));
@@ -426,6 +428,19 @@ private slots:
         QCOMPARE(m_dialogs->count("message"), 1);
         QVERIFY(m_dialogs->last().text.contains(QStringLiteral("too large")));
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
+        // The filter pane's selected rows while they have the focus: their lines, no numbers.
+        m_commands->mnuEditFilter_Click();
+        FilterPane &pane = *document(1)->filterPane();
+        pane.filterBox().setEditText(QStringLiteral("E"));
+        pane.rows().selectAll();
+        pane.rows().setFocus();
+        QVERIFY(QTest::qWaitFor([&pane] { return pane.rows().hasFocus(); }));
+        m_commands->mnuEditCopy_Click();
+        QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8("café one\nsecond"));
+        WindowCommands::setClipboardLimit(16);
+        m_commands->mnuEditCopy_Click();
+        WindowCommands::setClipboardLimit(INT_MAX);
+        QCOMPARE(m_dialogs->count("message"), 2);
     }
 
     // Each bar from its command, also when the menu already toggled its checkable item.

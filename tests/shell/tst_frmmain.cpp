@@ -10,6 +10,7 @@
 #include "core/module1.h"
 #include "core/posixfilesystem.h"
 #include "core/systemclock.h"
+#include "document/filterpane.h"
 #include "document/frmdocument.h"
 #include "document/twips.h"
 #include "resources/resources.h"
@@ -235,12 +236,24 @@ private slots:
         QVERIFY(QTest::qWaitFor([&view] { return view.hasFocus(); }));
         QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first\nsecond\n"));
+        // Ctrl+L filters as one types; Ctrl+C in its rows copies their lines; Escape closes it.
+        QTest::keyClick(&view, Qt::Key_L, Qt::ControlModifier);
+        FilterPane &pane = *f.document(1)->filterPane();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("sec"));
+        pane.rows().selectAll();
+        pane.rows().setFocus();
+        QVERIFY(QTest::qWaitFor([&pane] { return pane.rows().hasFocus(); }));
+        QTest::keyClick(&pane.rows(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("second"));
+        QTest::keyClick(&pane.rows(), Qt::Key_Escape);
+        QVERIFY(pane.isHidden() && view.hasFocus());
         // Only the routing of the other keys: their dialogs do not run.
         const std::pair<QAction *, QKeySequence> keys[] = {
             {menus.mnuFileOpen, Qt::CTRL | Qt::Key_O},
             {menus.mnuEditFind, Qt::CTRL | Qt::Key_F},
             {menus.mnuEditFindNext, Qt::Key_F3},
-            {menus.mnuEditFindPrevious, Qt::SHIFT | Qt::Key_F3}};
+            {menus.mnuEditFindPrevious, Qt::SHIFT | Qt::Key_F3},
+            {menus.mnuEditFilter, Qt::CTRL | Qt::Key_L}};
         for (const auto &[action, key] : keys) {
             QObject::disconnect(action, &QAction::triggered, &w, nullptr);
             QSignalSpy triggered(action, &QAction::triggered);
@@ -267,7 +280,8 @@ private slots:
             QCOMPARE(triggered.size(), 1);
         }
         w.workspace().closeAllSubWindows();
-        QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindPrevious->isEnabled());
+        QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindPrevious->isEnabled() &&
+                !menus.mnuEditFilter->isEnabled());
     }
 
     // Drops on the workspace or on a document's view: local files that may be copied open in

@@ -1,0 +1,221 @@
+#include "filterpane.h"
+
+#include "filterrowdelegate.h"
+#include "richtextview.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace Orvik {
+
+FilterPane::FilterPane(RichTextView &view, std::shared_ptr<FilterHistory> history, QWidget *parent)
+    : QWidget(parent)
+    , m_view(view)
+    , m_history(std::move(history))
+    , m_model(view)
+    , m_live(view, m_model)
+    , m_filterBox(new QComboBox)
+    , m_matchCase(new QCheckBox(QStringLiteral("Match &case")))
+    , m_regex(new QCheckBox(QStringLiteral("&Regular expression")))
+    , m_close(new QToolButton)
+    , m_status(new QLabel)
+    , m_rows(new FilterListView) {
+    setObjectName(QStringLiteral("filterPane"));
+    auto *label = new QLabel(QStringLiteral("Filter:"));
+    label->setBuddy(m_filterBox);
+    m_filterBox->setObjectName(QStringLiteral("filterText"));
+    m_filterBox->setEditable(true);
+    m_filterBox->setCompleter(nullptr);
+    m_filterBox->setInsertPolicy(QComboBox::NoInsert);
+    m_filterBox->setMaxCount(FilterHistory::Count);
+    m_filterBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_close->setObjectName(QStringLiteral("filterClose"));
+    m_close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    m_close->setAutoRaise(true);
+    m_close->setToolTip(QStringLiteral("Close the filter"));
+    m_close->setAccessibleName(QStringLiteral("Close filter"));
+    m_status->setObjectName(QStringLiteral("filterStatus"));
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_rows->setObjectName(QStringLiteral("filterRows"));
+    m_rows->setAccessibleName(QStringLiteral("Matching lines"));
+    m_rows->setModel(&m_model);
+    m_rows->setItemDelegate(new FilterRowDelegate(view, m_model, m_rows));
+    m_rows->setFont(view.font());
+
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(label);
+    bar->addWidget(m_filterBox, 1);
+    bar->addWidget(m_matchCase);
+    bar->addWidget(m_regex);
+    bar->addWidget(m_close);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 2, 0, 0);
+    layout->setSpacing(2);
+    layout->addLayout(bar);
+    layout->addWidget(m_status);
+    layout->addWidget(m_rows, 1);
+
+    connect(m_filterBox, &QComboBox::editTextChanged, this, &FilterPane::applyFilter);
+    connect(m_filterBox->lineEdit(), &QLineEdit::returnPressed, this, &FilterPane::remember);
+    connect(m_matchCase, &QCheckBox::toggled, this, &FilterPane::applyFilter);
+    connect(m_regex, &QCheckBox::toggled, this, &FilterPane::applyFilter);
+    connect(m_close, &QToolButton::clicked, this, &FilterPane::dismiss);
+    connect(&m_live, &LiveFilter::changed, this, &FilterPane::updateStatus);
+    connect(m_rows, &QListView::clicked, this, &FilterPane::showRow);
+    connect(m_rows, &QListView::activated, this, &FilterPane::showRow);
+    view.installEventFilter(this);
+}
+
+// The list goes before the model it shows.
+FilterPane::~FilterPane() {
+    delete m_rows;
+}
+
+void FilterPane::open() {
+    const bool opening = isHidden();
+    showHistory();
+    show();
+    m_filterBox->setFocus();
+    m_filterBox->lineEdit()->selectAll();
+    if (opening)
+        applyFilter();
+}
+
+void FilterPane::dismiss() {
+    remember();
+    hide();
+    m_live.setFilter(LineFilter());
+    m_error.clear();
+    emit dismissed();
+}
+
+void FilterPane::applyFilter() {
+    if (isHidden())
+        return;
+    const LineFilter filter(m_filterBox->currentText(), m_matchCase->isChecked(),
+                            m_regex->isChecked() ? LineFilter::Kind::RegularExpression
+                                                 : LineFilter::Kind::Plain);
+    m_error = filter.errorString();
+    if (m_error.isEmpty())
+        m_live.setFilter(filter);
+    updateStatus();
+}
+
+void FilterPane::remember() {
+    const LineFilter &filter = m_live.filter();
+    if (!filter.isActive() || !m_error.isEmpty())
+        return;
+    m_history->remember(filter.text());
+    showHistory();
+}
+
+// The drop-down lists the history; the text being edited stays as it is.
+void FilterPane::showHistory() {
+    const QString text = m_filterBox->currentText();
+    const QSignalBlocker block(m_filterBox);
+    m_filterBox->clear();
+    m_filterBox->addItems(m_history->texts());
+    m_filterBox->setEditText(text);
+}
+
+void FilterPane::updateStatus() {
+    QString text;
+    m_statusIsError = true;
+    if (!m_error.isEmpty()) {
+        text = m_error;
+    } else if (const qint64 line = m_live.tooComplexLine()) {
+        text = QStringLiteral("pattern too complex for line %1").arg(line);
+    } else {
+        m_statusIsError = false;
+        if (m_live.filter().isActive()) {
+            const int count = m_model.rowCount();
+            text = count == 1 ? QStringLiteral("1 matching line")
+                              : QStringLiteral("%1 matching lines").arg(count);
+            if (m_live.isScanning())
+                text += QStringLiteral(" so far");
+        }
+    }
+    QPalette palette = m_status->palette();
+    palette.setColor(QPalette::WindowText, m_statusIsError
+                                               ? QColor(Qt::red)
+                                               : this->palette().color(QPalette::WindowText));
+    m_status->setPalette(palette);
+    m_status->setText(text);
+    if (m_live.isScanning())
+        m_rows->setCursor(Qt::BusyCursor);
+    else
+        m_rows->unsetCursor();
+}
+
+// The reader's move: the line selected from its start and centred; the view stops following.
+void FilterPane::showRow(const QModelIndex &index) {
+    if (!index.isValid())
+        return;
+    remember();
+    const FilterModel::Line line = m_model.line(index.row());
+    const qint64 size = m_view.viewText().size();
+    m_view.setSelStart(line.start);
+    // An empty line is selected by its line break, so that something is selected.
+    m_view.setSelLength(line.end > line.start ? line.end - line.start
+                                              : qMin<qint64>(1, size - line.start));
+    m_view.centerOnOffset(line.start);
+}
+
+// The selected rows in order, or else the current one.
+QList<int> FilterPane::selectedRows() const {
+    QList<int> rows;
+    for (const QItemSelectionRange &range : m_rows->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty() && m_rows->currentIndex().isValid())
+        rows.append(m_rows->currentIndex().row());
+    return rows;
+}
+
+bool FilterPane::hasFocusedSelection() const {
+    return isVisible() && m_rows->hasFocus() &&
+           (m_rows->selectionModel()->hasSelection() || m_rows->currentIndex().isValid());
+}
+
+qint64 FilterPane::selectedBytes() const {
+    qint64 bytes = 0;
+    for (int row : selectedRows()) {
+        const FilterModel::Line line = m_model.line(row);
+        bytes += line.end - line.start + 1;
+    }
+    return bytes;
+}
+
+QString FilterPane::selectedText() const {
+    QStringList lines;
+    for (int row : selectedRows())
+        lines.append(m_model.lineText(row));
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool FilterPane::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == &m_view && event->type() == QEvent::FontChange)
+        m_rows->setFont(m_view.font());
+    return QWidget::eventFilter(watched, event);
+}
+
+void FilterPane::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape) {
+        dismiss();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace Orvik
