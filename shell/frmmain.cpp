@@ -2,6 +2,7 @@
 
 #include "commandline.h"
 #include "mrulist.h"
+#include "rulesettings.h"
 #include "settingsstore.h"
 
 #include "commands/windowarranger.h"
@@ -110,6 +111,7 @@ void frmMain::createActions() {
 void frmMain::Form_Load(const QString &argumentText) {
     applyFrameTwips(Settings::LoadSettings(m_store, m_module));
     MRUList::LoadMRUList(m_store, m_module);
+    RuleSettings::LoadHighlightRules(m_store, m_module);
     m_module.RefreshInterval = Settings::limitRefreshInterval(m_module.RefreshInterval);
     m_updateTimer.setInterval(m_module.RefreshInterval);
     m_statusBar->setPanelText(2, QStringLiteral("Refresh Interval:") +
@@ -167,6 +169,7 @@ void frmMain::saveSession() {
         frame = frameTwips();
     Settings::SaveSettings(m_store, m_module, frame);
     MRUList::SaveMRUList(m_store, m_module);
+    RuleSettings::SaveHighlightRules(m_store, m_module);
     QString error;
     if (!m_store.flush(&error))
         qWarning().noquote() << QStringLiteral("orvik: the settings were not saved:") << error;
