@@ -93,6 +93,7 @@ void frmMain::createActions() {
     wire(m.mnuHighlightText, &Commands::mnuHighlightText_Click);
     wire(m.mnuSelectFont, &Commands::mnuSelectFont_Click);
     wire(m.mnuRefreshInterval, &Commands::mnuRefreshInterval_Click);
+    wire(m.mnuHighlightRules, &Commands::mnuHighlightRules_Click);
     // mnuWindowNewWindow has no handler: choosing it does nothing.
     wire(m.mnuWindowCascade, &Commands::mnuWindowCascade_Click);
     wire(m.mnuWindowTileHorizontal, &Commands::mnuWindowTileHorizontal_Click);

@@ -84,6 +84,7 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     mnuSelectFont = item(mnuView, "mnuSelectFont", QStringLiteral("Select &Font..."));
     mnuRefreshInterval =
         item(mnuView, "mnuRefreshInterval", QStringLiteral("&Refresh Interval..."));
+    mnuHighlightRules = item(mnuView, "mnuHighlightRules", QStringLiteral("Highlight R&ules..."));
 
     mnuWindow = menu(menuBar, "mnuWindow", QStringLiteral("&Window"));
     mnuWindowNewWindow = item(mnuWindow, "mnuWindowNewWindow", QStringLiteral("&New Window"));

@@ -50,6 +50,7 @@ public:
     QAction *mnuHighlightText = nullptr;
     QAction *mnuSelectFont = nullptr;
     QAction *mnuRefreshInterval = nullptr;
+    QAction *mnuHighlightRules = nullptr;
 
     QMenu *mnuWindow = nullptr;
     QAction *mnuWindowNewWindow = nullptr;
