@@ -57,6 +57,7 @@ frmMain::frmMain(Module1 &module, SettingsStore &store, QWidget *parent)
     setCentralWidget(m_workspace);
 
     createActions();
+    m_alerts = new DocumentAlerts(*this, *m_workspace, m_module.clock(), m_notifier);
 
     m_timer.setInterval(InitialTimerInterval);
     connect(&m_timer, &QTimer::timeout, this, &frmMain::timerUpdate_Timer);
@@ -265,6 +266,17 @@ void frmMain::setBusyPointer(bool busy) {
 
 void frmMain::showWarning(const QString &text, const QString &title) {
     QMessageBox::warning(this, title, text, QMessageBox::Ok);
+}
+
+void frmMain::documentAlert(DocumentWindow &window, const QString &path, const QString &line) {
+    if (auto *document = dynamic_cast<frmDocument *>(&window))
+        m_alerts->raise(*document, path, line);
+}
+
+void frmMain::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_alerts->mainWindowActivated();
 }
 
 frmDocument *frmMain::activeDocument() {

@@ -194,6 +194,49 @@ private slots:
         QCOMPARE(h->view(1).marks().layerStyle(HighlightLayer), LayerStyle());
     }
 
+    void alertRaised_data() {
+        QTest::addColumn<QStringList>("rules");
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("appended"); // an empty one rewrites the file instead
+        QTest::addColumn<QStringList>("alerts");  // lines raised
+        const QString alert = "\"ERROR\",0,0,#0000ff,0,1";
+        QTest::newRow("the first matching line of an append")
+            << QStringList{alert} << QByteArray("ERROR old\n")
+            << QByteArray("ok\nan ERROR\nERROR 2\n") << QStringList{"an ERROR"};
+        QTest::newRow("the first line of any alert rule")
+            << QStringList{alert, "\"^W\",1,1,#00ff00,1,1"} << QByteArray("start\n")
+            << QByteArray("ok\nW1\nERROR\n") << QStringList{"W1"};
+        QTest::newRow("a rule without Alert raises none")
+            << QStringList{"\"ERROR\",0,0,#0000ff,0,0"} << QByteArray("start\n")
+            << QByteArray("ERROR\n") << QStringList();
+        QTest::newRow("an opened or rewritten text raises none")
+            << QStringList{alert} << QByteArray("ERROR\n") << QByteArray() << QStringList();
+        QTest::newRow("a line completed by an append, whole, without its CR")
+            << QStringList{alert} << QByteArray("one ER") << QByteArray("ROR two\r\n")
+            << QStringList{"one ERROR two"};
+        QTest::newRow("a long line cut at 200 characters")
+            << QStringList{alert} << QByteArray("start\n") << "ERROR " + QByteArray(300, 'x') + "\n"
+            << QStringList{"ERROR " + QString(194, 'x')};
+        QTest::newRow("a line not UTF-8 shown a character per byte")
+            << QStringList{alert} << QByteArray("start\n") << QByteArray("ERROR \xe9t\xe9\n")
+            << QStringList{"ERROR \u00e9t\u00e9"};
+    }
+    void alertRaised() {
+        QFETCH(QStringList, rules);
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, appended);
+        QFETCH(QStringList, alerts);
+        shown(rulesFrom(rules), QString(), first, appended, true);
+        if (appended.isEmpty()) {
+            h->files.write("rules.log", "ERROR rewritten\n");
+            h->cycle();
+        }
+        QStringList lines;
+        for (const QString &raised : h->alerts)
+            lines << raised.mid(h->files.path("rules.log").size() + 2);
+        QCOMPARE(lines, alerts);
+    }
+
     void wholeLinePaintsItsRows() {
         shown(rulesFrom({"\"ERROR\",0,0,#0000ff,1,0"}), QString(), "ok\nERROR\nok\n", {}, false);
         h->show();
