@@ -20,8 +20,7 @@ quint64 keyOf(const frmDocument *document) {
 
 DocumentAlerts::DocumentAlerts(QWidget &mainWindow, QMdiArea &workspace, const Clock &clock,
                                DesktopNotifier &notifier)
-    : QObject(&mainWindow)
-    , m_mainWindow(mainWindow)
+    : m_mainWindow(mainWindow)
     , m_workspace(workspace)
     , m_notifier(notifier)
     , m_limiter(clock)

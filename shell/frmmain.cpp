@@ -57,7 +57,7 @@ frmMain::frmMain(Module1 &module, SettingsStore &store, QWidget *parent)
     setCentralWidget(m_workspace);
 
     createActions();
-    m_alerts = new DocumentAlerts(*this, *m_workspace, m_module.clock(), m_notifier);
+    m_alerts = std::make_unique<DocumentAlerts>(*this, *m_workspace, m_module.clock(), m_notifier);
 
     m_timer.setInterval(InitialTimerInterval);
     connect(&m_timer, &QTimer::timeout, this, &frmMain::timerUpdate_Timer);
@@ -275,7 +275,7 @@ void frmMain::documentAlert(DocumentWindow &window, const QString &path, const Q
 
 void frmMain::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (m_alerts && event->type() == QEvent::ActivationChange && isActiveWindow())
         m_alerts->mainWindowActivated();
 }
 

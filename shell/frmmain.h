@@ -114,7 +114,8 @@ private:
     QtDialogs m_dialogs{this};
     Commands m_commands{*this, m_dialogs};
     DBusNotifier m_notifier;
-    DocumentAlerts *m_alerts = nullptr;
+    // Goes before the notifier it uses and before the workspace it watches.
+    std::unique_ptr<DocumentAlerts> m_alerts;
     // The outer size asked for before the window manager's frame was known.
     QSize m_pendingOuterSize;
     bool m_busy = false;
