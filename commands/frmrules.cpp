@@ -51,9 +51,11 @@ frmRules::frmRules(QWidget *parent)
     m_table = new QTableWidget(0, ColumnCount, this);
     m_table->setObjectName(QStringLiteral("tblRules"));
     m_table->setAccessibleName(QStringLiteral("Highlight rules"));
-    m_table->setHorizontalHeaderLabels(
-        {QStringLiteral("Text"), QStringLiteral("Match case"), QStringLiteral("Regular expression"),
-         QStringLiteral("Colour"), QStringLiteral("Whole line"), QStringLiteral("Alert")});
+    // Two-line headers keep the check box columns narrow and the text wide.
+    m_table->setHorizontalHeaderLabels({QStringLiteral("Text"), QStringLiteral("Match\ncase"),
+                                        QStringLiteral("Regular\nexpression"),
+                                        QStringLiteral("Colour"), QStringLiteral("Whole\nline"),
+                                        QStringLiteral("Alert")});
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->horizontalHeader()->setSectionResizeMode(TextColumn, QHeaderView::Stretch);

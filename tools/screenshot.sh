@@ -132,7 +132,7 @@ elif [ "$scene" = rules ]; then
     xdotool key alt+v
     sleep 0.3
     xdotool key u
-    xdotool search --sync --name '^Highlight Rules$' windowmove 120 330
+    xdotool search --sync --name '^Highlight Rules$' windowsize 560 250 windowmove 400 345
     sleep 1
 fi
 import -window root "$output"
