@@ -33,8 +33,8 @@ void DBusNotifier::notify(quint64 key, const QString &summary, const QString &bo
     QDBusMessage call =
         QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout
-    call << QStringLiteral("Orvik") << uint(0) << QStringLiteral("org.orvik.Orvik") << summary
-         << body << QStringList{DefaultAction, QStringLiteral("Show")}
+    call << QStringLiteral("Orvik") << uint(0) << QStringLiteral("orvik") << summary << body
+         << QStringList{DefaultAction, QStringLiteral("Show")}
          << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("org.orvik.Orvik")}}
          << int(-1);
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
