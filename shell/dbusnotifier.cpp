@@ -24,6 +24,19 @@ DBusNotifier::DBusNotifier(QObject *parent)
                 SLOT(onActionInvoked(uint, QString)));
     bus.connect(Service, Path, Interface, QStringLiteral("NotificationClosed"), this,
                 SLOT(onNotificationClosed(uint, uint)));
+    const QDBusMessage ask =
+        QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("GetCapabilities"));
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(ask), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+        const QDBusPendingReply<QStringList> reply = *watcher;
+        if (reply.isValid())
+            m_markup = reply.value().contains(QStringLiteral("body-markup"));
+        watcher->deleteLater();
+    });
+}
+
+QString DBusNotifier::bodyFor(const QString &text, bool serviceReadsMarkup) {
+    return serviceReadsMarkup ? text.toHtmlEscaped() : text;
 }
 
 void DBusNotifier::notify(quint64 key, const QString &summary, const QString &body) {
@@ -33,8 +46,8 @@ void DBusNotifier::notify(quint64 key, const QString &summary, const QString &bo
     QDBusMessage call =
         QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout
-    call << QStringLiteral("Orvik") << uint(0) << QStringLiteral("orvik") << summary << body
-         << QStringList{DefaultAction, QStringLiteral("Show")}
+    call << QStringLiteral("Orvik") << uint(0) << QStringLiteral("orvik") << summary
+         << bodyFor(body, m_markup) << QStringList{DefaultAction, QStringLiteral("Show")}
          << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("org.orvik.Orvik")}}
          << int(-1);
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);

@@ -19,6 +19,10 @@ public:
 
     void notify(quint64 key, const QString &summary, const QString &body) override;
 
+    // The body as sent: a service that reads markup gets the text's <, > and & escaped, so that
+    // a log line never turns into markup (or hides a part of itself).
+    static QString bodyFor(const QString &text, bool serviceReadsMarkup);
+
 private slots:
     // A D-Bus signal can only reach a slot named in text.
     void onActionInvoked(uint id, const QString &action);
@@ -26,6 +30,7 @@ private slots:
 
 private:
     std::map<uint, quint64> m_shown; // notification id -> key
+    bool m_markup = true;            // until the service says otherwise, as most do
 };
 
 } // namespace Orvik

@@ -1,6 +1,7 @@
 // Alerts of the highlight rules: which document windows get one, how it shows (icon, Window
 // menu marker, an accessible event) and goes when the window is seen, and the desktop
 // notifications, at most once a minute per document by a clock the test moves.
+#include "shell/dbusnotifier.h"
 #include "shell/desktopnotifier.h"
 #include "shell/documentalerts.h"
 #include "shell/mainmenus.h"
@@ -158,6 +159,19 @@ private slots:
         for (const RecordingNotifier::Shown &s : notifier->shown)
             notified << s.body.section(':', 0, 0);
         QCOMPARE(notified, shown);
+    }
+
+    void notificationBodyIsNeverMarkup_data() {
+        QTest::addColumn<bool>("markup"); // the service reads markup
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("escaped for a service that reads markup")
+            << true << "/x.log: &lt;b&gt;a &amp; b&lt;/b&gt; &quot;q&quot;";
+        QTest::newRow("as it is for one that does not") << false << "/x.log: <b>a & b</b> \"q\"";
+    }
+    void notificationBodyIsNeverMarkup() {
+        QFETCH(bool, markup);
+        QFETCH(QString, sent);
+        QCOMPARE(DBusNotifier::bodyFor("/x.log: <b>a & b</b> \"q\"", markup), sent);
     }
 };
 
