@@ -1,6 +1,7 @@
 #include "frmrules.h"
 
 #include "core/regexmatcher.h"
+#include "core/ruleset.h"
 #include "document/viewpainter.h"
 
 #include <QColorDialog>
@@ -260,6 +261,7 @@ void frmRules::accept() {
 void frmRules::updateButtons() {
     const int row = m_table->currentRow();
     const bool selected = row >= 0 && !m_table->selectedItems().isEmpty();
+    m_cmdAdd->setEnabled(m_table->rowCount() < RuleSet::MaxRules);
     m_cmdRemove->setEnabled(selected);
     m_cmdMoveUp->setEnabled(selected && row > 0);
     m_cmdMoveDown->setEnabled(selected && row + 1 < m_table->rowCount());

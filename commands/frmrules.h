@@ -17,7 +17,8 @@ namespace Orvik {
 // The Highlight Rules window: the rules in order, one row each (text, Match case, Regular
 // expression, colour, Whole line, Alert), with Add, Remove, Move Up and Move Down. It only
 // edits a copy: the caller takes rules() when it was accepted. OK refuses an expression the
-// engine refuses, saying why in red under the table; rows without text are dropped.
+// engine refuses, saying why in red under the table; rows without text are dropped. It holds
+// at most RuleSet::MaxRules rules.
 class frmRules : public QDialog {
     Q_OBJECT
 

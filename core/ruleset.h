@@ -14,6 +14,9 @@ namespace Orvik {
 // view's layer FirstRuleLayer + i.
 class RuleSet {
 public:
+    // More would only slow every document down.
+    static constexpr int MaxRules = 32;
+
     RuleSet() = default;
     explicit RuleSet(std::vector<HighlightRule> rules);
 

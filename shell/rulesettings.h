@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ruleset.h"
+
 #include <QString>
 
 namespace Orvik {
@@ -11,8 +13,7 @@ class SettingsStore;
 // form HighlightRule::toText() writes. The section exists only while there are rules.
 namespace RuleSettings {
 inline const QString Section = QStringLiteral("Highlight Rules");
-// More would only slow every document down.
-constexpr int MaxRules = 32;
+constexpr int MaxRules = RuleSet::MaxRules;
 
 QString key(int rule);
 // Reads the rules in force. A rule that does not read, and a count that is not one, is

@@ -1,5 +1,6 @@
 // The Highlight Rules window: the table of rules and its buttons, as the user works them.
 #include "commands/frmrules.h"
+#include "core/ruleset.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -93,6 +94,16 @@ private slots:
         QCOMPARE(items.size(), 10);
         QVERIFY(items.at(8)->isSeparator());
         QCOMPARE(items.at(9)->text(), QStringLiteral("&Other Colour..."));
+    }
+
+    void addStopsAtTheMostRules() {
+        frmRules dialog;
+        dialog.setRules(std::vector<HighlightRule>(RuleSet::MaxRules - 1));
+        QPushButton *add = dialog.findChild<QPushButton *>("cmdAdd");
+        QVERIFY(add->isEnabled());
+        add->click();
+        QVERIFY(!add->isEnabled());
+        QCOMPARE(dialog.table().rowCount(), RuleSet::MaxRules);
     }
 
     void refusedExpressionKeepsTheWindowOpenSayingWhy() {
