@@ -48,6 +48,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # dpkg-shlibdeps adds the C and C++ runtimes.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6svg6 (>= 6.4), \
-libqt6printsupport6 (>= 6.4), qt6-qpa-plugins, libpcre2-8-0 (>= 10.34)")
+libqt6printsupport6 (>= 6.4), libqt6dbus6 (>= 6.4), qt6-qpa-plugins, libpcre2-8-0 (>= 10.34)")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)

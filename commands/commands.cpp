@@ -73,6 +73,10 @@ void Commands::mnuRefreshInterval_Click() {
     m_display.refreshInterval();
 }
 
+void Commands::mnuHighlightRules_Click() {
+    m_display.highlightRules();
+}
+
 void Commands::mnuWindowCascade_Click() {
     m_window.arrange(WindowCommands::Arrangement::Cascade);
 }

@@ -33,6 +33,7 @@ public:
     void mnuHighlightText_Click();
     void mnuSelectFont_Click();
     void mnuRefreshInterval_Click();
+    void mnuHighlightRules_Click();
     void mnuWindowCascade_Click();
     void mnuWindowTileHorizontal_Click();
     void mnuWindowTileVertical_Click();

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/highlightrule.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 class QPrinter;
 
@@ -44,6 +47,13 @@ public:
     virtual bool printDialog(QPrinter &printer, const QString &title, bool offerSelection) = 0;
     // The font chooser, not primed with any font; nothing on cancel.
     virtual std::optional<FontChoice> chooseFont() = 0;
+    // The Highlight Rules window over a copy of `rules`: the rules as edited, or nothing on
+    // cancel.
+    virtual std::optional<std::vector<HighlightRule>>
+    editRules(const std::vector<HighlightRule> &rules) {
+        Q_UNUSED(rules);
+        return std::nullopt;
+    }
 };
 
 } // namespace Orvik

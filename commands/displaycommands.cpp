@@ -73,4 +73,13 @@ void DisplayCommands::selectFont() {
     }
 }
 
+void DisplayCommands::highlightRules() {
+    const std::optional<std::vector<HighlightRule>> edited =
+        m_dialogs.editRules(m_module.HighlightRules->rules());
+    if (!edited || *edited == m_module.HighlightRules->rules())
+        return;
+    m_module.setHighlightRules(*edited);
+    m_module.RefreshDocuments(0);
+}
+
 } // namespace Orvik

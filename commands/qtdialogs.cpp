@@ -1,5 +1,7 @@
 #include "qtdialogs.h"
 
+#include "frmrules.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -140,6 +142,16 @@ std::optional<FontChoice> QtDialogs::chooseFont() {
     choice.italic = font.italic();
     choice.underline = font.underline();
     return choice;
+}
+
+std::optional<std::vector<HighlightRule>>
+QtDialogs::editRules(const std::vector<HighlightRule> &rules) {
+    ArrowPointer arrow;
+    frmRules dialog(m_owner);
+    dialog.setRules(rules);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.rules();
 }
 
 } // namespace Orvik

@@ -20,6 +20,8 @@ public:
     QString saveFileName(const QString &title, const QStringList &filters) override;
     bool printDialog(QPrinter &printer, const QString &title, bool offerSelection) override;
     std::optional<FontChoice> chooseFont() override;
+    std::optional<std::vector<HighlightRule>>
+    editRules(const std::vector<HighlightRule> &rules) override;
 
 private:
     QWidget *m_owner;

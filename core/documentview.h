@@ -25,9 +25,22 @@ public:
 };
 
 // Marks are kept in layers, each a set of ranges shown one way. The highlight's red text is
-// layer 0, drawn above every other layer.
+// layer 0, drawn above every other layer; the highlight rules follow from layer 1 on, a lower
+// layer above a higher one.
 constexpr int HighlightLayer = 0;
+constexpr int FirstRuleLayer = 1;
 using SharedMarks = std::shared_ptr<const MarkRuns>;
+
+// How a layer's marks are shown: the text in a colour, or (background) the whole rows of the
+// lines they cover on a tint of the colour. Layers are shown as the highlight's red text
+// until told otherwise.
+struct LayerStyle {
+    ColorNumber color = HighlightColor;
+    bool background = false;
+    friend bool operator==(const LayerStyle &a, const LayerStyle &b) {
+        return a.color == b.color && a.background == b.background;
+    }
+};
 
 // What the core asks of a document's text view (rtfText). Offsets and lengths are byte
 // offsets into the text, which are the byte offsets in the file it shows.
@@ -86,6 +99,11 @@ public:
     virtual void setLayerMarks(int layer, SharedMarks marks) = 0;
     // Adds marks found in appended text: none starts before the layer's last mark.
     virtual void addLayerMarks(int layer, const MarkRuns &marks) = 0;
+    // How the layer's marks are shown from now on.
+    virtual void setLayerStyle(int layer, const LayerStyle &style) {
+        Q_UNUSED(layer);
+        Q_UNUSED(style);
+    }
 
     virtual void setDisplayFont(const DisplayFont &font) = 0;
     virtual void setVisible(bool visible) = 0;

@@ -104,7 +104,9 @@ bool writeOrvikIni(QIODevice &device, const QSettings::SettingsMap &map) {
             section = keySection;
         }
         const QString value = valueText(it.value());
-        text += key + QLatin1Char('=') + (needsQuotes(value) ? quoted(value) : value) +
+        // A value given as bytes is written as it is.
+        const bool verbatim = it.value().typeId() == QMetaType::QByteArray;
+        text += key + QLatin1Char('=') + (verbatim || !needsQuotes(value) ? value : quoted(value)) +
                 QLatin1Char('\n');
     }
     const QByteArray bytes = text.toUtf8();

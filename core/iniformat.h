@@ -9,7 +9,8 @@ namespace Orvik {
 // "[MRU%20Documents]"). A value is the text after "=" without the blanks around it; commas
 // are part of it. A value whose edges are blanks, or that holds a quote, a backslash or a
 // line break, is written in double quotes with backslash escapes, so that it reads back
-// exactly. Lines that are not sections or key=value pairs are skipped, so a damaged file
+// exactly; a value given as bytes (QByteArray) is written as it is. Lines that are not
+// sections or key=value pairs are skipped, so a damaged file
 // still yields whatever it holds intact.
 QSettings::Format orvikIniFormat();
 

@@ -50,6 +50,13 @@ public:
     virtual void setBusyPointer(bool busy) = 0;
     // A modal message box with the warning icon and one OK button.
     virtual void showWarning(const QString &text, const QString &title) = 0;
+    // An alert rule matched in text appended to the document of `window` at `path`; `line`
+    // is the first line it matched, cut short.
+    virtual void documentAlert(DocumentWindow &window, const QString &path, const QString &line) {
+        Q_UNUSED(window);
+        Q_UNUSED(path);
+        Q_UNUSED(line);
+    }
 };
 
 } // namespace Orvik

@@ -20,6 +20,10 @@ DisplayFont Module1::displayFont() const {
     return {FontName, FontSize, FontBold, FontItalic, FontUnderline};
 }
 
+void Module1::setHighlightRules(std::vector<HighlightRule> rules) {
+    HighlightRules = std::make_shared<const RuleSet>(std::move(rules));
+}
+
 void Module1::OpenDocument(const QString &path) {
     DocumentOpener(*this).OpenDocument(path);
 }

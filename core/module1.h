@@ -2,6 +2,7 @@
 
 #include "contents.h"
 #include "displayfont.h"
+#include "ruleset.h"
 
 #include <QDateTime>
 #include <QString>
@@ -58,6 +59,11 @@ public:
     bool FontItalic = false;
     bool FontUnderline = false;
     DisplayFont displayFont() const;
+
+    // --- Highlight rules: the set in force, never null. A new set is marked in every
+    // document the refresh cycle visits next; work in flight keeps the set it began with.
+    SharedRules HighlightRules = std::make_shared<const RuleSet>();
+    void setHighlightRules(std::vector<HighlightRule> rules);
 
     // --- Recently used files: slots 1..10, newest first; the empty text is a free slot.
     std::array<QString, MruCount + 1> MRUFiles;

@@ -6,6 +6,9 @@
 #include "mainwindow.h"
 #include "markpass.h"
 #include "module1.h"
+#include "refreshmailbox.h"
+#include "rulelayers.h"
+#include "rulepass.h"
 #include "sizetext.h"
 #include "slotread.h"
 #include "timetext.h"
@@ -14,8 +17,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
 #include <new>
 #include <vector>
 
@@ -38,33 +39,13 @@ struct RefreshCycle::Round {
     int pending = 0;
 };
 
-// Finished tasks on their way from the workers to the user-interface thread. Shared with the
-// workers, so that one still running when the refresh is gone delivers into it harmlessly.
-struct RefreshCycle::Mailbox {
-    std::mutex mutex;
-    std::condition_variable arrived;
-    std::vector<std::shared_ptr<RefreshTask>> done;
-    RefreshCycle *cycle = nullptr; // to be told; nullptr once it is gone
-    bool posted = false;           // an event to drain is on its way
-
-    void deliver(std::shared_ptr<RefreshTask> task) {
-        std::lock_guard<std::mutex> lock(mutex);
-        done.push_back(std::move(task));
-        arrived.notify_all();
-        if (cycle && !posted) {
-            posted = true;
-            QMetaObject::invokeMethod(
-                cycle, [c = cycle] { c->drain(); }, Qt::QueuedConnection);
-        }
-    }
-};
-
 RefreshCycle::RefreshCycle(Module1 &module)
     : m_module(module)
     , m_chunkSize(DocumentReader::DefaultChunkSize)
-    , m_mailbox(std::make_shared<Mailbox>())
+    , m_mailbox(std::make_shared<RefreshMailbox>())
     , m_pool(qBound(2, QThread::idealThreadCount(), 4)) {
-    m_mailbox->cycle = this;
+    m_mailbox->receiver = this;
+    m_mailbox->drain = [this] { drain(); };
 }
 
 RefreshCycle::~RefreshCycle() {
@@ -75,7 +56,7 @@ bool RefreshCycle::shutdown(WorkerPool::Clock::duration wait) {
     m_stopped = true;
     {
         std::lock_guard<std::mutex> lock(m_mailbox->mutex);
-        m_mailbox->cycle = nullptr;
+        m_mailbox->receiver = nullptr;
         m_mailbox->done.clear();
     }
     for (auto &entry : m_docs)
@@ -98,7 +79,8 @@ void RefreshCycle::start(int index) {
 }
 
 bool RefreshCycle::isRunning() const {
-    if (std::any_of(m_docs.begin(), m_docs.end(), [](const auto &d) { return bool(d.second.task); }))
+    if (std::any_of(m_docs.begin(), m_docs.end(),
+                    [](const auto &d) { return bool(d.second.task); }))
         return true;
     std::lock_guard<std::mutex> lock(m_mailbox->mutex);
     return !m_mailbox->done.empty();
@@ -204,6 +186,8 @@ void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc) {
     read->previous = m.DocContents[slot];
     read->chunkSize = m_chunkSize;
     read->pattern = m.HighLightString;
+    if (!m.HighlightRules->isEmpty())
+        read->rules = m.HighlightRules;
     if (DocumentWindow *window = m.DocWindow[slot]) {
         read->preparation = window->rtfText().prepareText();
         read->appendPreparation = window->rtfText().prepareAppend();
@@ -223,9 +207,14 @@ void RefreshCycle::startNext(quint64 serial) {
     Module1 &m = m_module;
     for (;;) {
         const auto entry = m_docs.find(serial);
-        if (entry == m_docs.end() || entry->second.task || entry->second.passes.empty())
+        if (entry == m_docs.end() || entry->second.task)
             return;
         Doc &doc = entry->second;
+        if (doc.passes.empty()) {
+            if (const int slot = slotOf(serial))
+                startRulePass(serial, slot, doc);
+            return;
+        }
         const std::shared_ptr<Round> round = doc.passes.front();
         doc.passes.pop_front();
         const int slot = slotOf(serial);
@@ -249,6 +238,28 @@ void RefreshCycle::startNext(quint64 serial) {
             submit(pass);
         }
         return;
+    }
+}
+
+// A full pass of the rules in force, when the view shows another set's marks and the pass
+// was not tried for this set yet (a pass that ran out of memory is not retried).
+void RefreshCycle::startRulePass(quint64 serial, int slot, Doc &doc) {
+    Module1 &m = m_module;
+    DocumentWindow *window = m.DocWindow[slot];
+    if (!window || RuleLayers::same(doc.shownRules, m.HighlightRules) ||
+        doc.passedRules == m.HighlightRules)
+        return;
+    auto pass = std::make_shared<RulePass>();
+    pass->serial = serial;
+    pass->text = m.DocContents[slot];
+    pass->rules = m.HighlightRules;
+    doc.passedRules = pass->rules;
+    doc.task = pass;
+    if (m_inline || pass->text.size() < m_markPassApart) {
+        pass->run();
+        apply(pass);
+    } else {
+        submit(pass);
     }
 }
 
@@ -298,13 +309,16 @@ void RefreshCycle::apply(const std::shared_ptr<RefreshTask> &task) {
     if (slot != 0) {
         DocumentWindow *window = m_module.DocWindow[slot];
         const bool read = dynamic_cast<SlotRead *>(task.get()) != nullptr;
+        auto *rulePass = dynamic_cast<RulePass *>(task.get());
         if (read && doc.opening && window) {
             doc.opening = false;
             window->showReading(false);
         }
         try {
             if (read)
-                applyRead(slot, static_cast<SlotRead &>(*task));
+                applyRead(slot, doc, static_cast<SlotRead &>(*task));
+            else if (rulePass)
+                applyRulePass(slot, doc, *rulePass);
             else
                 applyPass(slot, static_cast<MarkPass &>(*task));
         } catch (const std::bad_alloc &) {
@@ -339,16 +353,16 @@ void RefreshCycle::dropPassesDoneBy(Doc &doc, const SlotRead &read) {
             roundDone(round);
 }
 
-void RefreshCycle::applyRead(int slot, SlotRead &read) {
+void RefreshCycle::applyRead(int slot, Doc &doc, SlotRead &read) {
     if (!read.changed)
         return;
     if (read.outcome.kind == ReadKind::Failed)
         fail(slot, read.outcome.error);
     else
-        applyChange(slot, read);
+        applyChange(slot, doc, read);
 }
 
-void RefreshCycle::applyChange(int slot, SlotRead &read) {
+void RefreshCycle::applyChange(int slot, Doc &doc, SlotRead &read) {
     Module1 &m = m_module;
     const bool append = read.outcome.kind == ReadKind::Append;
     const qint64 previousSize = m.DocContents[slot].size();
@@ -371,6 +385,11 @@ void RefreshCycle::applyChange(int slot, SlotRead &read) {
         }
         if (!read.marks.isEmpty())
             view.addLayerMarks(HighlightLayer, read.marks);
+        // Marks of rules the view does not show wait for the rule pass that follows.
+        if (read.rules && read.rules == doc.shownRules)
+            RuleLayers::add(view, read.ruleMarks);
+        if (!read.ruleMarks.alertLine.isNull() && m.MainForm)
+            m.MainForm->documentAlert(*window, m.DocFileName[slot], read.ruleMarks.alertLine);
     } else {
         if (read.preparation)
             view.setPreparedText(m.DocContents[slot], std::move(read.preparation));
@@ -379,6 +398,9 @@ void RefreshCycle::applyChange(int slot, SlotRead &read) {
         // The new text's own full pass, done with the read.
         if (!read.marks.isEmpty())
             view.setLayerMarks(HighlightLayer, std::make_shared<MarkRuns>(std::move(read.marks)));
+        // A new text shows no rule marks but those found with the read.
+        RuleLayers::replace(view, nullptr, read.rules, read.ruleMarks);
+        doc.shownRules = read.rules;
     }
     window->setCaption(m.DocFileName[slot] + CaptionSeparator +
                        generalDateTimeText(m.clock().currentDateTime()) + CaptionSeparator +
@@ -405,6 +427,16 @@ void RefreshCycle::applyPass(int slot, const MarkPass &pass) {
         view.setSelStart(m.DocFileSize[slot]);
 }
 
+void RefreshCycle::applyRulePass(int slot, Doc &doc, RulePass &pass) {
+    Module1 &m = m_module;
+    DocumentWindow *window = m.DocWindow[slot];
+    const Contents &now = m.DocContents[slot];
+    if (!pass.done || !window || now.store() != pass.text.store() || now.size() != pass.text.size())
+        return;
+    RuleLayers::replace(window->rtfText(), doc.shownRules, pass.rules, pass.marks);
+    doc.shownRules = pass.rules;
+}
+
 // Forgets what was read, so that the next successful read rebuilds the view whole, and shows
 // the failure in the caption. Emptying the view gives back the memory the text held.
 void RefreshCycle::fail(int slot, const QString &error) {
@@ -414,6 +446,9 @@ void RefreshCycle::fail(int slot, const QString &error) {
     m.DocFileSize[slot] = 0;
     if (DocumentWindow *window = m.DocWindow[slot]) {
         const QString description = error.isEmpty() ? QStringLiteral("cannot be read") : error;
+        const auto entry = m_docs.find(m.DocSerial[slot]);
+        if (entry != m_docs.end())
+            entry->second.shownRules.reset(); // an empty text shows no marks
         try {
             window->rtfText().setText(Contents());
             window->setCaption(m.DocFileName[slot] + CaptionSeparator + description);

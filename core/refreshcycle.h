@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documentview.h"
+#include "ruleset.h"
 #include "workerpool.h"
 
 #include <QObject>
@@ -14,7 +15,9 @@ namespace Orvik {
 
 class Module1;
 struct MarkPass;
+struct RefreshMailbox;
 struct RefreshTask;
+struct RulePass;
 struct SlotRead;
 
 // The refresh of the document table: each visited document whose size or stamp changed is
@@ -39,6 +42,8 @@ struct SlotRead;
 // - A document whose whole text was replaced gets its own full pass, with the read; no other
 //   document is marked again because of it.
 // - The failure path of one document touches no other.
+// - The highlight rules mark appended text with the read; a document whose view shows the
+//   marks of other rules than those in force gets a full pass of the rules once it is idle.
 //
 // run() does all of this before it returns, on the calling thread (tests, and cycles that
 // need no worker); start() hands the file work to the workers and returns at once.
@@ -83,14 +88,15 @@ signals:
 private:
     struct Tick;
     struct Round;
-    struct Mailbox;
     // What the refresh knows of one open document, by serial.
     struct Doc {
-        std::shared_ptr<RefreshTask> task;  // in flight
-        std::shared_ptr<Tick> tick;         // the tick that started the read in flight
-        std::shared_ptr<Round> taskRound;   // the round of the pass in flight
+        std::shared_ptr<RefreshTask> task;         // in flight
+        std::shared_ptr<Tick> tick;                // the tick that started the read in flight
+        std::shared_ptr<Round> taskRound;          // the round of the pass in flight
         std::deque<std::shared_ptr<Round>> passes; // full passes waiting, in order
-        bool opening = false;               // shows the busy pointer until its text is in
+        bool opening = false;                      // shows the busy pointer until its text is in
+        SharedRules shownRules;                    // the rules whose marks the view shows
+        SharedRules passedRules;                   // the rules of the last rule pass started
     };
 
     void begin(int index);
@@ -100,9 +106,11 @@ private:
     void drain();
     void apply(const std::shared_ptr<RefreshTask> &task);
     void dropPassesDoneBy(Doc &doc, const SlotRead &read);
-    void applyRead(int slot, SlotRead &read);
-    void applyChange(int slot, SlotRead &read);
+    void applyRead(int slot, Doc &doc, SlotRead &read);
+    void applyChange(int slot, Doc &doc, SlotRead &read);
     void applyPass(int slot, const MarkPass &pass);
+    void startRulePass(quint64 serial, int slot, Doc &doc);
+    void applyRulePass(int slot, Doc &doc, RulePass &pass);
     void fail(int slot, const QString &error);
     void taskDone(Doc &doc);
     void tickDone(const std::shared_ptr<Tick> &tick);
@@ -115,7 +123,7 @@ private:
     qint64 m_markPassApart = DefaultMarkPassApart;
     std::map<quint64, Doc> m_docs;
     std::deque<std::shared_ptr<Round>> m_rounds; // highlight rounds not yet done, oldest first
-    std::shared_ptr<Mailbox> m_mailbox;
+    std::shared_ptr<RefreshMailbox> m_mailbox;
     bool m_draining = false;
     bool m_inline = false; // in run(): all work is done on the calling thread
     bool m_stopped = false;

@@ -4,6 +4,8 @@
 #include "documentview.h"
 #include "markruns.h"
 #include "refreshtask.h"
+#include "rulemarks.h"
+#include "ruleset.h"
 
 #include <QDateTime>
 #include <QString>
@@ -14,9 +16,11 @@ namespace Orvik {
 
 // The file work of one document in a refresh: the stamp, the size probe and, when either
 // changed, the read compared with the kept contents; then the highlight marks of the new
-// part, or of the whole text when it is new, and the view's preparations for it.
+// part, or of the whole text when it is new, with the marks of the highlight rules, and the
+// view's preparations for it.
 //
-// What it touches besides itself: the kept contents, which it only reads; the room past their
+// What it touches besides itself: the kept contents and the rules, which it only reads (the
+// rules are immutable); the room past their
 // end in their store, where it appends (one task at a time works for a document, so it is
 // the store's only appender); the preparations, which are given to it.
 struct SlotRead : RefreshTask {
@@ -26,7 +30,8 @@ struct SlotRead : RefreshTask {
     qint64 knownSize = 0;
     Contents previous;
     qint64 chunkSize = DocumentReader::DefaultChunkSize;
-    QString pattern; // the highlight text
+    QString pattern;                                    // the highlight text
+    SharedRules rules;                                  // the highlight rules
     std::unique_ptr<TextPreparation> preparation;       // for a new whole text
     std::unique_ptr<TextPreparation> appendPreparation; // for bytes after the kept ones
 
@@ -38,6 +43,9 @@ struct SlotRead : RefreshTask {
     ReadOutcome outcome;
     // Append: the new part's marks. Replacement: the whole text's.
     MarkRuns marks;
+    // The rules' marks of the same text (an append's with the lines it continues), and the
+    // first line of the new part an alert rule matched.
+    RuleMarks ruleMarks;
 
     void run(FileSystem &fileSystem) override;
 

@@ -41,10 +41,15 @@ void FilterRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette &palette = option.palette;
     const QRect rect = option.rect;
-    if (selected)
-        painter->fillRect(rect, palette.brush(QPalette::Highlight));
-    const QColor text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     const FilterModel::Line line = m_model.line(index.row());
+    if (selected) {
+        painter->fillRect(rect, palette.brush(QPalette::Highlight));
+    } else {
+        const ColorNumber background = m_view.marks().backgroundAt(line.start);
+        if (background != ViewMarks::NoColor)
+            painter->fillRect(rect, backgroundTint(background));
+    }
+    const QColor text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     const ViewText &viewText = m_view.viewText();
 
     painter->save();

@@ -177,6 +177,14 @@ bool frmDocument::eventFilter(QObject *watched, QEvent *event) {
     return QMdiSubWindow::eventFilter(watched, event);
 }
 
+void frmDocument::showAlert(bool alerted) {
+    if (alerted == m_alerted)
+        return;
+    m_alerted = alerted;
+    const QString alert = QStringLiteral(":/icons/alert.svg");
+    setWindowIcon(alerted && QFile::exists(alert) ? QIcon(alert) : documentIcon());
+}
+
 QIcon frmDocument::documentIcon() {
     const QString bundled = QStringLiteral(":/icons/document.svg");
     if (QFile::exists(bundled))

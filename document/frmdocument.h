@@ -36,6 +36,11 @@ public:
     void activate() override;
     void showReading(bool reading) override;
 
+    // Shows, or no more, that an alert rule matched in the window's text while it was out of
+    // sight: the alert icon in place of the document's.
+    void showAlert(bool alerted);
+    bool isAlerted() const { return m_alerted; }
+
     // Opens the filter under the view, the two split by a bar that can be dragged. The pane is
     // made on first use: until then the window holds the view alone.
     void showFilter(const std::shared_ptr<FilterHistory> &history);
@@ -64,6 +69,7 @@ private:
     QString m_tag;
     bool m_unloaded = false;
     bool m_sized = false; // given its client area as created
+    bool m_alerted = false;
 };
 
 } // namespace Orvik

@@ -198,14 +198,21 @@ void RichTextAccessible::scrollToSubstring(int startIndex, int endIndex) {
 
 QString RichTextAccessible::attributes(int offset, int *startOffset, int *endOffset) const {
     // The colour runs: a mark's range with its colour, or the plain stretch between marks.
-    const ViewMarks::Run run =
-        view()->marks().runAt(toByte(offset), view()->viewText().size());
+    const ViewMarks::Run run = view()->marks().runAt(toByte(offset), view()->viewText().size());
     *startOffset = toChar(run.start);
     *endOffset = toChar(run.end);
-    if (run.color == ViewMarks::NoColor)
-        return QString();
-    const QColor c = toQColor(run.color);
-    return QStringLiteral("color:rgb(%1,%2,%3);").arg(c.red()).arg(c.green()).arg(c.blue());
+    const auto rgb = [](ColorNumber color) {
+        const QColor c = toQColor(color);
+        return QStringLiteral("rgb(%1,%2,%3);").arg(c.red()).arg(c.green()).arg(c.blue());
+    };
+    QString attributes;
+    if (run.color != ViewMarks::NoColor)
+        attributes = QStringLiteral("color:") + rgb(run.color);
+    // A line coloured whole by a rule: its colour as the background of the run.
+    const ColorNumber background = view()->marks().backgroundAt(toByte(offset));
+    if (background != ViewMarks::NoColor)
+        attributes += QStringLiteral("background-color:") + rgb(background);
+    return attributes;
 }
 
 } // namespace Orvik

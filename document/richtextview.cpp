@@ -172,6 +172,13 @@ void RichTextView::addLayerMarks(int layer, const MarkRuns &marks) {
     viewport()->update();
 }
 
+void RichTextView::setLayerStyle(int layer, const LayerStyle &style) {
+    if (m_marks.layerStyle(layer) == style)
+        return;
+    m_marks.setLayerStyle(layer, style);
+    viewport()->update();
+}
+
 QString RichTextView::plainText() const {
     return m_text.plainText(0, m_text.size());
 }

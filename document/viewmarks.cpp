@@ -6,17 +6,25 @@ bool ViewMarks::isEmpty() const {
     for (const SharedMarks &layer : m_layers)
         if (layer && !layer->isEmpty())
             return false;
-    return m_colours.isEmpty();
+    return m_colours.isEmpty() && m_backgrounds.isEmpty();
 }
 
 void ViewMarks::clear() {
     m_layers.clear();
     m_colours.clear();
+    m_backgrounds.clear();
 }
 
-ColorNumber ViewMarks::layerColor(int index) {
-    Q_UNUSED(index);
-    return HighlightColor;
+LayerStyle ViewMarks::layerStyle(int index) const {
+    return index >= 0 && index < int(m_styles.size()) ? m_styles[size_t(index)] : LayerStyle();
+}
+
+void ViewMarks::setLayerStyle(int index, const LayerStyle &style) {
+    if (index < 0)
+        return;
+    if (index >= int(m_styles.size()))
+        m_styles.resize(size_t(index) + 1);
+    m_styles[size_t(index)] = style;
 }
 
 SharedMarks ViewMarks::layer(int index) const {
@@ -80,10 +88,13 @@ std::vector<ViewMarks::Run> ViewMarks::runs(qint64 start, qint64 end) const {
         shown.assign(qMax(m.start, start), qMin(m.end, end), m.color);
     }
     for (int index = int(m_layers.size()) - 1; index >= 0; --index) {
-        if (const SharedMarks &layer = m_layers[size_t(index)])
-            layer->forEachIn(start, end, [&](qint64 s, qint64 e) {
-                shown.assign(qMax(s, start), qMin(e, end), layerColor(index));
-            });
+        const SharedMarks &layer = m_layers[size_t(index)];
+        if (!layer || isBackground(index))
+            continue;
+        const ColorNumber color = layerStyle(index).color;
+        layer->forEachIn(start, end, [&](qint64 s, qint64 e) {
+            shown.assign(qMax(s, start), qMin(e, end), color);
+        });
     }
     std::vector<Run> out;
     out.reserve(size_t(shown.count()));
@@ -92,12 +103,41 @@ std::vector<ViewMarks::Run> ViewMarks::runs(qint64 start, qint64 end) const {
     return out;
 }
 
+std::vector<ViewMarks::Run> ViewMarks::backgroundRuns(qint64 start, qint64 end) const {
+    MarkSet shown;
+    const auto [first, last] = m_backgrounds.overlapping(start, end);
+    for (int i = first; i < last; ++i) {
+        const MarkSet::Mark &m = m_backgrounds.marks()[size_t(i)];
+        shown.assign(qMax(m.start, start), qMin(m.end, end), m.color);
+    }
+    for (int index = int(m_layers.size()) - 1; index >= 0; --index) {
+        const SharedMarks &layer = m_layers[size_t(index)];
+        if (!layer || !isBackground(index))
+            continue;
+        const ColorNumber color = layerStyle(index).color;
+        layer->forEachIn(start, end, [&](qint64 s, qint64 e) {
+            shown.assign(qMax(s, start), qMin(e, end), color);
+        });
+    }
+    std::vector<Run> out;
+    out.reserve(size_t(shown.count()));
+    for (const MarkSet::Mark &m : shown.marks())
+        out.push_back({m.start, m.end, m.color});
+    return out;
+}
+
+ColorNumber ViewMarks::backgroundAt(qint64 offset) const {
+    const std::vector<Run> runs = backgroundRuns(offset, offset + 1);
+    return runs.empty() ? NoColor : runs.front().color;
+}
+
 ViewMarks::Run ViewMarks::runAt(qint64 offset, qint64 size) const {
     for (int index = 0; index < int(m_layers.size()); ++index) {
-        if (const SharedMarks &layer = m_layers[size_t(index)]) {
+        const SharedMarks &layer = m_layers[size_t(index)];
+        if (layer && !isBackground(index)) {
             const MarkRuns::Cursor c(*layer, offset);
             if (!c.atEnd() && c.range().start <= offset)
-                return {c.range().start, c.range().end, layerColor(index)};
+                return {c.range().start, c.range().end, layerStyle(index).color};
         }
     }
     const auto [first, last] = m_colours.overlapping(offset, offset + 1);
@@ -107,8 +147,9 @@ ViewMarks::Run ViewMarks::runAt(qint64 offset, qint64 size) const {
     }
     // The stretch between the nearest marks of every layer.
     Run gap{0, size, NoColor};
-    for (const SharedMarks &layer : m_layers) {
-        if (!layer)
+    for (int index = 0; index < int(m_layers.size()); ++index) {
+        const SharedMarks &layer = m_layers[size_t(index)];
+        if (!layer || isBackground(index))
             continue;
         const MarkRuns::Cursor c(*layer, offset);
         if (!c.atEnd())
@@ -127,11 +168,13 @@ ViewMarks ViewMarks::slice(qint64 start, qint64 end) const {
     ViewMarks part;
     for (const Run &run : runs(start, end))
         part.m_colours.assign(run.start - start, run.end - start, run.color);
+    for (const Run &run : backgroundRuns(start, end))
+        part.m_backgrounds.assign(run.start - start, run.end - start, run.color);
     return part;
 }
 
 qint64 ViewMarks::memoryUsage() const {
-    qint64 bytes = m_colours.memoryUsage();
+    qint64 bytes = m_colours.memoryUsage() + m_backgrounds.memoryUsage();
     for (const SharedMarks &layer : m_layers)
         if (layer)
             bytes += layer->memoryUsage();

@@ -9,6 +9,42 @@ QColor toQColor(ColorNumber color) {
     return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
 }
 
+QColor backgroundTint(ColorNumber color) {
+    const QColor c = toQColor(color);
+    const auto mix = [](int part) { return 255 - (255 - part) * 2 / 5; };
+    return QColor(mix(c.red()), mix(c.green()), mix(c.blue()));
+}
+
+// Rows of lines under a background layer are filled across the whole width.
+void ViewPainter::paintBackgrounds(QPainter &painter, const LaidOutPiece &piece, int fromRow,
+                                   int toRow, QPointF at, qreal rowsTop) {
+    const PieceRange &range = piece.range;
+    const std::vector<ViewMarks::Run> runs =
+        m_marks.backgroundRuns(range.start, qMax(range.end, range.start + 1));
+    if (runs.empty())
+        return;
+    const auto colourAt = [&runs](qint64 offset) -> const ViewMarks::Run * {
+        for (const ViewMarks::Run &run : runs)
+            if (run.start <= offset && offset < run.end)
+                return &run;
+        return nullptr;
+    };
+    const qreal width = qMax<qreal>(m_layout.width(), painter.device()->width());
+    if (piece.rows() == 0) { // an empty line
+        if (const ViewMarks::Run *run = colourAt(range.start))
+            painter.fillRect(QRectF(0, rowsTop, width + at.x(), m_layout.lineSpacing()),
+                             backgroundTint(run->color));
+        return;
+    }
+    for (int r = fromRow; r < toRow; ++r) {
+        if (const ViewMarks::Run *run = colourAt(piece.rowStart(r))) {
+            const QTextLine row = piece.layout.lineAt(r);
+            painter.fillRect(QRectF(0, at.y() + row.y(), width + at.x(), row.height()),
+                             backgroundTint(run->color));
+        }
+    }
+}
+
 RowPos ViewPainter::paint(QPainter &painter, RowPos top, QPointF origin, qreal height,
                           bool partialLast, bool *more) {
     qreal y = origin.y();
@@ -66,6 +102,7 @@ RowPos ViewPainter::paint(QPainter &painter, RowPos top, QPointF origin, qreal h
             }
         }
         const QPointF at(origin.x(), y - firstY);
+        paintBackgrounds(painter, *piece, pos.row, last, at, y);
         // Only the rows that fit: a hair inside the band so that rows touching it stay out.
         const QRectF clip(origin.x() - 1e6, y + 0.25, 2e6, qMax<qreal>(0, rowsBottom - y - 0.5));
         piece->layout.draw(&painter, at, formats, clip);

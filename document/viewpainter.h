@@ -11,6 +11,9 @@ class QPainter;
 namespace Orvik {
 
 QColor toQColor(ColorNumber color);
+// The colour a background layer paints rows in: a light tint of its colour, under which text
+// in any colour stays readable.
+QColor backgroundTint(ColorNumber color);
 
 // Paints laid-out rows with their marks, the selection and the caret. Shared by the view,
 // its printing and the benchmarks, so all of them show the same thing.
@@ -41,6 +44,9 @@ public:
                  bool *more = nullptr);
 
 private:
+    void paintBackgrounds(QPainter &painter, const LaidOutPiece &piece, int fromRow, int toRow,
+                          QPointF at, qreal rowsTop);
+
     ViewLayout &m_layout;
     const ViewMarks &m_marks;
     Style m_style;

@@ -16,5 +16,7 @@ QString toolbarIconPath(const QString &key);
 // Resource paths of the window icons.
 inline constexpr char appIconPath[] = ":/icons/orvik.svg";
 inline constexpr char documentIconPath[] = ":/icons/document.svg";
+// A document window that showed a line an alert rule waits for, until it is activated.
+inline constexpr char alertIconPath[] = ":/icons/alert.svg";
 
 } // namespace Orvik

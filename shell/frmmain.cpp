@@ -2,6 +2,7 @@
 
 #include "commandline.h"
 #include "mrulist.h"
+#include "rulesettings.h"
 #include "settingsstore.h"
 
 #include "commands/windowarranger.h"
@@ -56,6 +57,7 @@ frmMain::frmMain(Module1 &module, SettingsStore &store, QWidget *parent)
     setCentralWidget(m_workspace);
 
     createActions();
+    m_alerts = std::make_unique<DocumentAlerts>(*this, *m_workspace, m_module.clock(), m_notifier);
 
     m_timer.setInterval(InitialTimerInterval);
     connect(&m_timer, &QTimer::timeout, this, &frmMain::timerUpdate_Timer);
@@ -92,6 +94,7 @@ void frmMain::createActions() {
     wire(m.mnuHighlightText, &Commands::mnuHighlightText_Click);
     wire(m.mnuSelectFont, &Commands::mnuSelectFont_Click);
     wire(m.mnuRefreshInterval, &Commands::mnuRefreshInterval_Click);
+    wire(m.mnuHighlightRules, &Commands::mnuHighlightRules_Click);
     // mnuWindowNewWindow has no handler: choosing it does nothing.
     wire(m.mnuWindowCascade, &Commands::mnuWindowCascade_Click);
     wire(m.mnuWindowTileHorizontal, &Commands::mnuWindowTileHorizontal_Click);
@@ -110,6 +113,7 @@ void frmMain::createActions() {
 void frmMain::Form_Load(const QString &argumentText) {
     applyFrameTwips(Settings::LoadSettings(m_store, m_module));
     MRUList::LoadMRUList(m_store, m_module);
+    RuleSettings::LoadHighlightRules(m_store, m_module);
     m_module.RefreshInterval = Settings::limitRefreshInterval(m_module.RefreshInterval);
     m_updateTimer.setInterval(m_module.RefreshInterval);
     m_statusBar->setPanelText(2, QStringLiteral("Refresh Interval:") +
@@ -167,6 +171,7 @@ void frmMain::saveSession() {
         frame = frameTwips();
     Settings::SaveSettings(m_store, m_module, frame);
     MRUList::SaveMRUList(m_store, m_module);
+    RuleSettings::SaveHighlightRules(m_store, m_module);
     QString error;
     if (!m_store.flush(&error))
         qWarning().noquote() << QStringLiteral("orvik: the settings were not saved:") << error;
@@ -261,6 +266,17 @@ void frmMain::setBusyPointer(bool busy) {
 
 void frmMain::showWarning(const QString &text, const QString &title) {
     QMessageBox::warning(this, title, text, QMessageBox::Ok);
+}
+
+void frmMain::documentAlert(DocumentWindow &window, const QString &path, const QString &line) {
+    if (auto *document = dynamic_cast<frmDocument *>(&window))
+        m_alerts->raise(*document, path, line);
+}
+
+void frmMain::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (m_alerts && event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_alerts->mainWindowActivated();
 }
 
 frmDocument *frmMain::activeDocument() {

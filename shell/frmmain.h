@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dbusnotifier.h"
+#include "documentalerts.h"
 #include "mainmenus.h"
 #include "settings.h"
 #include "statusbar.h"
@@ -68,6 +70,7 @@ public:
     QSize outerSizePixels() const override;
     void setBusyPointer(bool busy) override;
     void showWarning(const QString &text, const QString &title) override;
+    void documentAlert(DocumentWindow &window, const QString &path, const QString &line) override;
 
     // CommandHost
     Module1 &module() override { return m_module; }
@@ -86,6 +89,7 @@ signals:
     void unloaded();
 
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -109,6 +113,9 @@ private:
     QtUpdateTimer m_updateTimer{m_timer};
     QtDialogs m_dialogs{this};
     Commands m_commands{*this, m_dialogs};
+    DBusNotifier m_notifier;
+    // Goes before the notifier it uses and before the workspace it watches.
+    std::unique_ptr<DocumentAlerts> m_alerts;
     // The outer size asked for before the window manager's frame was known.
     QSize m_pendingOuterSize;
     bool m_busy = false;

@@ -1,5 +1,9 @@
 #include "mainmenus.h"
 
+#include "documentalerts.h"
+
+#include "document/frmdocument.h"
+
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -84,6 +88,7 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     mnuSelectFont = item(mnuView, "mnuSelectFont", QStringLiteral("Select &Font..."));
     mnuRefreshInterval =
         item(mnuView, "mnuRefreshInterval", QStringLiteral("&Refresh Interval..."));
+    mnuHighlightRules = item(mnuView, "mnuHighlightRules", QStringLiteral("Highlight R&ules..."));
 
     mnuWindow = menu(menuBar, "mnuWindow", QStringLiteral("&Window"));
     mnuWindowNewWindow = item(mnuWindow, "mnuWindowNewWindow", QStringLiteral("&New Window"));
@@ -131,7 +136,14 @@ void MainMenus::updateWindowList() {
         ++number;
         const QString label =
             number < 10 ? QStringLiteral("&%1 ").arg(number) : QStringLiteral("%1 ").arg(number);
-        QAction *entry = mnuWindow->addAction(label + menuText(window->windowTitle()));
+        // A window an alert rule matched in, not seen since, is marked.
+        const auto *document = qobject_cast<const frmDocument *>(window);
+        const bool alerted = document && document->isAlerted();
+        QAction *entry =
+            mnuWindow->addAction(label + (alerted ? DocumentAlerts::MenuMarker : QString()) +
+                                 menuText(window->windowTitle()));
+        if (alerted)
+            entry->setIcon(window->windowIcon());
         entry->setCheckable(true);
         entry->setChecked(window == active);
         QObject::connect(entry, &QAction::triggered, &m_workspace, [this, window] {

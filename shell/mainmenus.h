@@ -50,6 +50,7 @@ public:
     QAction *mnuHighlightText = nullptr;
     QAction *mnuSelectFont = nullptr;
     QAction *mnuRefreshInterval = nullptr;
+    QAction *mnuHighlightRules = nullptr;
 
     QMenu *mnuWindow = nullptr;
     QAction *mnuWindowNewWindow = nullptr;
@@ -67,7 +68,8 @@ public:
     void setFindEnabled(bool enabled);
 
     // Rebuilds the window list below the Window menu's last item: a separator and one
-    // numbered entry per document window with its caption, the active one checked.
+    // numbered entry per document window with its caption, the active one checked; a window
+    // with an alert not yet seen shows DocumentAlerts::MenuMarker and its alert icon.
     void updateWindowList();
     // The window list's entries as they stand (the separator first), for checks.
     const QList<QAction *> &windowListActions() const { return m_windowList; }

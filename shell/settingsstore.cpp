@@ -45,6 +45,16 @@ void IniSettingsStore::write(const QString &section, const QString &key, const Q
     m_settings->setValue(address(section, key), value);
 }
 
+void IniSettingsStore::writeVerbatim(const QString &section, const QString &key,
+                                     const QString &value) {
+    // Bytes are what the file's writer takes as they are.
+    m_settings->setValue(address(section, key), value.toUtf8());
+}
+
+void IniSettingsStore::removeSection(const QString &section) {
+    m_settings->remove(section);
+}
+
 bool IniSettingsStore::flush(QString *error) {
     m_settings->sync();
     if (m_settings->status() == QSettings::NoError)

@@ -18,6 +18,13 @@ public:
     virtual QString read(const QString &section, const QString &key,
                          const QString &defaultValue) = 0;
     virtual void write(const QString &section, const QString &key, const QString &value) = 0;
+    // Writes a value that holds quotes as it is, without the quotes and escapes the file
+    // would put around it; it must neither begin nor end with a blank nor hold a line break.
+    virtual void writeVerbatim(const QString &section, const QString &key, const QString &value) {
+        write(section, key, value);
+    }
+    // Removes a section with every key in it.
+    virtual void removeSection(const QString &section) { Q_UNUSED(section); }
     // Puts the writes on disk; false and a description when the store cannot be written.
     virtual bool flush(QString *error) = 0;
 };
@@ -34,6 +41,8 @@ public:
 
     QString read(const QString &section, const QString &key, const QString &defaultValue) override;
     void write(const QString &section, const QString &key, const QString &value) override;
+    void writeVerbatim(const QString &section, const QString &key, const QString &value) override;
+    void removeSection(const QString &section) override;
     bool flush(QString *error) override;
 
 private:

@@ -4,6 +4,8 @@
 #   tools/screenshot.sh [output.png]        (BUILD=dir picks the build directory, default build)
 #   tools/screenshot.sh docs/find.png find  the Find window over the logs, after a search
 #   tools/screenshot.sh docs/filter.png filter  the application log with its filter open
+#   tools/screenshot.sh docs/rules.png rules    highlight rules in both logs, an alert on the
+#                                               log out of sight, and the Highlight Rules window
 # Needs the packages xvfb, xauth, imagemagick and xdotool (all in `make deps`) and a built
 # program.
 set -euo pipefail
@@ -49,6 +51,19 @@ FontUnderline=False
 HighLightString=ERROR
 RefreshInterval=500
 CONF
+if [ "$scene" = rules ]; then
+    # Errors on a red line, warnings in orange, server errors in purple, two users in blue;
+    # an error in a log out of sight raises an alert.
+    cat >> "$work/config/Orvik/Orvik.conf" <<'CONF'
+
+[Highlight Rules]
+Count=4
+Rule1="ERROR",1,0,#d62728,1,1
+Rule2="WARN",0,0,#ff7f0e,0,0
+Rule3="\" 5\\d\\d ",0,1,#9467bd,0,0
+Rule4="alice|bob",0,1,#1f77b4,0,0
+CONF
+fi
 
 # Two logs as a web service would write them: a request log and an application log.
 stamp() { date '+%Y-%m-%d %H:%M:%S'; }
@@ -108,6 +123,17 @@ elif [ "$scene" = filter ]; then
     xdotool type --delay 60 'ERROR|WARN'
     xdotool key alt+r
     sleep 2.5
+elif [ "$scene" = rules ]; then
+    # The request log active, so that errors in the application log raise its alert; then
+    # View, Highlight Rules... moved below the logs.
+    xdotool search --sync --name '^Orvik$' windowfocus --sync
+    xdotool mousemove 300 200 click 1
+    sleep 3
+    xdotool key alt+v
+    sleep 0.3
+    xdotool key u
+    xdotool search --sync --name '^Highlight Rules$' windowsize 560 250 windowmove 400 345
+    sleep 1
 fi
 import -window root "$output"
 echo "wrote $output"

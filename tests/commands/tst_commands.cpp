@@ -109,6 +109,13 @@ struct ScriptedDialogs : Dialogs {
         return !pdf.isEmpty();
     }
     std::optional<FontChoice> chooseFont() override { return ask({"font"}, fontReplies); }
+    std::deque<std::optional<std::vector<HighlightRule>>> rulesReplies;
+    std::optional<std::vector<HighlightRule>>
+    editRules(const std::vector<HighlightRule> &rules) override {
+        rulesShown = rules;
+        return ask({"rules"}, rulesReplies);
+    }
+    std::vector<HighlightRule> rulesShown;
 };
 
 } // namespace
@@ -199,6 +206,41 @@ private slots:
         // A refresh cycle always writes how long it took into panel 1.
         QCOMPARE(!m_host->sbStatusBar().panelText(1).isEmpty(), refreshed);
         QVERIFY(!module().HighLightPending);
+    }
+
+    void highlightRules_data() {
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<QStringList>("edited"); // rules as text
+        QTest::addColumn<QByteArray>("marked");  // the colours shown: 'x' a rule's, '.' none
+        const QString error = "\"error\",0,0,#0000ff,0,0";
+        QTest::newRow("cancelled: no change") << true << QStringList() << QByteArray("......");
+        QTest::newRow("the same rules: no change") << false << QStringList{error}
+                                                   << QByteArray("......");
+        QTest::newRow("new rules marked at once")
+            << false << QStringList{error, "\"ok\",0,0,#00ff00,0,0"} << QByteArray("xxxxx.");
+    }
+    void highlightRules() {
+        QFETCH(bool, cancelled);
+        QFETCH(QStringList, edited);
+        QFETCH(QByteArray, marked);
+        HighlightRule error;
+        error.text = "error";
+        error.color = 0xff0000;
+        module().setHighlightRules({error});
+        module().OpenDocument(write("a.log", "ERROR\n"));
+        document(1)->rtfText().setLayerMarks(FirstRuleLayer, nullptr); // shown as they were
+        std::vector<HighlightRule> rules;
+        for (const QString &line : edited)
+            rules.push_back(*HighlightRule::fromText(line));
+        m_dialogs->rulesReplies.push_back(cancelled ? std::nullopt : std::optional(rules));
+        m_commands->mnuHighlightRules_Click();
+        QVERIFY(m_dialogs->rulesShown == std::vector<HighlightRule>{error});
+        QVERIFY(module().HighlightRules->rules() ==
+                (cancelled ? std::vector<HighlightRule>{error} : rules));
+        QByteArray shown(6, '.');
+        for (const ViewMarks::Run &run : document(1)->rtfText().marks().runs(0, 6))
+            shown.replace(run.start, run.end - run.start, QByteArray(run.end - run.start, 'x'));
+        QCOMPARE(shown, marked);
     }
 
     void refreshInterval_data() {

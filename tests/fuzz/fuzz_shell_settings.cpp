@@ -5,6 +5,7 @@
 #include "core/posixfilesystem.h"
 #include "core/systemclock.h"
 #include "shell/mrulist.h"
+#include "shell/rulesettings.h"
 #include "shell/settings.h"
 #include "shell/settingsstore.h"
 
@@ -48,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         IniSettingsStore store(from);
         (void)Settings::LoadSettings(store, into);
         MRUList::LoadMRUList(store, into);
+        RuleSettings::LoadHighlightRules(store, into);
     };
     Module1 module(fs, clock);
     load(path, module);
@@ -61,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         IniSettingsStore store(path2);
         Settings::SaveSettings(store, module, WindowTwips());
         MRUList::SaveMRUList(store, module);
+        RuleSettings::SaveHighlightRules(store, module);
         QString error;
         require(store.flush(&error));
     }
@@ -71,5 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                         m.FontItalic, m.FontUnderline);
     };
     require(kept(again) == kept(module));
+    require(again.HighlightRules->rules() == module.HighlightRules->rules());
     return 0;
 }

@@ -51,6 +51,10 @@ private slots:
         QTest::newRow("truncated")
             << QByteArray("[Settings]\nLeft=1000\nTop=10\nRefreshInt") << 'f';
         QTest::newRow("binary") << binary << 'f';
+        QTest::newRow("damaged rules")
+            << QByteArray("[Highlight Rules]\nCount=-7\nRule1=\"(((\",0,1,#zzzzzz,1,1\n"
+                          "Rule2=\"\\\",1,1,#000000,1,1\nRule3=\"(?:a+)+$\",0,1,#000000,1,1\n")
+            << 'f';
         QTest::newRow("settings file is a folder") << QByteArray() << 'd';
         // Run as root, no folder can be made read-only; a file where the folder belongs makes the
         // store just as unwritable.

@@ -84,7 +84,8 @@ private slots:
                               << QStringList{"&Toolbar||1|1|1", "Status &Bar||1|1|1", "-",
                                              "&Highlight Text...||1|0|0",
                                              "Select &Font...||1|0|0",
-                                             "&Refresh Interval...||1|0|0"};
+                                             "&Refresh Interval...||1|0|0",
+                                             "Highlight R&ules...||1|0|0"};
         QTest::newRow("Window without windows") << "mnuWindow" << WindowMenu;
         QTest::newRow("Help") << "mnuHelp" << QStringList{"&About ||1|0|0"};
     }

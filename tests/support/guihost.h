@@ -50,6 +50,10 @@ public:
     void showWarning(const QString &text, const QString &title) override {
         warnings.push_back({text, title});
     }
+    void documentAlert(DocumentWindow &window, const QString &path, const QString &line) override {
+        Q_UNUSED(window);
+        alerts.push_back(path + QStringLiteral(": ") + line);
+    }
 
     // CommandHost
     Module1 &module() override { return m_module; }
@@ -82,6 +86,7 @@ public:
     FakeMruMenu mru;
     std::vector<bool> busyHistory;
     std::vector<FakeMainWindow::Warning> warnings;
+    QStringList alerts; // "PATH: LINE" of each alert raised
     int closeRequests = 0;
 
 private:

@@ -1,0 +1,72 @@
+#include "rulemarks.h"
+
+#include "utf8text.h"
+
+#include <cstring>
+
+namespace Orvik {
+
+bool RuleMarks::collect(const RuleSet &rules, const char *text, qint64 size, qint64 kept,
+                        const std::atomic<bool> *cancel) {
+    layers.clear();
+    alertLine = QString();
+    if (rules.isEmpty())
+        return true;
+    qint64 from = 0;
+    if (kept > 0) {
+        const void *feed = memrchr(text, '\n', size_t(kept));
+        from = feed ? static_cast<const char *>(feed) - text + 1 : 0;
+    }
+    const std::vector<RuleSearch> searches = rules.searches();
+    layers.resize(searches.size());
+    // Every rule over one stretch of whole lines while it is in the processor's cache, then
+    // the next stretch: the text comes from memory once, not once per rule.
+    constexpr qint64 Stretch = 128 * 1024;
+    for (qint64 start = from; start < size;) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
+        qint64 end = size;
+        if (start + Stretch < size) {
+            const void *feed =
+                std::memchr(text + start + Stretch, '\n', size_t(size - start - Stretch));
+            end = feed ? static_cast<const char *>(feed) - text + 1 : size;
+        }
+        for (size_t i = 0; i < searches.size(); ++i)
+            searches[i].collect(text, start, end, kept, layers[i]);
+        start = end;
+    }
+    qint64 firstAlert = -1;
+    for (size_t i = 0; i < searches.size(); ++i) {
+        layers[i].squeeze();
+        if (rules.rules()[i].alert && !layers[i].isEmpty()) {
+            const qint64 at = qMax(kept, layers[i].first().start);
+            if (firstAlert < 0 || at < firstAlert)
+                firstAlert = at;
+        }
+    }
+    if (firstAlert >= 0)
+        alertLine = lineText(text, size, firstAlert);
+    return true;
+}
+
+QString RuleMarks::lineText(const char *text, qint64 size, qint64 offset) {
+    const void *before = memrchr(text, '\n', size_t(offset));
+    const qint64 start = before ? static_cast<const char *>(before) - text + 1 : 0;
+    const void *feed = std::memchr(text + offset, '\n', size_t(size - offset));
+    qint64 end = feed ? static_cast<const char *>(feed) - text : size;
+    if (end > start && text[end - 1] == '\r')
+        --end;
+    // Four bytes at most per character: enough for the characters kept.
+    const qint64 length = qMin(end - start, qint64(AlertLineLength) * 4);
+    QString line = checkUtf8(text + start, length) == Utf8State::Invalid
+                       ? QString::fromLatin1(text + start, length)
+                       : QString::fromUtf8(text + start, length);
+    if (line.size() > AlertLineLength) {
+        line.truncate(AlertLineLength);
+        if (line.back().isHighSurrogate())
+            line.chop(1);
+    }
+    return line;
+}
+
+} // namespace Orvik

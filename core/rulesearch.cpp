@@ -1,0 +1,118 @@
+#include "rulesearch.h"
+
+#include "markruns.h"
+
+#include <cstring>
+
+namespace Orvik {
+
+namespace {
+
+constexpr qint64 Stretch = 4 * 1024 * 1024;
+
+// Just after the line feed ending the line that holds `at`, or `to`.
+qint64 lineEndAfter(const char *text, qint64 at, qint64 to) {
+    const void *feed = std::memchr(text + at, '\n', size_t(to - at));
+    return feed ? static_cast<const char *>(feed) - text + 1 : to;
+}
+
+qint64 lineStartBefore(const char *text, qint64 lineStart, qint64 at) {
+    const void *feed = memrchr(text + lineStart, '\n', size_t(at - lineStart));
+    return feed ? static_cast<const char *>(feed) - text + 1 : lineStart;
+}
+
+} // namespace
+
+RuleSearch::RuleSearch(const HighlightRule &rule)
+    : m_wholeLine(rule.wholeLine) {
+    if (rule.text.isEmpty())
+        return;
+    if (rule.regularExpression) {
+        m_regex.emplace(rule.text, rule.matchCase);
+        m_active = m_regex->isValid();
+        return;
+    }
+    m_bytes = rule.text.toUtf8();
+    // Blanks only mark nothing, as for the highlight; a line break is never inside a line.
+    m_active = m_bytes.count(' ') != m_bytes.size() && !m_bytes.contains('\n');
+    if (m_active && !rule.matchCase)
+        m_folded.emplace(m_bytes);
+}
+
+// Calls sink(start, end) for each match in text[from, to), in order of start; the sink
+// gives back where the search may go on (at least the match's start + 1).
+template <typename Sink>
+void RuleSearch::scan(const char *text, qint64 from, qint64 to, Sink &sink) const {
+    if (m_folded) {
+        qint64 next = from;
+        m_folded->forEachMatch(text + from, to - from, [&](qint64 offset, qint64 length) {
+            if (from + offset >= next)
+                next = sink(from + offset, from + offset + length);
+        });
+        return;
+    }
+    if (!m_regex) {
+        const size_t length = size_t(m_bytes.size());
+        qint64 at = from;
+        while (at < to) {
+            const void *hit = memmem(text + at, size_t(to - at), m_bytes.constData(), length);
+            if (!hit)
+                break;
+            const qint64 start = static_cast<const char *>(hit) - text;
+            at = sink(start, start + qint64(length));
+        }
+        return;
+    }
+    qint64 at = from;
+    while (at <= to) {
+        RegexMatcher::Match match;
+        const RegexMatcher::Result result = m_regex->find(text, to, at, &match);
+        if (result == RegexMatcher::Result::NoMatch)
+            break;
+        if (result == RegexMatcher::Result::TooComplex) {
+            at = lineEndAfter(text, at, to); // the rest of that line is given up
+            if (at >= to)
+                break;
+            continue;
+        }
+        const qint64 start = match.offset;
+        at = qMax(sink(start, start + match.length), start + 1);
+        while (at < to && (uchar(text[at]) & 0xC0) == 0x80)
+            ++at; // never inside a character
+    }
+}
+
+bool RuleSearch::collect(const char *text, qint64 from, qint64 to, qint64 keepAfter,
+                         MarkRuns &marks, const std::atomic<bool> *cancel) const {
+    if (!m_active)
+        return true;
+    qint64 lastLineEnd = from; // whole lines: the end of the last line marked
+    for (qint64 start = from; start < to;) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
+        // Stretches of whole lines, so that no match is cut at a stretch's end.
+        const qint64 end = start + Stretch >= to ? to : lineEndAfter(text, start + Stretch, to);
+        auto sink = [&](qint64 s, qint64 e) -> qint64 {
+            if (m_wholeLine) {
+                const qint64 lineEnd = lineEndAfter(text, s, end);
+                const qint64 lineStart = lineStartBefore(text, qMax(start, lastLineEnd), s);
+                if (lineEnd > keepAfter)
+                    marks.add(lineStart, lineEnd);
+                lastLineEnd = lineEnd;
+                return lineEnd;
+            }
+            // Only an expression can reach past the end of its line.
+            const void *feed = m_regex ? std::memchr(text + s, '\n', size_t(e - s)) : nullptr;
+            const qint64 visibleEnd = feed ? static_cast<const char *>(feed) - text : e;
+            if (visibleEnd > s && visibleEnd > keepAfter)
+                marks.add(s, visibleEnd);
+            // Plain matches may overlap, as the highlight's do; an expression goes on after.
+            return m_regex && e > s ? e : s + 1;
+        };
+        scan(text, start, end, sink);
+        start = end;
+    }
+    return true;
+}
+
+} // namespace Orvik

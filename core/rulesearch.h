@@ -1,0 +1,47 @@
+#pragma once
+
+#include "highlightrule.h"
+#include "highlightsearch.h"
+#include "regexmatcher.h"
+
+#include <QByteArray>
+
+#include <atomic>
+#include <optional>
+
+namespace Orvik {
+
+class MarkRuns;
+
+// Finds the matches of one highlight rule. Plain text folds case as the highlight does (or,
+// with Match case, matches byte for byte) and never spans lines; a regular expression is the
+// filter's (RegexMatcher) and a match of it is coloured up to the end of the line it starts
+// in. A whole-line rule marks each matching line from its start up to and with its line
+// feed, so that neighbouring lines merge into one mark.
+//
+// A copy holds its own regular expression scratch space: one copy per thread.
+class RuleSearch {
+public:
+    explicit RuleSearch(const HighlightRule &rule);
+
+    // A rule that can match: not empty, not blanks only, a valid expression.
+    bool isActive() const { return m_active; }
+    bool wholeLine() const { return m_wholeLine; }
+
+    // Adds to `marks` the marks of text[from, to) that end after `keepAfter`. `text` is the
+    // whole text (assertions look before `from`), `from` starts a line and `to` is the end of
+    // the text or follows a line feed. Gives up, returning false, once `cancel` is set.
+    bool collect(const char *text, qint64 from, qint64 to, qint64 keepAfter, MarkRuns &marks,
+                 const std::atomic<bool> *cancel = nullptr) const;
+
+private:
+    template <typename Sink> void scan(const char *text, qint64 from, qint64 to, Sink &sink) const;
+
+    bool m_active = false;
+    bool m_wholeLine = false;
+    QByteArray m_bytes;                      // plain text, matched byte for byte
+    std::optional<HighlightSearch> m_folded; // plain text that folds case
+    std::optional<RegexMatcher> m_regex;
+};
+
+} // namespace Orvik
