@@ -16,10 +16,12 @@ const QString DefaultAction = QStringLiteral("default");
 } // namespace
 
 DBusNotifier::DBusNotifier(QObject *parent)
-    : QObject(parent) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
+    : QObject(parent) {}
+
+// The bus is first reached when there is something to say: a program that never notifies
+// never connects to it.
+void DBusNotifier::listen(QDBusConnection &bus) {
+    m_listening = true;
     bus.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this,
                 SLOT(onActionInvoked(uint, QString)));
     bus.connect(Service, Path, Interface, QStringLiteral("NotificationClosed"), this,
@@ -43,6 +45,8 @@ void DBusNotifier::notify(quint64 key, const QString &summary, const QString &bo
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
+    if (!m_listening)
+        listen(bus);
     QDBusMessage call =
         QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout

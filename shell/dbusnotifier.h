@@ -6,11 +6,13 @@
 
 #include <map>
 
+class QDBusConnection;
+
 namespace Orvik {
 
-// Notifications through org.freedesktop.Notifications on the session bus. Calls never wait:
-// without a bus or a service they fail quietly. The service's ActionInvoked signal for the
-// default action of one of ours activates it.
+// Notifications through org.freedesktop.Notifications on the session bus, reached only once
+// the first one is due. Calls never wait for the service: without one they fail quietly. The
+// service's ActionInvoked signal for the default action of one of ours activates it.
 class DBusNotifier : public QObject, public DesktopNotifier {
     Q_OBJECT
 
@@ -29,8 +31,11 @@ private slots:
     void onNotificationClosed(uint id, uint reason);
 
 private:
+    void listen(QDBusConnection &bus);
+
     std::map<uint, quint64> m_shown; // notification id -> key
     bool m_markup = true;            // until the service says otherwise, as most do
+    bool m_listening = false;        // to the service's signals
 };
 
 } // namespace Orvik
