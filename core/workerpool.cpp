@@ -104,7 +104,9 @@ void WorkerPool::submit(std::function<void()> task) {
     if (s.stopping)
         return;
     s.tasks.push_back(std::move(task));
-    if (s.idle > 0)
+    // An idle thread counts as idle until it has woken and taken its task: two tasks given
+    // in a row to one idle thread must not both wait for it, since the first may block.
+    if (s.tasks.size() <= size_t(s.idle))
         s.wake.notify_one();
     else if (s.threads < s.usual)
         s.startThread(m_state);
@@ -128,6 +130,11 @@ bool WorkerPool::shutdown(Clock::duration wait) {
     const bool ended = s.ended.wait_for(lock, wait, [&s] { return s.threads == 0; });
     lock.unlock();
     return ended; // the tasks dropped go with `dropped`, outside the lock
+}
+
+int WorkerPool::idleThreads() const {
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->idle;
 }
 
 int WorkerPool::threadsAlive() {

@@ -37,6 +37,8 @@ public:
     // How long a thread may work on one task before waiting tasks get a thread of their own.
     void setBusyLimit(Clock::duration limit);
 
+    // Threads waiting for a task (for tests).
+    int idleThreads() const;
     // Threads of all pools still running, also those left behind by a shutdown (for tests).
     static int threadsAlive();
 

@@ -7,7 +7,9 @@
 #include <QtTest>
 
 #include <atomic>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 #include <thread>
 
 using namespace Orvik;
@@ -201,6 +203,35 @@ private slots:
         h.settle();
         for (int i = 1; i <= 3; ++i)
             QVERIFY(h.follows(i));
+    }
+
+    // Two tasks given in a row to a pool whose one thread is idle: the first blocks, the
+    // second still runs at once on a thread of its own, with no tick to rebalance the pool.
+    void taskBehindABlockedOneGetsAThread() {
+        WorkerPool pool(2);
+        pool.setBusyLimit(std::chrono::hours(1));
+        std::atomic<bool> ran{false};
+        pool.submit([&ran] { ran = true; });
+        Background::spinUntil([&] { return ran && pool.idleThreads() == 1; });
+        std::mutex m;
+        std::condition_variable cv;
+        bool release = false;
+        std::atomic<bool> second{false};
+        pool.submit([&] {
+            std::unique_lock<std::mutex> lock(m);
+            cv.wait(lock, [&] { return release; });
+        });
+        pool.submit([&second] { second = true; });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!second && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        {
+            std::lock_guard<std::mutex> lock(m);
+            release = true;
+        }
+        cv.notify_all();
+        QVERIFY(second);
+        QVERIFY(pool.shutdown());
     }
 
     // Ending the program does not wait for a read blocked in the kernel; the thread left
