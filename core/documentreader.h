@@ -52,8 +52,7 @@ public:
     // The outcome's contents are the whole text: for an append the previous contents and the
     // bytes after them, in the same store when it had room at their end. `progress` follows
     // the whole text as it is read (for an append, from the previous contents' end on).
-    ReadOutcome read(const QString &path, const Contents &previous,
-                     const Progress &progress = {});
+    ReadOutcome read(const QString &path, const Contents &previous, const Progress &progress = {});
 
 private:
     ReadOutcome readAfterMismatch(FileReader &file, const Contents &previous, qint64 matched,

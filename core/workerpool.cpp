@@ -31,16 +31,14 @@ struct WorkerPool::State {
 
     bool everyThreadStuck(Clock::time_point now) const {
         return busySince.size() == size_t(threads) &&
-               std::all_of(busySince.begin(), busySince.end(), [&](Clock::time_point since) {
-                   return now - since >= busyLimit;
-               });
+               std::all_of(busySince.begin(), busySince.end(),
+                           [&](Clock::time_point since) { return now - since >= busyLimit; });
     }
 
     static void work(const std::shared_ptr<State> &state);
     void startThread(const std::shared_ptr<State> &self);
     void startIfStuck(const std::shared_ptr<State> &self) {
-        if (!tasks.empty() && idle == 0 && threads < MostThreads &&
-            everyThreadStuck(Clock::now()))
+        if (!tasks.empty() && idle == 0 && threads < MostThreads && everyThreadStuck(Clock::now()))
             startThread(self);
     }
 };

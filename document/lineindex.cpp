@@ -23,8 +23,8 @@ qint64 roundUp(qint64 n, qint64 step) {
 
 // Address space for `bytes`, or nullptr.
 void *reserveSpace(qint64 bytes) {
-    void *p = mmap(nullptr, size_t(bytes), PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                   -1, 0);
+    void *p =
+        mmap(nullptr, size_t(bytes), PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED)
         return nullptr;
     madvise(p, size_t(bytes), MADV_HUGEPAGE); // advice only: fine where it is not offered
@@ -233,9 +233,8 @@ const LineIndex::Block &LineIndex::blockOfLine(qint64 line) const {
     const Block *blocks = m_state.storage->blocks;
     if (m_state.regular)
         return blocks[line / BlockLines];
-    const Block *block =
-        std::upper_bound(blocks, blocks + m_state.blocks, line,
-                         [](qint64 l, const Block &b) { return l < b.firstLine; });
+    const Block *block = std::upper_bound(blocks, blocks + m_state.blocks, line,
+                                          [](qint64 l, const Block &b) { return l < b.firstLine; });
     return *(block - 1);
 }
 
@@ -256,8 +255,8 @@ qint64 LineIndex::lineAt(qint64 offset) const {
         return 0;
     const Block *blocks = m_state.storage->blocks;
     const Block *end = blocks + m_state.blocks;
-    const Block *block = std::upper_bound(blocks, end, offset,
-                                          [](qint64 o, const Block &b) { return o < b.base; });
+    const Block *block =
+        std::upper_bound(blocks, end, offset, [](qint64 o, const Block &b) { return o < b.base; });
     --block; // the first block starts at 0, so there is always one before
     const qint64 first = block->firstLine;
     const qint64 last = block + 1 == end ? m_state.count : (block + 1)->firstLine;

@@ -214,8 +214,8 @@ private slots:
         QTest::addColumn<QByteArray>("marked");  // the colours shown: 'x' a rule's, '.' none
         const QString error = "\"error\",0,0,#0000ff,0,0";
         QTest::newRow("cancelled: no change") << true << QStringList() << QByteArray("......");
-        QTest::newRow("the same rules: no change") << false << QStringList{error}
-                                                   << QByteArray("......");
+        QTest::newRow("the same rules: no change")
+            << false << QStringList{error} << QByteArray("......");
         QTest::newRow("new rules marked at once")
             << false << QStringList{error, "\"ok\",0,0,#00ff00,0,0"} << QByteArray("xxxxx.");
     }

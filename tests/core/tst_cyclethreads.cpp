@@ -139,7 +139,7 @@ private slots:
         h.module.RemoveDocument(1); // the read stays blocked: nothing waits for it
         h.files.append("2.log", "more\n");
         h.tickUntil([&h] { return h.follows(1); }); // 2.log is in slot 1 now
-        h.fs.release(); // the reader sees that it was cancelled
+        h.fs.release();                             // the reader sees that it was cancelled
         h.spinUntil([before] { return ByteStore::bytesCommitted() <= before; });
         h.settle();
         QCOMPARE(h.module.DocCount, 2);

@@ -87,8 +87,8 @@ private slots:
         runs.squeeze();
         QCOMPARE(runs.count(), lines);
         QVERIFY2(runs.memoryUsage() <= 4 * lines, qPrintable(QString::number(runs.memoryUsage())));
-        QCOMPARE(from(runs, 80 * 150000).front(), std::make_pair(qint64(80 * 150000 + 3),
-                                                                 qint64(80 * 150000 + 8)));
+        QCOMPARE(from(runs, 80 * 150000).front(),
+                 std::make_pair(qint64(80 * 150000 + 3), qint64(80 * 150000 + 8)));
     }
 
     // The highlight search collects into marks a few megabytes at a time: a match across the

@@ -235,11 +235,20 @@ private slots:
         h->files.append("2.log", fault == 'm' ? QByteArray(3 << 20, 'x') : "!");
         h->files.append("3.log", "!");
         switch (fault) {
-        case 'o': h->fs.failOpen(second, shown); break;
-        case 'R': h->module.setReadChunkSize(2); [[fallthrough]]; // "two" in two chunks, then new
-        case 'r': h->fs.failReadAfter(second, fault == 'r' ? 2 : 3, shown); break;
-        case 'm': ByteStore::setReservationLimit(1 << 20); break;
-        default: h->files.remove("2.log");
+        case 'o':
+            h->fs.failOpen(second, shown);
+            break;
+        case 'R':
+            h->module.setReadChunkSize(2);
+            [[fallthrough]]; // "two" in two chunks, then new
+        case 'r':
+            h->fs.failReadAfter(second, fault == 'r' ? 2 : 3, shown);
+            break;
+        case 'm':
+            ByteStore::setReservationLimit(1 << 20);
+            break;
+        default:
+            h->files.remove("2.log");
         }
         if (fault == 'd')
             h->files.makeDirectory("2.log");

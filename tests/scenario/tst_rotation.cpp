@@ -11,8 +11,8 @@
 
 #include <fcntl.h>
 #include <sched.h>
-#include <sys/prctl.h>
 #include <sys/inotify.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
