@@ -1,25 +1,12 @@
 #include "highlightrule.h"
 
+#include "iniformat.h"
+
 #include <QStringList>
 
 namespace Orvik {
 
 namespace {
-
-QString quotedText(const QString &text) {
-    QString out = QStringLiteral("\"");
-    for (const QChar c : text) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
-            out += QLatin1Char('\\') + c;
-        else if (c == QLatin1Char('\n'))
-            out += QStringLiteral("\\n");
-        else if (c == QLatin1Char('\r'))
-            out += QStringLiteral("\\r");
-        else
-            out += c;
-    }
-    return out + QLatin1Char('"');
-}
 
 // The quoted text at the start of `line`; `end` gets the offset after its closing quote.
 std::optional<QString> readQuoted(const QString &line, qsizetype *end) {
@@ -78,7 +65,7 @@ std::optional<ColorNumber> HighlightRule::colorFromText(const QString &text) {
 }
 
 QString HighlightRule::toText() const {
-    return QStringList{quotedText(text), flagText(matchCase), flagText(regularExpression),
+    return QStringList{iniQuoted(text),  flagText(matchCase), flagText(regularExpression),
                        colorText(color), flagText(wholeLine), flagText(alert)}
         .join(QLatin1Char(','));
 }

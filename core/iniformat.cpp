@@ -20,21 +20,6 @@ bool needsQuotes(const QString &value) {
     return false;
 }
 
-QString quoted(const QString &value) {
-    QString out = QStringLiteral("\"");
-    for (const QChar c : value) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
-            out += QLatin1Char('\\') + c;
-        else if (c == QLatin1Char('\n'))
-            out += QStringLiteral("\\n");
-        else if (c == QLatin1Char('\r'))
-            out += QStringLiteral("\\r");
-        else
-            out += c;
-    }
-    return out + QLatin1Char('"');
-}
-
 // Blanks around the value are not part of it; a value in double quotes is taken from
 // between them, escapes undone.
 QString unquoted(const QString &raw) {
@@ -64,6 +49,21 @@ QString valueText(const QVariant &value) {
 }
 
 } // namespace
+
+QString iniQuoted(const QString &value) {
+    QString out = QStringLiteral("\"");
+    for (const QChar c : value) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            out += QLatin1Char('\\') + c;
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out + QLatin1Char('"');
+}
 
 bool readOrvikIni(QIODevice &device, QSettings::SettingsMap &map) {
     QString section;
@@ -106,8 +106,8 @@ bool writeOrvikIni(QIODevice &device, const QSettings::SettingsMap &map) {
         const QString value = valueText(it.value());
         // A value given as bytes is written as it is.
         const bool verbatim = it.value().typeId() == QMetaType::QByteArray;
-        text += key + QLatin1Char('=') + (verbatim || !needsQuotes(value) ? value : quoted(value)) +
-                QLatin1Char('\n');
+        text += key + QLatin1Char('=') +
+                (verbatim || !needsQuotes(value) ? value : iniQuoted(value)) + QLatin1Char('\n');
     }
     const QByteArray bytes = text.toUtf8();
     return device.write(bytes) == bytes.size();

@@ -14,6 +14,10 @@ namespace Orvik {
 // still yields whatever it holds intact.
 QSettings::Format orvikIniFormat();
 
+// `value` in double quotes, with a backslash before a quote or a backslash and line breaks
+// written as \n and \r: the form a value takes in the file when it needs quotes.
+QString iniQuoted(const QString &value);
+
 bool readOrvikIni(QIODevice &device, QSettings::SettingsMap &map);
 bool writeOrvikIni(QIODevice &device, const QSettings::SettingsMap &map);
 
