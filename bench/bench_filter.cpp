@@ -14,6 +14,7 @@
 //                                     against painting ten rows
 // The word is "error", on 2.7% of the lines. Times are processor times (a scan's worker
 // included; grep's own, from wait4), the fastest of several repetitions.
+#include "benchclock.h"
 #include "benchhost.h"
 #include "core/filterscan.h"
 #include "document/filterpane.h"
@@ -56,12 +57,6 @@ Contents logText(qint64 megabytes) {
     for (qint64 i = 0; i < megabytes; ++i)
         text.append(block.data(), qint64(block.size()));
     return text;
-}
-
-double threadSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
 // Runs grep on the big file; its processor time. Its count goes to a file: with its output on

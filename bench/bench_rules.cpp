@@ -9,6 +9,7 @@
 //                             1 MB and a 100 MB document, so that a size dependence shows
 // The last lines printed are "ratio NAME VALUE limit LIMIT".
 
+#include "benchclock.h"
 #include "benchhost.h"
 #include "core/highlightsearch.h"
 #include "core/markruns.h"
@@ -107,25 +108,6 @@ void BM_RulesPassBaseline(benchmark::State &state) {
 }
 
 using Host = BenchHost<RichTextView>;
-
-double threadSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-// The time spent handling events until the cycles are done: the time the window could not
-// answer. The thread sleeps in the event loop meanwhile, as the program's does, so that only
-// the work the events bring is counted: every finished task posts one.
-double blockedUntilIdle(Module1 &module, double startedFor) {
-    double blocked = startedFor;
-    while (module.refreshCycle().isRunning()) {
-        const double before = threadSeconds();
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        blocked += threadSeconds() - before;
-    }
-    return blocked;
-}
 
 struct Document {
     explicit Document(const QString &path) {

@@ -9,6 +9,7 @@
 //                      (the work an append cycle has to do), measured at the same cycles
 // The last lines printed are "ratio NAME VALUE limit LIMIT".
 
+#include "benchclock.h"
 #include "benchhost.h"
 #include "core/documentwindow.h"
 #include "core/mainwindow.h"
@@ -41,14 +42,6 @@ constexpr int Window = 1000; // cycles compared at each end
 constexpr int AppendBytes = 512;
 
 using SoakMain = BenchHost<RichTextView>;
-
-// CPU time of this thread: what a cycle costs, without the time other programs on a busy
-// machine take from it.
-double threadSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
 
 // About 512 bytes of log lines, numbered so that no two appends are alike.
 QByteArray appendText(int cycle) {

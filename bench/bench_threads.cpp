@@ -20,6 +20,7 @@
 //                          against the refresh interval (one second)
 // The last lines printed are "ratio NAME VALUE limit LIMIT".
 
+#include "benchclock.h"
 #include "benchhost.h"
 #include "core/bytestore.h"
 #include "core/module1.h"
@@ -79,34 +80,6 @@ QString logFile(const QString &name) {
 }
 
 using Host = BenchHost<RichTextView>;
-
-// Processor time of the calling thread: on a machine shared with other work, the time the
-// user-interface thread spends on the cycle, without the time it waits for a processor.
-double threadSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-// Processor time of all the process's threads.
-double processSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-// Runs the event loop until the cycles are done; returns the time spent handling events,
-// which is the time the window could not answer. The loop sleeps until an event comes, as
-// the program's own does: polling it would count the polls.
-double blockedUntilIdle(Module1 &module, double startedFor) {
-    double blocked = startedFor;
-    while (module.refreshCycle().isRunning()) {
-        const double before = threadSeconds();
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        blocked += threadSeconds() - before;
-    }
-    return blocked;
-}
 
 struct Documents {
     Documents(int count) {
