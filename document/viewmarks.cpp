@@ -80,39 +80,25 @@ void ViewMarks::replace(qint64 offset, qint64 removed, qint64 count) {
 }
 
 std::vector<ViewMarks::Run> ViewMarks::runs(qint64 start, qint64 end) const {
-    // Laid down from the lowest colours to the top layer, each over what is beneath it.
-    MarkSet shown;
-    const auto [first, last] = m_colours.overlapping(start, end);
-    for (int i = first; i < last; ++i) {
-        const MarkSet::Mark &m = m_colours.marks()[size_t(i)];
-        shown.assign(qMax(m.start, start), qMin(m.end, end), m.color);
-    }
-    for (int index = int(m_layers.size()) - 1; index >= 0; --index) {
-        const SharedMarks &layer = m_layers[size_t(index)];
-        if (!layer || isBackground(index))
-            continue;
-        const ColorNumber color = layerStyle(index).color;
-        layer->forEachIn(start, end, [&](qint64 s, qint64 e) {
-            shown.assign(qMax(s, start), qMin(e, end), color);
-        });
-    }
-    std::vector<Run> out;
-    out.reserve(size_t(shown.count()));
-    for (const MarkSet::Mark &m : shown.marks())
-        out.push_back({m.start, m.end, m.color});
-    return out;
+    return composed(start, end, m_colours, false);
 }
 
 std::vector<ViewMarks::Run> ViewMarks::backgroundRuns(qint64 start, qint64 end) const {
+    return composed(start, end, m_backgrounds, true);
+}
+
+// Laid down from `base` to the top layer of the kind asked for, each over what is beneath it.
+std::vector<ViewMarks::Run> ViewMarks::composed(qint64 start, qint64 end, const MarkSet &base,
+                                                bool backgrounds) const {
     MarkSet shown;
-    const auto [first, last] = m_backgrounds.overlapping(start, end);
+    const auto [first, last] = base.overlapping(start, end);
     for (int i = first; i < last; ++i) {
-        const MarkSet::Mark &m = m_backgrounds.marks()[size_t(i)];
+        const MarkSet::Mark &m = base.marks()[size_t(i)];
         shown.assign(qMax(m.start, start), qMin(m.end, end), m.color);
     }
     for (int index = int(m_layers.size()) - 1; index >= 0; --index) {
         const SharedMarks &layer = m_layers[size_t(index)];
-        if (!layer || !isBackground(index))
+        if (!layer || isBackground(index) != backgrounds)
             continue;
         const ColorNumber color = layerStyle(index).color;
         layer->forEachIn(start, end, [&](qint64 s, qint64 e) {

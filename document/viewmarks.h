@@ -55,6 +55,8 @@ public:
 
 private:
     bool isBackground(int index) const { return layerStyle(index).background; }
+    std::vector<Run> composed(qint64 start, qint64 end, const MarkSet &base,
+                              bool backgrounds) const;
 
     std::vector<SharedMarks> m_layers;
     std::vector<LayerStyle> m_styles; // by layer; a layer without one is shown in red
