@@ -41,7 +41,6 @@
 #include <map>
 #include <string>
 
-#include <sys/mman.h>
 #include <time.h>
 
 using namespace Orvik;
@@ -165,24 +164,8 @@ void BM_OpenPainted(benchmark::State &state) {
 // Reading the file whole into memory fresh from the system, as any viewer must.
 void BM_ReadFresh(benchmark::State &state) {
     const QString path = logFile(QStringLiteral("doc0.log"));
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        const qint64 size = f.size();
-        void *p = mmap(nullptr, size_t(size), PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-        qint64 done = 0;
-        while (done < size) {
-            const qint64 n = f.read(static_cast<char *>(p) + done, size - done);
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        state.SetIterationTime(double(t.nsecsElapsed()) / 1e9);
-        munmap(p, size_t(size));
-    }
+    for (auto _ : state)
+        state.SetIterationTime(readFreshSeconds(path));
 }
 
 void cycleProcessorTime(benchmark::State &state, bool background) {
