@@ -45,7 +45,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvik developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The Qt libraries and PCRE2 (the filter's regular expressions) the program links, plus what
 # it loads at run time: the SVG icon engine (libqt6svg6) and the platform plugins.
-# dpkg-shlibdeps adds the C and C++ runtimes.
+# dpkg-shlibdeps adds the C and C++ runtimes, and Hyperscan (libhyperscan5) where it is linked.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6svg6 (>= 6.4), \
 libqt6printsupport6 (>= 6.4), libqt6dbus6 (>= 6.4), qt6-qpa-plugins, libpcre2-8-0 (>= 10.34)")

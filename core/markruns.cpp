@@ -7,13 +7,16 @@ namespace Orvik {
 namespace {
 constexpr qint64 CheckpointEvery = 64;
 
-void writeNumber(std::vector<uchar> &out, quint64 n) {
+// Writes n at `out`, at most MaxNumberBytes bytes, and gives back the end of what it wrote.
+uchar *writeNumber(uchar *out, quint64 n) {
     while (n >= 0x80) {
-        out.push_back(uchar(n | 0x80));
+        *out++ = uchar(n | 0x80);
         n >>= 7;
     }
-    out.push_back(uchar(n));
+    *out++ = uchar(n);
+    return out;
 }
+constexpr size_t MaxNumberBytes = 10;
 
 quint64 readNumber(const uchar *bytes, size_t &position) {
     quint64 n = 0;
@@ -65,10 +68,19 @@ void MarkRuns::Cursor::next() {
 void MarkRuns::encode(const Range &range, qint64 index, bool checkpoint) {
     if (checkpoint || m_checkpoints.empty() ||
         index - m_checkpoints.back().index >= CheckpointEvery)
-        m_checkpoints.push_back({m_encodedEnd, qint64(m_bytes.size()), index});
-    writeNumber(m_bytes, quint64(range.start - m_encodedEnd));
-    writeNumber(m_bytes, quint64(range.end - range.start));
+        m_checkpoints.push_back({m_encodedEnd, qint64(m_used), index});
+    reserveBytes(2 * MaxNumberBytes);
+    uchar *out = m_bytes.data() + m_used;
+    out = writeNumber(out, quint64(range.start - m_encodedEnd));
+    out = writeNumber(out, quint64(range.end - range.start));
+    m_used = size_t(out - m_bytes.data());
     m_encodedEnd = range.end;
+}
+
+void MarkRuns::reserveBytes(size_t count) {
+    // The bytes are written through a pointer into room made ahead, in doubling steps.
+    if (m_bytes.size() - m_used < count)
+        m_bytes.resize(std::max({m_bytes.size() * 2, m_used + count, size_t(256)}));
 }
 
 void MarkRuns::add(qint64 start, qint64 end) {
@@ -110,8 +122,11 @@ void MarkRuns::append(const MarkRuns &more) {
     size_t afterFirst = 0;
     readNumber(more.m_bytes.data(), afterFirst);
     readNumber(more.m_bytes.data(), afterFirst);
-    const qint64 shift = qint64(m_bytes.size()) - qint64(afterFirst);
-    m_bytes.insert(m_bytes.end(), more.m_bytes.begin() + qint64(afterFirst), more.m_bytes.end());
+    const qint64 shift = qint64(m_used) - qint64(afterFirst);
+    const size_t count = more.m_used - afterFirst;
+    reserveBytes(count);
+    std::copy_n(more.m_bytes.begin() + qint64(afterFirst), count, m_bytes.begin() + qint64(m_used));
+    m_used += count;
     for (const Checkpoint &c : more.m_checkpoints)
         if (c.index > 0)
             m_checkpoints.push_back({c.before, c.position + shift, c.index + firstIndex});
@@ -151,6 +166,7 @@ MarkRuns MarkRuns::replaced(qint64 offset, qint64 removed, qint64 count) const {
 }
 
 void MarkRuns::squeeze() {
+    m_bytes.resize(m_used);
     m_bytes.shrink_to_fit();
     m_checkpoints.shrink_to_fit();
 }

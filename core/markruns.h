@@ -77,9 +77,11 @@ private:
         qint64 index;    // its number
     };
     void encode(const Range &range, qint64 index, bool checkpoint);
+    void reserveBytes(size_t count);
 
-    // Every range but the last, encoded.
+    // Every range but the last, encoded in the first m_used bytes.
     std::vector<uchar> m_bytes;
+    size_t m_used = 0;
     std::vector<Checkpoint> m_checkpoints;
     qint64 m_encodedEnd = 0; // end of the last encoded range
     qint64 m_count = 0;

@@ -3,6 +3,7 @@
 #include "utf8text.h"
 
 #include <cstring>
+#include <optional>
 
 namespace Orvik {
 
@@ -19,6 +20,15 @@ bool RuleMarks::collect(const RuleSet &rules, const char *text, qint64 size, qin
     }
     const std::vector<RuleSearch> searches = rules.searches();
     layers.resize(searches.size());
+    // Rules of plain text are found together in one sweep where the machine can.
+    std::optional<LiteralSet::Scanner> sweep;
+    std::vector<bool> swept(searches.size(), false);
+    if (rules.literals()) {
+        sweep.emplace(*rules.literals());
+        for (const int rule : rules.literalRules())
+            swept[size_t(rule)] = true;
+    }
+    std::vector<RuleSearch::Marker> markers;
     // Every rule over one stretch of whole lines while it is in the processor's cache, then
     // the next stretch: the text comes from memory once, not once per rule.
     constexpr qint64 Stretch = 128 * 1024;
@@ -31,8 +41,20 @@ bool RuleMarks::collect(const RuleSet &rules, const char *text, qint64 size, qin
                 std::memchr(text + start + Stretch, '\n', size_t(size - start - Stretch));
             end = feed ? static_cast<const char *>(feed) - text + 1 : size;
         }
+        if (sweep) {
+            markers.clear();
+            for (const int rule : rules.literalRules())
+                markers.emplace_back(searches[size_t(rule)], text, start, end, kept,
+                                     layers[size_t(rule)]);
+            auto onMatch = [&markers, start](int literal, qint64 at) {
+                markers[size_t(literal)].take(start + at);
+                return true;
+            };
+            sweep->scan(text + start, end - start, onMatch);
+        }
         for (size_t i = 0; i < searches.size(); ++i)
-            searches[i].collect(text, start, end, kept, layers[i]);
+            if (!swept[i])
+                searches[i].collect(text, start, end, kept, layers[i]);
         start = end;
     }
     qint64 firstAlert = -1;

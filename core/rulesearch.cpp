@@ -86,33 +86,58 @@ bool RuleSearch::collect(const char *text, qint64 from, qint64 to, qint64 keepAf
                          MarkRuns &marks, const std::atomic<bool> *cancel) const {
     if (!m_active)
         return true;
-    qint64 lastLineEnd = from; // whole lines: the end of the last line marked
     for (qint64 start = from; start < to;) {
         if (cancel && cancel->load(std::memory_order_relaxed))
             return false;
         // Stretches of whole lines, so that no match is cut at a stretch's end.
         const qint64 end = start + Stretch >= to ? to : lineEndAfter(text, start + Stretch, to);
-        auto sink = [&](qint64 s, qint64 e) -> qint64 {
-            if (m_wholeLine) {
-                const qint64 lineEnd = lineEndAfter(text, s, end);
-                const qint64 lineStart = lineStartBefore(text, qMax(start, lastLineEnd), s);
-                if (lineEnd > keepAfter)
-                    marks.add(lineStart, lineEnd);
-                lastLineEnd = lineEnd;
-                return lineEnd;
-            }
-            // Only an expression can reach past the end of its line.
-            const void *feed = m_regex ? std::memchr(text + s, '\n', size_t(e - s)) : nullptr;
-            const qint64 visibleEnd = feed ? static_cast<const char *>(feed) - text : e;
-            if (visibleEnd > s && visibleEnd > keepAfter)
-                marks.add(s, visibleEnd);
-            // Plain matches may overlap, as the highlight's do; an expression goes on after.
-            return m_regex && e > s ? e : s + 1;
-        };
+        Marker marker(*this, text, start, end, keepAfter, marks);
+        auto sink = [&marker](qint64 s, qint64 e) { return marker.mark(s, e); };
         scan(text, start, end, sink);
         start = end;
     }
     return true;
+}
+
+std::optional<LiteralSet::Literal> RuleSearch::literal() const {
+    if (!m_active || m_regex)
+        return std::nullopt;
+    if (m_folded) {
+        for (const char c : m_bytes)
+            if (uchar(c) >= 0x80)
+                return std::nullopt;
+    }
+    return LiteralSet::Literal{m_bytes, m_folded.has_value()};
+}
+
+RuleSearch::Marker::Marker(const RuleSearch &search, const char *text, qint64 from, qint64 to,
+                           qint64 keepAfter, MarkRuns &marks)
+    : m_search(search)
+    , m_text(text)
+    , m_from(from)
+    , m_to(to)
+    , m_keepAfter(keepAfter)
+    , m_marks(marks)
+    , m_next(from)
+    , m_lastLineEnd(from) {}
+
+qint64 RuleSearch::Marker::mark(qint64 s, qint64 e) {
+    if (m_search.m_wholeLine) {
+        const qint64 lineEnd = lineEndAfter(m_text, s, m_to);
+        const qint64 lineStart = lineStartBefore(m_text, qMax(m_from, m_lastLineEnd), s);
+        if (lineEnd > m_keepAfter)
+            m_marks.add(lineStart, lineEnd);
+        m_lastLineEnd = lineEnd;
+        return lineEnd;
+    }
+    // Only an expression can reach past the end of its line.
+    const bool regex = m_search.m_regex.has_value();
+    const void *feed = regex ? std::memchr(m_text + s, '\n', size_t(e - s)) : nullptr;
+    const qint64 visibleEnd = feed ? static_cast<const char *>(feed) - m_text : e;
+    if (visibleEnd > s && visibleEnd > m_keepAfter)
+        m_marks.add(s, visibleEnd);
+    // Plain matches may overlap, as the highlight's do; an expression goes on after.
+    return regex && e > s ? e : s + 1;
 }
 
 } // namespace Orvik

@@ -2,6 +2,7 @@
 
 #include "highlightrule.h"
 #include "highlightsearch.h"
+#include "literalset.h"
 #include "regexmatcher.h"
 
 #include <QByteArray>
@@ -33,6 +34,37 @@ public:
     // the text or follows a line feed. Gives up, returning false, once `cancel` is set.
     bool collect(const char *text, qint64 from, qint64 to, qint64 keepAfter, MarkRuns &marks,
                  const std::atomic<bool> *cancel = nullptr) const;
+
+    // The plain text as a literal of a LiteralSet, for a rule whose matches one can find
+    // (text matched byte for byte, or of ASCII characters with their case folded); nothing
+    // for other rules.
+    std::optional<LiteralSet::Literal> literal() const;
+
+    // What a rule marks for each of its matches found by other means, in order of start,
+    // in one stretch text[from, to) of whole lines.
+    class Marker {
+    public:
+        Marker(const RuleSearch &search, const char *text, qint64 from, qint64 to, qint64 keepAfter,
+               MarkRuns &marks);
+        // The rule's plain text found at `start`: marked unless it starts before where the
+        // last match lets the search go on.
+        void take(qint64 start) {
+            if (start >= m_next)
+                m_next = mark(start, start + m_search.m_bytes.size());
+        }
+        // Marks text[start, end) and gives back where the search may go on.
+        qint64 mark(qint64 start, qint64 end);
+
+    private:
+        const RuleSearch &m_search;
+        const char *m_text;
+        qint64 m_from;
+        qint64 m_to;
+        qint64 m_keepAfter;
+        MarkRuns &m_marks;
+        qint64 m_next;
+        qint64 m_lastLineEnd; // whole lines: the end of the last line marked
+    };
 
 private:
     template <typename Sink> void scan(const char *text, qint64 from, qint64 to, Sink &sink) const;

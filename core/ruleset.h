@@ -28,12 +28,20 @@ public:
     // The searches for one thread's use (each copy has its own scratch space).
     std::vector<RuleSearch> searches() const { return m_searches; }
 
+    // The plain texts of the rules found in one sweep (null when there are not two such rules
+    // or no sweeps on this machine), and the rule of each literal in it. Those rules' own
+    // searches are not needed then.
+    const LiteralSet *literals() const { return m_literals.get(); }
+    const std::vector<int> &literalRules() const { return m_literalRules; }
+
     static int layerOf(int rule) { return FirstRuleLayer + rule; }
     LayerStyle style(int rule) const;
 
 private:
     std::vector<HighlightRule> m_rules;
     std::vector<RuleSearch> m_searches;
+    std::shared_ptr<const LiteralSet> m_literals;
+    std::vector<int> m_literalRules;
 };
 
 using SharedRules = std::shared_ptr<const RuleSet>;

@@ -34,6 +34,11 @@ for runtime in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6printsuppo
     echo "$depends" | tr ',' '\n' | grep -q "^ *$runtime\( \|$\)" \
         || fail "does not depend on $runtime: $depends"
 done
+# Hyperscan is linked where it was found at build time (amd64).
+if grep -q "^HYPERSCAN_FOUND:INTERNAL=1" "$build/CMakeCache.txt"; then
+    echo "$depends" | tr ',' '\n' | grep -q "^ *libhyperscan5\( \|$\)" \
+        || fail "does not depend on libhyperscan5: $depends"
+fi
 # Nothing a Debian system would reject outright in the package's own metadata.
 dpkg-deb --info "$deb" >/dev/null || fail "dpkg-deb cannot read $deb"
 

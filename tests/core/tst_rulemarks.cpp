@@ -1,0 +1,107 @@
+#include "core/markruns.h"
+#include "core/rulemarks.h"
+#include "core/ruleset.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace Orvik;
+
+// Rules of plain text are found together in one sweep where the machine can: each rule's
+// marks must be exactly those its own search finds, in any mix of rules.
+class tst_RuleMarks : public QObject {
+    Q_OBJECT
+
+    // Log-like lines built from the rules' texts in varied case, run together, split and
+    // overlapping, with a few bytes that are not UTF-8; the last line unfinished.
+    static QByteArray text() {
+        const QList<QByteArray> pieces{"ERROR",
+                                       "error",
+                                       "Err",
+                                       "OR",
+                                       "WARN",
+                                       "warn:",
+                                       "aaaa",
+                                       "a",
+                                       "id=7",
+                                       "ID=7",
+                                       " ",
+                                       "\n",
+                                       "\xc3\xa9"
+                                       "chec",
+                                       "\xff",
+                                       "\r\n",
+                                       "42",
+                                       "worker-3",
+                                       "x-4"};
+        QRandomGenerator random(7);
+        QByteArray text;
+        while (text.size() < 400'000)
+            text += pieces[random.bounded(int(pieces.size()))];
+        return text + "ERROR";
+    }
+
+    static std::vector<HighlightRule> rulesFrom(const QStringList &lines) {
+        std::vector<HighlightRule> rules;
+        for (const QString &line : lines)
+            rules.push_back(*HighlightRule::fromText(line));
+        return rules;
+    }
+
+    static std::vector<MarkRuns::Range> ranges(const MarkRuns &runs) {
+        std::vector<MarkRuns::Range> list;
+        for (MarkRuns::Cursor c(runs); !c.atEnd(); c.next())
+            list.push_back(c.range());
+        return list;
+    }
+
+private slots:
+    void sweepFindsWhatEachRuleFinds_data() {
+        QTest::addColumn<QStringList>("rules");
+        QTest::addColumn<qint64>("kept");
+        QTest::addColumn<bool>("swept"); // where the machine sweeps
+        const QStringList plain{"\"error\",0,0,#0000ff,0,0", "\"WARN\",1,0,#00ff00,0,0",
+                                "\"aa\",0,0,#ff0000,0,0", "\"worker-3\",0,0,#ff00ff,0,0"};
+        QTest::newRow("plain texts, folded and matched by case, overlapping")
+            << plain << qint64(0) << true;
+        QTest::newRow("only the marks after what was kept") << plain << qint64(123'457) << true;
+        QTest::newRow("whole lines among texts")
+            << QStringList{"\"err\",0,0,#0000ff,1,0", "\"ID=7\",1,0,#00ff00,1,0",
+                           "\"a\",0,0,#ff0000,0,0"}
+            << qint64(0) << true;
+        QTest::newRow("beside an expression and a text beyond ASCII")
+            << QStringList{"\"id=\\\\d\",0,1,#0000ff,0,0",
+                           "\"\xc3\x89"
+                           "CHEC\",0,0,#00ff00,0,0",
+                           "\"OR\",1,0,#ff0000,0,0", "\"x-4\",0,0,#ff00ff,1,0",
+                           "\"\xc3\xa9\",1,0,#00ffff,0,0"}
+            << qint64(0) << true;
+        QTest::newRow("one text alone is not swept")
+            << QStringList{"\"error\",0,0,#0000ff,0,0", "\"w.*\",0,1,#00ff00,0,0"} << qint64(0)
+            << false;
+    }
+
+    void sweepFindsWhatEachRuleFinds() {
+        QFETCH(QStringList, rules);
+        QFETCH(qint64, kept);
+        QFETCH(bool, swept);
+        const RuleSet set(rulesFrom(rules));
+        QCOMPARE(set.literals() != nullptr, swept && LiteralSet::isAvailable());
+        const QByteArray bytes = text();
+        RuleMarks marks;
+        QVERIFY(marks.collect(set, bytes.constData(), bytes.size(), kept));
+        QCOMPARE(marks.layers.size(), size_t(rules.size()));
+        qint64 from = 0;
+        if (kept > 0)
+            from = bytes.lastIndexOf('\n', kept - 1) + 1;
+        for (size_t i = 0; i < marks.layers.size(); ++i) {
+            MarkRuns own;
+            set.searches()[i].collect(bytes.constData(), from, bytes.size(), kept, own);
+            QVERIFY2(!own.isEmpty(), qPrintable(rules[int(i)]));
+            QVERIFY2(ranges(marks.layers[i]) == ranges(own), qPrintable(rules[int(i)]));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_RuleMarks)
+#include "tst_rulemarks.moc"
