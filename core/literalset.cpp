@@ -17,16 +17,12 @@ hs_database_t *database(void *d) {
     return static_cast<hs_database_t *>(d);
 }
 
-// One call of the library covers less than 4 GB: a longer text is swept in parts that overlap
-// by a literal's length, and each part reports the occurrences that start in it.
-constexpr qint64 Part = qint64(1) << 31;
-
 struct Sweep {
     const std::vector<qint64> &lengths;
     LiteralSet::OnMatch onMatch;
     void *context;
-    qint64 base = 0;            // where the part swept starts
-    qint64 startsBefore = Part; // occurrences starting here or later are the next part's
+    qint64 base = 0;         // where the part swept starts
+    qint64 startsBefore = 0; // occurrences starting here or later are the next part's
     std::exception_ptr failure;
     bool stopped = false;
 };
@@ -61,8 +57,10 @@ LiteralSet::LiteralSet(const std::vector<Literal> &literals) {
     std::vector<unsigned int> flags;
     std::vector<unsigned int> ids;
     for (const Literal &literal : literals) {
-        if (literal.bytes.isEmpty())
-            return;
+        if (literal.bytes.isEmpty()) {
+            m_lengths.clear();
+            return; // never valid: callers search text by text
+        }
         texts.push_back(literal.bytes.constData());
         lengths.push_back(size_t(literal.bytes.size()));
         flags.push_back(literal.foldCase ? HS_FLAG_CASELESS : 0);
@@ -86,8 +84,9 @@ LiteralSet::~LiteralSet() {
     hs_free_database(database(m_database));
 }
 
-LiteralSet::Scanner::Scanner(const LiteralSet &set)
-    : m_set(set) {
+LiteralSet::Scanner::Scanner(const LiteralSet &set, qint64 part)
+    : m_set(set)
+    , m_part(qMax(part, qint64(1))) {
     hs_scratch_t *scratch = nullptr;
     if (set.isValid() && hs_alloc_scratch(database(set.m_database), &scratch) != HS_SUCCESS)
         throw std::bad_alloc();
@@ -102,9 +101,10 @@ bool LiteralSet::Scanner::scan(const char *text, qint64 size, OnMatch onMatch, v
     if (!m_scratch)
         return false;
     Sweep sweep{m_set.m_lengths, onMatch, context};
-    for (qint64 from = 0; from < size && !sweep.stopped; from += Part) {
+    sweep.startsBefore = m_part;
+    for (qint64 from = 0; from < size && !sweep.stopped; from += m_part) {
         sweep.base = from;
-        const qint64 length = qMin(size - from, Part + m_set.m_longest - 1);
+        const qint64 length = qMin(size - from, m_part + m_set.m_longest - 1);
         hs_scan(database(m_set.m_database), text + from, unsigned(length), 0,
                 static_cast<hs_scratch_t *>(m_scratch), onEnd, &sweep);
     }
@@ -123,8 +123,9 @@ LiteralSet::LiteralSet(const std::vector<Literal> &) {}
 
 LiteralSet::~LiteralSet() = default;
 
-LiteralSet::Scanner::Scanner(const LiteralSet &set)
-    : m_set(set) {}
+LiteralSet::Scanner::Scanner(const LiteralSet &set, qint64 part)
+    : m_set(set)
+    , m_part(part) {}
 
 LiteralSet::Scanner::~Scanner() = default;
 

@@ -42,7 +42,12 @@ public:
 
     class Scanner {
     public:
-        explicit Scanner(const LiteralSet &set);
+        // One call of the library covers less than 4 GB: a longer text is swept in parts of
+        // `part` bytes (and a literal's length more, so that each part reports every
+        // occurrence that starts in it).
+        static constexpr qint64 DefaultPart = qint64(1) << 31;
+
+        explicit Scanner(const LiteralSet &set, qint64 part = DefaultPart);
         ~Scanner();
         Scanner(const Scanner &) = delete;
         Scanner &operator=(const Scanner &) = delete;
@@ -64,6 +69,7 @@ public:
 
     private:
         const LiteralSet &m_set;
+        qint64 m_part;
         void *m_scratch = nullptr;
     };
 

@@ -5,6 +5,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace Orvik;
 
 // Rules of plain text are found together in one sweep where the machine can: each rule's
@@ -100,6 +102,30 @@ private slots:
             QVERIFY2(!own.isEmpty(), qPrintable(rules[int(i)]));
             QVERIFY2(ranges(marks.layers[i]) == ranges(own), qPrintable(rules[int(i)]));
         }
+    }
+
+    // A text too long for one call of the sweep is swept in parts; an occurrence across the
+    // end of a part is found once.
+    void sweptInPartsFindsEachOccurrenceOnce() {
+        if (!LiteralSet::isAvailable())
+            QSKIP("no sweeps on this machine");
+        const LiteralSet set({{"abcab", true}, {"b", false}, {"CA", true}});
+        const QByteArray bytes = "abcabcaB xabcab\nabca";
+        auto occurrences = [&](qint64 part) {
+            std::vector<std::pair<int, qint64>> found;
+            LiteralSet::Scanner scanner(set, part);
+            auto onMatch = [&found](int literal, qint64 start) {
+                found.push_back({literal, start});
+                return true;
+            };
+            scanner.scan(bytes.constData(), bytes.size(), onMatch);
+            std::sort(found.begin(), found.end());
+            return found;
+        };
+        const auto whole = occurrences(LiteralSet::Scanner::DefaultPart);
+        QCOMPARE(whole.size(), size_t(12));
+        for (const qint64 part : {1, 2, 3, 4, 7})
+            QVERIFY(occurrences(part) == whole);
     }
 };
 
