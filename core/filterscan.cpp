@@ -1,6 +1,6 @@
 #include "filterscan.h"
 
-#include <cstring>
+#include "linebounds.h"
 
 namespace Orvik {
 
@@ -105,9 +105,7 @@ void FilterScan::run() {
         const bool lastLine = from >= wholeEnd;
         qint64 end = lastLine ? text.size() : wholeEnd;
         if (!lastLine && wholeEnd - from > slice) {
-            const qint64 cut = from + slice;
-            const void *feed = std::memchr(data + cut, '\n', size_t(wholeEnd - cut));
-            end = feed ? static_cast<const char *>(feed) - data + 1 : wholeEnd;
+            end = nextLineStart(data, from + slice, wholeEnd);
         }
         std::vector<qint64> found;
         const qint64 tooComplexAt = filter.scan(data, from, end, found);

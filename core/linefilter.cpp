@@ -1,5 +1,7 @@
 #include "linefilter.h"
 
+#include "linebounds.h"
+
 #include <cstring>
 
 namespace Orvik {
@@ -14,19 +16,6 @@ bool foldsCase(const QByteArray &bytes) {
             return true;
     }
     return false;
-}
-
-// The start of the line holding `at`, looking back no further than `lineStart`, which starts
-// a line itself.
-qint64 lineStartBefore(const char *text, qint64 lineStart, qint64 at) {
-    const void *feed = memrchr(text + lineStart, '\n', size_t(at - lineStart));
-    return feed ? static_cast<const char *>(feed) - text + 1 : lineStart;
-}
-
-// Just after the line feed ending the line that holds `at`, or `to`.
-qint64 nextLineStart(const char *text, qint64 at, qint64 to) {
-    const void *feed = std::memchr(text + at, '\n', size_t(to - at));
-    return feed ? static_cast<const char *>(feed) - text + 1 : to;
 }
 
 } // namespace

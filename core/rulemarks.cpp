@@ -1,5 +1,6 @@
 #include "rulemarks.h"
 
+#include "linebounds.h"
 #include "utf8text.h"
 
 #include <cstring>
@@ -13,11 +14,7 @@ bool RuleMarks::collect(const RuleSet &rules, const char *text, qint64 size, qin
     alertLine = QString();
     if (rules.isEmpty())
         return true;
-    qint64 from = 0;
-    if (kept > 0) {
-        const void *feed = memrchr(text, '\n', size_t(kept));
-        from = feed ? static_cast<const char *>(feed) - text + 1 : 0;
-    }
+    const qint64 from = lineStartBefore(text, 0, kept);
     const std::vector<RuleSearch> searches = rules.searches();
     layers.resize(searches.size());
     // Rules of plain text are found together in one sweep where the machine can.
@@ -35,12 +32,8 @@ bool RuleMarks::collect(const RuleSet &rules, const char *text, qint64 size, qin
     for (qint64 start = from; start < size;) {
         if (cancel && cancel->load(std::memory_order_relaxed))
             return false;
-        qint64 end = size;
-        if (start + Stretch < size) {
-            const void *feed =
-                std::memchr(text + start + Stretch, '\n', size_t(size - start - Stretch));
-            end = feed ? static_cast<const char *>(feed) - text + 1 : size;
-        }
+        const qint64 end =
+            start + Stretch < size ? nextLineStart(text, start + Stretch, size) : size;
         if (sweep) {
             markers.clear();
             for (const int rule : rules.literalRules())
@@ -72,8 +65,7 @@ bool RuleMarks::collect(const RuleSet &rules, const char *text, qint64 size, qin
 }
 
 QString RuleMarks::lineText(const char *text, qint64 size, qint64 offset) {
-    const void *before = memrchr(text, '\n', size_t(offset));
-    const qint64 start = before ? static_cast<const char *>(before) - text + 1 : 0;
+    const qint64 start = lineStartBefore(text, 0, offset);
     const void *feed = std::memchr(text + offset, '\n', size_t(size - offset));
     qint64 end = feed ? static_cast<const char *>(feed) - text : size;
     if (end > start && text[end - 1] == '\r')
