@@ -1,27 +1,11 @@
 #include "rulesearch.h"
 
+#include "linebounds.h"
 #include "markruns.h"
 
 #include <cstring>
 
 namespace Orvik {
-
-namespace {
-
-constexpr qint64 Stretch = 4 * 1024 * 1024;
-
-// Just after the line feed ending the line that holds `at`, or `to`.
-qint64 lineEndAfter(const char *text, qint64 at, qint64 to) {
-    const void *feed = std::memchr(text + at, '\n', size_t(to - at));
-    return feed ? static_cast<const char *>(feed) - text + 1 : to;
-}
-
-qint64 lineStartBefore(const char *text, qint64 lineStart, qint64 at) {
-    const void *feed = memrchr(text + lineStart, '\n', size_t(at - lineStart));
-    return feed ? static_cast<const char *>(feed) - text + 1 : lineStart;
-}
-
-} // namespace
 
 RuleSearch::RuleSearch(const HighlightRule &rule)
     : m_wholeLine(rule.wholeLine) {
@@ -70,7 +54,7 @@ void RuleSearch::scan(const char *text, qint64 from, qint64 to, Sink &sink) cons
         if (result == RegexMatcher::Result::NoMatch)
             break;
         if (result == RegexMatcher::Result::TooComplex) {
-            at = lineEndAfter(text, at, to); // the rest of that line is given up
+            at = nextLineStart(text, at, to); // the rest of that line is given up
             if (at >= to)
                 break;
             continue;
@@ -82,21 +66,13 @@ void RuleSearch::scan(const char *text, qint64 from, qint64 to, Sink &sink) cons
     }
 }
 
-bool RuleSearch::collect(const char *text, qint64 from, qint64 to, qint64 keepAfter,
-                         MarkRuns &marks, const std::atomic<bool> *cancel) const {
+void RuleSearch::collect(const char *text, qint64 from, qint64 to, qint64 keepAfter,
+                         MarkRuns &marks) const {
     if (!m_active)
-        return true;
-    for (qint64 start = from; start < to;) {
-        if (cancel && cancel->load(std::memory_order_relaxed))
-            return false;
-        // Stretches of whole lines, so that no match is cut at a stretch's end.
-        const qint64 end = start + Stretch >= to ? to : lineEndAfter(text, start + Stretch, to);
-        Marker marker(*this, text, start, end, keepAfter, marks);
-        auto sink = [&marker](qint64 s, qint64 e) { return marker.mark(s, e); };
-        scan(text, start, end, sink);
-        start = end;
-    }
-    return true;
+        return;
+    Marker marker(*this, text, from, to, keepAfter, marks);
+    auto sink = [&marker](qint64 s, qint64 e) { return marker.mark(s, e); };
+    scan(text, from, to, sink);
 }
 
 std::optional<LiteralSet::Literal> RuleSearch::literal() const {
@@ -123,7 +99,7 @@ RuleSearch::Marker::Marker(const RuleSearch &search, const char *text, qint64 fr
 
 qint64 RuleSearch::Marker::mark(qint64 s, qint64 e) {
     if (m_search.m_wholeLine) {
-        const qint64 lineEnd = lineEndAfter(m_text, s, m_to);
+        const qint64 lineEnd = nextLineStart(m_text, s, m_to);
         const qint64 lineStart = lineStartBefore(m_text, qMax(m_from, m_lastLineEnd), s);
         if (lineEnd > m_keepAfter)
             m_marks.add(lineStart, lineEnd);

@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 
-#include <atomic>
 #include <optional>
 
 namespace Orvik {
@@ -31,9 +30,9 @@ public:
 
     // Adds to `marks` the marks of text[from, to) that end after `keepAfter`. `text` is the
     // whole text (assertions look before `from`), `from` starts a line and `to` is the end of
-    // the text or follows a line feed. Gives up, returning false, once `cancel` is set.
-    bool collect(const char *text, qint64 from, qint64 to, qint64 keepAfter, MarkRuns &marks,
-                 const std::atomic<bool> *cancel = nullptr) const;
+    // the text or follows a line feed. Callers take the text in stretches, looking whether
+    // they are to give up between them.
+    void collect(const char *text, qint64 from, qint64 to, qint64 keepAfter, MarkRuns &marks) const;
 
     // The plain text as a literal of a LiteralSet, for a rule whose matches one can find
     // (text matched byte for byte, or of ASCII characters with their case folded); nothing
