@@ -19,6 +19,7 @@
 #include "core/rulemarks.h"
 #include "core/systemclock.h"
 #include "document/richtextview.h"
+#include "ratioreporter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,7 +28,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <map>
 #include <string>
 
 #include <time.h>
@@ -195,19 +195,6 @@ BENCHMARK(BM_AppendRules)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter()
-        : ConsoleReporter(OO_None) {}
-    std::map<std::string, double> time;
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                time[run.run_name.function_name + run.run_name.args] = run.GetAdjustedRealTime();
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -218,17 +205,13 @@ int main(int argc, char **argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    auto &t = reporter.time;
-    auto ratio = [&t](const std::string &a, const std::string &b) {
-        return t.count(a) && t.count(b) && t[b] > 0 ? t[a] / t[b] : -1.0;
-    };
     std::printf("ratio rules_pass_200MB_vs_highlight %.3f limit 6.0\n",
-                ratio("BM_RulesPass", "BM_RulesPassBaseline"));
+                reporter.ratio("BM_RulesPass", "BM_RulesPassBaseline"));
     std::printf("ratio rule_pass_blocked_200MB_vs_read %.4f limit 0.02\n",
-                ratio("BM_RulePassBlocked", "BM_ReadFresh"));
+                reporter.ratio("BM_RulePassBlocked", "BM_ReadFresh"));
     std::printf("ratio append_1000_lines_6rules_1MB_vs_highlight %.3f limit 3.0\n",
-                ratio("BM_AppendRules1", "BM_AppendHighlight1"));
+                reporter.ratio("BM_AppendRules1", "BM_AppendHighlight1"));
     std::printf("ratio append_1000_lines_6rules_100MB_vs_highlight %.3f limit 3.0\n",
-                ratio("BM_AppendRules100", "BM_AppendHighlight100"));
+                reporter.ratio("BM_AppendRules100", "BM_AppendHighlight100"));
     return 0;
 }

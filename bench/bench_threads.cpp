@@ -28,6 +28,7 @@
 #include "core/refreshcycle.h"
 #include "core/systemclock.h"
 #include "document/richtextview.h"
+#include "ratioreporter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -37,9 +38,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
-
-#include <map>
-#include <string>
 
 #include <time.h>
 
@@ -295,19 +293,6 @@ BENCHMARK(BM_PassBlocked)->Iterations(4)->UseManualTime()->Unit(benchmark::kMill
 BENCHMARK(BM_AppendBlocked)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CloseDuringRead)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter()
-        : ConsoleReporter(OO_None) {}
-    std::map<std::string, double> time;
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                time[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -318,22 +303,18 @@ int main(int argc, char **argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    auto &t = reporter.time;
-    auto ratio = [&t](const char *a, const char *b) {
-        return t.count(a) && t.count(b) && t[b] > 0 ? t[a] / t[b] : -1.0;
-    };
     std::printf("ratio cycle_blocked_4x200MB_vs_sync %.3f limit 0.10\n",
-                ratio("BM_CycleBlocked", "BM_CycleSync"));
+                reporter.ratio("BM_CycleBlocked", "BM_CycleSync"));
     std::printf("ratio open_blocked_200MB_vs_sync %.3f limit 0.10\n",
-                ratio("BM_OpenBlocked", "BM_OpenSync"));
+                reporter.ratio("BM_OpenBlocked", "BM_OpenSync"));
     std::printf("ratio open_painted_200MB_vs_read %.3f limit 1.20\n",
-                ratio("BM_OpenPainted", "BM_ReadFresh"));
+                reporter.ratio("BM_OpenPainted", "BM_ReadFresh"));
     std::printf("ratio cycle_cpu_4x200MB_vs_sync %.3f limit 1.10\n",
-                ratio("BM_CycleCpuBackground", "BM_CycleCpuSync"));
+                reporter.ratio("BM_CycleCpuBackground", "BM_CycleCpuSync"));
     std::printf("ratio pass_blocked_200MB_vs_read %.4f limit 0.02\n",
-                ratio("BM_PassBlocked", "BM_ReadFresh"));
+                reporter.ratio("BM_PassBlocked", "BM_ReadFresh"));
     std::printf("ratio append_blocked_200MB_vs_read %.4f limit 0.05\n",
-                ratio("BM_AppendBlocked", "BM_ReadFresh"));
+                reporter.ratio("BM_AppendBlocked", "BM_ReadFresh"));
     std::printf("ratio append_peak_200MB_vs_text %.3f limit 1.10\n", appendPeak);
     std::printf("ratio close_during_read_1GB_vs_interval %.3f limit 1.00\n", closeWait);
     return 0;
