@@ -268,7 +268,8 @@ private slots:
             menu->actions().constFirst()->trigger();
             menu->close();
         });
-        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5));
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                     view.viewport()->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(view.viewport(), &rightClick);
         QVERIFY(copies.size() == 1 && QGuiApplication::clipboard()->text() == "first");
         w.commands().mnuEditFind_Click(); // F3 and Shift+F3 from the Find window too
