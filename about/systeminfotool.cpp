@@ -1,6 +1,6 @@
 #include "systeminfotool.h"
 
-#include "core/iniformat.h"
+#include "core/text/iniformat.h"
 
 #include <QFileInfo>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/highlightrule.h"
+#include "core/rules/highlightrule.h"
 
 #include <QString>
 #include <QStringList>

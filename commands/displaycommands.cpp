@@ -4,7 +4,7 @@
 #include "core/documentwindow.h"
 #include "core/mainwindow.h"
 #include "core/module1.h"
-#include "core/numbertext.h"
+#include "core/text/numbertext.h"
 #include "dialogs.h"
 #include "timeroffscope.h"
 

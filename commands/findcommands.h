@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/findrun.h"
+#include "core/search/findrun.h"
 
 #include <QElapsedTimer>
 #include <QObject>

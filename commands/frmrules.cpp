@@ -1,8 +1,8 @@
 #include "frmrules.h"
 
-#include "core/regexmatcher.h"
-#include "core/ruleset.h"
-#include "document/viewpainter.h"
+#include "core/rules/ruleset.h"
+#include "core/search/regexmatcher.h"
+#include "document/view/viewpainter.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>

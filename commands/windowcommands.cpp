@@ -6,7 +6,7 @@
 #include "core/documentwindow.h"
 #include "core/module1.h"
 #include "dialogs.h"
-#include "document/filterpane.h"
+#include "document/filter/filterpane.h"
 #include "document/frmdocument.h"
 #include "timeroffscope.h"
 #include "windowarranger.h"

@@ -1,10 +1,10 @@
-#include "documentopener.h"
+#include "core/documentopener.h"
 
-#include "documentview.h"
-#include "documentwindow.h"
-#include "mainwindow.h"
-#include "module1.h"
-#include "pathtext.h"
+#include "core/documentview.h"
+#include "core/documentwindow.h"
+#include "core/mainwindow.h"
+#include "core/module1.h"
+#include "core/text/pathtext.h"
 
 #include <QRect>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "contents.h"
-#include "displayfont.h"
-#include "markruns.h"
+#include "core/content/contents.h"
+#include "core/displayfont.h"
+#include "core/marks/markruns.h"
 
 #include <QByteArray>
 

@@ -1,11 +1,11 @@
-#include "module1.h"
+#include "core/module1.h"
 
-#include "documentopener.h"
-#include "documentview.h"
-#include "documentwindow.h"
-#include "mainwindow.h"
-#include "recentfiles.h"
-#include "refreshcycle.h"
+#include "core/documentopener.h"
+#include "core/documentview.h"
+#include "core/documentwindow.h"
+#include "core/mainwindow.h"
+#include "core/recentfiles.h"
+#include "core/refreshcycle.h"
 
 namespace Orvik {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "contents.h"
-#include "displayfont.h"
-#include "ruleset.h"
+#include "core/content/contents.h"
+#include "core/displayfont.h"
+#include "core/rules/ruleset.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "recentfiles.h"
+#include "core/recentfiles.h"
 
-#include "mainwindow.h"
-#include "pathtext.h"
+#include "core/mainwindow.h"
+#include "core/text/pathtext.h"
 
 namespace Orvik {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "documentview.h"
-#include "ruleset.h"
-#include "workerpool.h"
+#include "core/documentview.h"
+#include "core/refresh/workerpool.h"
+#include "core/rules/ruleset.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "filedrop.h"
+#include "document/filedrop.h"
 
 #include "core/module1.h"
 

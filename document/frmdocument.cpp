@@ -1,10 +1,10 @@
-#include "frmdocument.h"
+#include "document/frmdocument.h"
 
 #include "core/mainwindow.h"
 #include "core/module1.h"
-#include "filedrop.h"
-#include "filterpane.h"
-#include "twips.h"
+#include "document/filedrop.h"
+#include "document/filter/filterpane.h"
+#include "document/twips.h"
 
 #include <QCloseEvent>
 #include <QDropEvent>

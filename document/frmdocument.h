@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/documentwindow.h"
-#include "richtextview.h"
+#include "document/view/richtextview.h"
 
 #include <QMdiSubWindow>
 

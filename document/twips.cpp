@@ -1,4 +1,4 @@
-#include "twips.h"
+#include "document/twips.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -6,8 +6,8 @@
 #include "terminationsignals.h"
 
 #include "core/module1.h"
-#include "core/posixfilesystem.h"
-#include "core/systemclock.h"
+#include "core/refresh/posixfilesystem.h"
+#include "core/refresh/systemclock.h"
 #include "resources/resources.h"
 
 #include <QApplication>

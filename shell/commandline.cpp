@@ -1,6 +1,6 @@
 #include "commandline.h"
 
-#include "core/pathtext.h"
+#include "core/text/pathtext.h"
 
 namespace Orvik::CommandLine {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/alertlimiter.h"
+#include "core/rules/alertlimiter.h"
 
 #include <QObject>
 

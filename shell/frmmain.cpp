@@ -7,7 +7,7 @@
 
 #include "commands/windowarranger.h"
 #include "core/module1.h"
-#include "core/numbertext.h"
+#include "core/text/numbertext.h"
 #include "document/filedrop.h"
 #include "document/frmdocument.h"
 #include "document/twips.h"

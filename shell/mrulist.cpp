@@ -3,7 +3,7 @@
 #include "settingsstore.h"
 
 #include "core/module1.h"
-#include "core/pathtext.h"
+#include "core/text/pathtext.h"
 
 namespace Orvik::MRUList {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ruleset.h"
+#include "core/rules/ruleset.h"
 
 #include <QString>
 

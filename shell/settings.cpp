@@ -3,7 +3,7 @@
 #include "settingsstore.h"
 
 #include "core/module1.h"
-#include "core/numbertext.h"
+#include "core/text/numbertext.h"
 
 #include <QLocale>
 

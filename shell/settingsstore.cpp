@@ -1,6 +1,6 @@
 #include "settingsstore.h"
 
-#include "core/iniformat.h"
+#include "core/text/iniformat.h"
 
 #include <QDir>
 #include <QSettings>

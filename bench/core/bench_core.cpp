@@ -12,11 +12,11 @@
 #include "benchhost.h"
 #include "core/documentview.h"
 #include "core/documentwindow.h"
-#include "core/highlightsearch.h"
 #include "core/mainwindow.h"
 #include "core/module1.h"
-#include "core/posixfilesystem.h"
-#include "core/systemclock.h"
+#include "core/refresh/posixfilesystem.h"
+#include "core/refresh/systemclock.h"
+#include "core/search/highlightsearch.h"
 
 #include <benchmark/benchmark.h>
 

@@ -14,9 +14,9 @@
 #include "core/documentwindow.h"
 #include "core/mainwindow.h"
 #include "core/module1.h"
-#include "core/posixfilesystem.h"
-#include "core/systemclock.h"
-#include "document/richtextview.h"
+#include "core/refresh/posixfilesystem.h"
+#include "core/refresh/systemclock.h"
+#include "document/view/richtextview.h"
 
 #include <QApplication>
 #include <QFile>
@@ -114,7 +114,7 @@ int main(int argc, char **argv) {
     }
     QCoreApplication::processEvents();
     baseline = WholeFileBaseline(); // its buffers are not the follower's memory
-    malloc_trim(0);        // nor is what the allocator keeps of them
+    malloc_trim(0);                 // nor is what the allocator keeps of them
 
     const qint64 contents = module.DocContents[1].size();
     const bool followed = contents == qint64(Cycles + 1) * AppendBytes &&

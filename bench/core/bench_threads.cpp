@@ -22,12 +22,12 @@
 
 #include "benchclock.h"
 #include "benchhost.h"
-#include "core/bytestore.h"
+#include "core/content/bytestore.h"
 #include "core/module1.h"
-#include "core/posixfilesystem.h"
+#include "core/refresh/posixfilesystem.h"
+#include "core/refresh/systemclock.h"
 #include "core/refreshcycle.h"
-#include "core/systemclock.h"
-#include "document/richtextview.h"
+#include "document/view/richtextview.h"
 #include "ratioreporter.h"
 
 #include <benchmark/benchmark.h>

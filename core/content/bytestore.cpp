@@ -1,4 +1,4 @@
-#include "bytestore.h"
+#include "core/content/bytestore.h"
 
 #include <atomic>
 #include <limits>

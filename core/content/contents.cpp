@@ -1,4 +1,4 @@
-#include "contents.h"
+#include "core/content/contents.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytestore.h"
+#include "core/content/bytestore.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "markruns.h"
+#include "core/marks/markruns.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "documentreader.h"
+#include "core/refresh/documentreader.h"
 
-#include "filesystem.h"
+#include "core/filesystem.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "contents.h"
+#include "core/content/contents.h"
 
 #include <QString>
 

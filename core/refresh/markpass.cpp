@@ -1,6 +1,6 @@
-#include "markpass.h"
+#include "core/refresh/markpass.h"
 
-#include "highlightsearch.h"
+#include "core/search/highlightsearch.h"
 
 #include <new>
 

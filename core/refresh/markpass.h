@@ -1,8 +1,8 @@
 #pragma once
 
-#include "contents.h"
-#include "documentview.h"
-#include "refreshtask.h"
+#include "core/content/contents.h"
+#include "core/documentview.h"
+#include "core/refresh/refreshtask.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "posixfilesystem.h"
+#include "core/refresh/posixfilesystem.h"
 
 #include <QFile>
 

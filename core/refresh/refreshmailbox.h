@@ -1,6 +1,6 @@
 #pragma once
 
-#include "refreshtask.h"
+#include "core/refresh/refreshtask.h"
 
 #include <QObject>
 

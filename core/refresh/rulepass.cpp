@@ -1,4 +1,4 @@
-#include "rulepass.h"
+#include "core/refresh/rulepass.h"
 
 #include <new>
 

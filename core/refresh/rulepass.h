@@ -1,9 +1,9 @@
 #pragma once
 
-#include "contents.h"
-#include "refreshtask.h"
-#include "rulemarks.h"
-#include "ruleset.h"
+#include "core/content/contents.h"
+#include "core/refresh/refreshtask.h"
+#include "core/rules/rulemarks.h"
+#include "core/rules/ruleset.h"
 
 namespace Orvik {
 

@@ -1,8 +1,8 @@
-#include "slotread.h"
+#include "core/refresh/slotread.h"
 
-#include "filesystem.h"
-#include "highlightsearch.h"
-#include "pathtext.h"
+#include "core/filesystem.h"
+#include "core/search/highlightsearch.h"
+#include "core/text/pathtext.h"
 
 #include <new>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "documentreader.h"
-#include "documentview.h"
-#include "markruns.h"
-#include "refreshtask.h"
-#include "rulemarks.h"
-#include "ruleset.h"
+#include "core/documentview.h"
+#include "core/marks/markruns.h"
+#include "core/refresh/documentreader.h"
+#include "core/refresh/refreshtask.h"
+#include "core/rules/rulemarks.h"
+#include "core/rules/ruleset.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "systemclock.h"
+#include "core/refresh/systemclock.h"
 
 namespace Orvik {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clock.h"
+#include "core/clock.h"
 
 #include <QElapsedTimer>
 

@@ -1,4 +1,4 @@
-#include "workerpool.h"
+#include "core/refresh/workerpool.h"
 
 #include <algorithm>
 #include <atomic>

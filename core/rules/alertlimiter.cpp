@@ -1,6 +1,6 @@
-#include "alertlimiter.h"
+#include "core/rules/alertlimiter.h"
 
-#include "clock.h"
+#include "core/clock.h"
 
 namespace Orvik {
 

@@ -1,6 +1,6 @@
-#include "highlightrule.h"
+#include "core/rules/highlightrule.h"
 
-#include "iniformat.h"
+#include "core/text/iniformat.h"
 
 #include <QStringList>
 

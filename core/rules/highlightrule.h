@@ -1,6 +1,6 @@
 #pragma once
 
-#include "documentview.h"
+#include "core/documentview.h"
 
 #include <QString>
 

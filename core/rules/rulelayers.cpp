@@ -1,6 +1,6 @@
-#include "rulelayers.h"
+#include "core/rules/rulelayers.h"
 
-#include "documentview.h"
+#include "core/documentview.h"
 
 namespace Orvik {
 

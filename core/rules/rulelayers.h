@@ -1,7 +1,7 @@
 #pragma once
 
-#include "rulemarks.h"
-#include "ruleset.h"
+#include "core/rules/rulemarks.h"
+#include "core/rules/ruleset.h"
 
 namespace Orvik {
 

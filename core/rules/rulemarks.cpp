@@ -1,7 +1,7 @@
-#include "rulemarks.h"
+#include "core/rules/rulemarks.h"
 
-#include "linebounds.h"
-#include "utf8text.h"
+#include "core/text/linebounds.h"
+#include "core/text/utf8text.h"
 
 #include <cstring>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "markruns.h"
-#include "ruleset.h"
+#include "core/marks/markruns.h"
+#include "core/rules/ruleset.h"
 
 #include <QString>
 

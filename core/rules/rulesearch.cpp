@@ -1,7 +1,7 @@
-#include "rulesearch.h"
+#include "core/rules/rulesearch.h"
 
-#include "linebounds.h"
-#include "markruns.h"
+#include "core/marks/markruns.h"
+#include "core/text/linebounds.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "highlightrule.h"
-#include "highlightsearch.h"
-#include "literalset.h"
-#include "regexmatcher.h"
+#include "core/rules/highlightrule.h"
+#include "core/search/highlightsearch.h"
+#include "core/search/literalset.h"
+#include "core/search/regexmatcher.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "ruleset.h"
+#include "core/rules/ruleset.h"
 
 #include <algorithm>
 

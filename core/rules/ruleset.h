@@ -1,7 +1,7 @@
 #pragma once
 
-#include "highlightrule.h"
-#include "rulesearch.h"
+#include "core/rules/highlightrule.h"
+#include "core/rules/rulesearch.h"
 
 #include <memory>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "filterscan.h"
+#include "core/search/filterscan.h"
 
-#include "linebounds.h"
+#include "core/text/linebounds.h"
 
 namespace Orvik {
 

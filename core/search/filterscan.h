@@ -1,7 +1,7 @@
 #pragma once
 
-#include "contents.h"
-#include "linefilter.h"
+#include "core/content/contents.h"
+#include "core/search/linefilter.h"
 
 #include <condition_variable>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "findrun.h"
+#include "core/search/findrun.h"
 
 namespace Orvik {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "contents.h"
-#include "textfinder.h"
+#include "core/content/contents.h"
+#include "core/search/textfinder.h"
 
 namespace Orvik {
 

@@ -1,7 +1,7 @@
-#include "highlightsearch.h"
+#include "core/search/highlightsearch.h"
 
-#include "markruns.h"
-#include "utf8text.h"
+#include "core/marks/markruns.h"
+#include "core/text/utf8text.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "linefilter.h"
+#include "core/search/linefilter.h"
 
-#include "linebounds.h"
+#include "core/text/linebounds.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "highlightsearch.h"
-#include "regexmatcher.h"
+#include "core/search/highlightsearch.h"
+#include "core/search/regexmatcher.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "literalset.h"
+#include "core/search/literalset.h"
 
 #include <exception>
 #include <new>

@@ -1,4 +1,4 @@
-#include "matchindex.h"
+#include "core/search/matchindex.h"
 
 #include <algorithm>
 #include <limits>

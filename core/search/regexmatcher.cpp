@@ -1,4 +1,4 @@
-#include "regexmatcher.h"
+#include "core/search/regexmatcher.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>

@@ -1,6 +1,6 @@
-#include "textfinder.h"
+#include "core/search/textfinder.h"
 
-#include "utf8text.h"
+#include "core/text/utf8text.h"
 
 #include <cstring>
 

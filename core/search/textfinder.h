@@ -1,6 +1,6 @@
 #pragma once
 
-#include "highlightsearch.h"
+#include "core/search/highlightsearch.h"
 
 #include <QByteArray>
 #include <QString>

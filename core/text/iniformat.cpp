@@ -1,4 +1,4 @@
-#include "iniformat.h"
+#include "core/text/iniformat.h"
 
 #include <QIODevice>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "numbertext.h"
+#include "core/text/numbertext.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "pathtext.h"
+#include "core/text/pathtext.h"
 
 namespace Orvik {
 

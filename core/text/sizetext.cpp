@@ -1,4 +1,4 @@
-#include "sizetext.h"
+#include "core/text/sizetext.h"
 
 namespace Orvik {
 

@@ -1,4 +1,4 @@
-#include "timetext.h"
+#include "core/text/timetext.h"
 
 namespace Orvik {
 

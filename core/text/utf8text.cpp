@@ -1,4 +1,4 @@
-#include "utf8text.h"
+#include "core/text/utf8text.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "filterlistview.h"
+#include "document/filter/filterlistview.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>

@@ -1,6 +1,6 @@
-#include "filtermodel.h"
+#include "document/filter/filtermodel.h"
 
-#include "richtextview.h"
+#include "document/view/richtextview.h"
 
 #include <climits>
 

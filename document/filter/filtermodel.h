@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/matchindex.h"
+#include "core/search/matchindex.h"
 
 #include <QAbstractListModel>
 

@@ -1,7 +1,7 @@
-#include "filterpane.h"
+#include "document/filter/filterpane.h"
 
-#include "filterrowdelegate.h"
-#include "richtextview.h"
+#include "document/filter/filterrowdelegate.h"
+#include "document/view/richtextview.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "filterhistory.h"
-#include "filterlistview.h"
-#include "filtermodel.h"
-#include "livefilter.h"
+#include "document/filter/filterhistory.h"
+#include "document/filter/filterlistview.h"
+#include "document/filter/filtermodel.h"
+#include "document/filter/livefilter.h"
 
 #include <QToolButton>
 #include <QWidget>

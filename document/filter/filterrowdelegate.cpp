@@ -1,8 +1,8 @@
-#include "filterrowdelegate.h"
+#include "document/filter/filterrowdelegate.h"
 
-#include "filtermodel.h"
-#include "richtextview.h"
-#include "viewpainter.h"
+#include "document/filter/filtermodel.h"
+#include "document/view/richtextview.h"
+#include "document/view/viewpainter.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "livefilter.h"
+#include "document/filter/livefilter.h"
 
-#include "filtermodel.h"
-#include "richtextview.h"
+#include "document/filter/filtermodel.h"
+#include "document/view/richtextview.h"
 
 namespace Orvik {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/filterscan.h"
-#include "core/linefilter.h"
+#include "core/search/filterscan.h"
+#include "core/search/linefilter.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "caretnavigator.h"
+#include "document/view/caretnavigator.h"
 
 namespace Orvik {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "rowscroller.h"
-#include "viewlayout.h"
+#include "document/view/rowscroller.h"
+#include "document/view/viewlayout.h"
 
 #include <QKeyEvent>
 

@@ -1,6 +1,6 @@
-#include "charoffsets.h"
+#include "document/view/charoffsets.h"
 
-#include "viewtext.h"
+#include "document/view/viewtext.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "lineindex.h"
+#include "document/view/lineindex.h"
 
 #include <algorithm>
 #include <cstring>

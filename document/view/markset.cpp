@@ -1,4 +1,4 @@
-#include "markset.h"
+#include "document/view/markset.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "richtextaccessible.h"
+#include "document/view/richtextaccessible.h"
 
-#include "richtextview.h"
-#include "viewpainter.h"
+#include "document/view/richtextview.h"
+#include "document/view/viewpainter.h"
 
 #include <QAccessible>
 #include <QScrollBar>

@@ -1,4 +1,4 @@
-#include "richtextview.h"
+#include "document/view/richtextview.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -1,9 +1,9 @@
-#include "richtextview.h"
+#include "document/view/richtextview.h"
 
-#include "richtextaccessible.h"
-#include "savebytes.h"
-#include "textprinter.h"
-#include "viewpainter.h"
+#include "document/view/richtextaccessible.h"
+#include "document/view/savebytes.h"
+#include "document/view/textprinter.h"
+#include "document/view/viewpainter.h"
 
 #include <QAccessible>
 #include <QPainter>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "caretnavigator.h"
 #include "core/documentview.h"
-#include "rowscroller.h"
-#include "viewlayout.h"
-#include "viewmarks.h"
-#include "viewtext.h"
+#include "document/view/caretnavigator.h"
+#include "document/view/rowscroller.h"
+#include "document/view/viewlayout.h"
+#include "document/view/viewmarks.h"
+#include "document/view/viewtext.h"
 
 #include <QAbstractScrollArea>
 

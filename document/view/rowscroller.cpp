@@ -1,4 +1,4 @@
-#include "rowscroller.h"
+#include "document/view/rowscroller.h"
 
 namespace Orvik {
 

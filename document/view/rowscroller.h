@@ -1,6 +1,6 @@
 #pragma once
 
-#include "viewlayout.h"
+#include "document/view/viewlayout.h"
 
 namespace Orvik {
 

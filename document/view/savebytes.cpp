@@ -1,4 +1,4 @@
-#include "savebytes.h"
+#include "document/view/savebytes.h"
 
 #include <QCoreApplication>
 #include <QDir>

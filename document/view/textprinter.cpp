@@ -1,7 +1,7 @@
-#include "textprinter.h"
+#include "document/view/textprinter.h"
 
-#include "viewlayout.h"
-#include "viewpainter.h"
+#include "document/view/viewlayout.h"
+#include "document/view/viewpainter.h"
 
 #include <QPainter>
 #include <QPrinter>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "viewmarks.h"
-#include "viewtext.h"
+#include "document/view/viewmarks.h"
+#include "document/view/viewtext.h"
 
 #include <QFont>
 

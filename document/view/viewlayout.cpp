@@ -1,4 +1,4 @@
-#include "viewlayout.h"
+#include "document/view/viewlayout.h"
 
 #include <QFontMetricsF>
 #include <QTextOption>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "viewtext.h"
+#include "document/view/viewtext.h"
 
 #include <QFont>
 #include <QHash>

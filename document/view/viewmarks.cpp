@@ -1,4 +1,4 @@
-#include "viewmarks.h"
+#include "document/view/viewmarks.h"
 
 namespace Orvik {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/documentview.h"
-#include "markset.h"
+#include "document/view/markset.h"
 
 #include <vector>
 

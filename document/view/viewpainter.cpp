@@ -1,4 +1,4 @@
-#include "viewpainter.h"
+#include "document/view/viewpainter.h"
 
 #include <QPainter>
 #include <QTextLayout>

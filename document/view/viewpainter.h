@@ -1,7 +1,7 @@
 #pragma once
 
-#include "viewlayout.h"
-#include "viewmarks.h"
+#include "document/view/viewlayout.h"
+#include "document/view/viewmarks.h"
 
 #include <QColor>
 #include <QPointF>

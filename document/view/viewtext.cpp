@@ -1,4 +1,4 @@
-#include "viewtext.h"
+#include "document/view/viewtext.h"
 
 #include <algorithm>
 #include <cstring>

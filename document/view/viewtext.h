@@ -1,9 +1,9 @@
 #pragma once
 
-#include "charoffsets.h"
-#include "core/contents.h"
-#include "core/utf8text.h"
-#include "lineindex.h"
+#include "core/content/contents.h"
+#include "core/text/utf8text.h"
+#include "document/view/charoffsets.h"
+#include "document/view/lineindex.h"
 
 #include <QHash>
 #include <QString>

@@ -1,5 +1,5 @@
 #include "about/systeminfotool.h"
-#include "core/iniformat.h"
+#include "core/text/iniformat.h"
 
 #include <QFile>
 #include <QSettings>

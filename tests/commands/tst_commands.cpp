@@ -5,7 +5,7 @@
 #include "commands/dialogs.h"
 #include "commands/frmfind.h"
 #include "document/filedrop.h"
-#include "document/filterpane.h"
+#include "document/filter/filterpane.h"
 #include "support/guihost.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The Highlight Rules window: the table of rules and its buttons, as the user works them.
 #include "commands/frmrules.h"
-#include "core/ruleset.h"
+#include "core/rules/ruleset.h"
 
 #include <QAccessible>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "support/coreharness.h"
 
-#include "core/highlightsearch.h"
+#include "core/refresh/workerpool.h"
 #include "core/refreshcycle.h"
-#include "core/workerpool.h"
+#include "core/search/highlightsearch.h"
 
 #include <QtTest>
 

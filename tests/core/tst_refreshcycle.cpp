@@ -1,6 +1,6 @@
 #include "support/coreharness.h"
 
-#include "core/bytestore.h"
+#include "core/content/bytestore.h"
 
 #include <QtTest>
 

@@ -3,10 +3,10 @@
 // refresh cycle on the user-interface thread and on the workers.
 #include "support/guihost.h"
 
-#include "core/highlightrule.h"
 #include "core/refreshcycle.h"
+#include "core/rules/highlightrule.h"
 
-#include "document/viewpainter.h"
+#include "document/view/viewpainter.h"
 
 using namespace Orvik;
 

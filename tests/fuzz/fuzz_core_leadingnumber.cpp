@@ -1,6 +1,6 @@
 // The leading-number reader over any text, as the settings store and the text-entry boxes
 // hand it over (UTF-8 or Latin-1 bytes).
-#include "core/numbertext.h"
+#include "core/text/numbertext.h"
 
 #include <QString>
 

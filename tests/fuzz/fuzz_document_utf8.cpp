@@ -2,7 +2,7 @@
 // pieces of long lines and caret steps. The text is built once whole and once grown by an
 // append at a chosen point, and both must agree on every line's decoding: the validity of a
 // growing line is checked incrementally.
-#include "document/viewtext.h"
+#include "document/view/viewtext.h"
 
 #include <QByteArray>
 

@@ -2,8 +2,8 @@
 // it cannot use and keep the refresh interval within its limits; and whatever text the
 // preferences then hold must survive a write and a second read unchanged.
 #include "core/module1.h"
-#include "core/posixfilesystem.h"
-#include "core/systemclock.h"
+#include "core/refresh/posixfilesystem.h"
+#include "core/refresh/systemclock.h"
 #include "shell/mrulist.h"
 #include "shell/rulesettings.h"
 #include "shell/settings.h"

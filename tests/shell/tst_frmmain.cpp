@@ -8,9 +8,9 @@
 
 #include "commands/frmfind.h"
 #include "core/module1.h"
-#include "core/posixfilesystem.h"
-#include "core/systemclock.h"
-#include "document/filterpane.h"
+#include "core/refresh/posixfilesystem.h"
+#include "core/refresh/systemclock.h"
+#include "document/filter/filterpane.h"
 #include "document/frmdocument.h"
 #include "document/twips.h"
 #include "resources/resources.h"

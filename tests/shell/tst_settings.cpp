@@ -9,8 +9,8 @@
 #include "support/filewriter.h"
 
 #include "core/module1.h"
-#include "core/posixfilesystem.h"
-#include "core/systemclock.h"
+#include "core/refresh/posixfilesystem.h"
+#include "core/refresh/systemclock.h"
 
 #include <QtTest>
 

@@ -4,8 +4,8 @@
 #include "filewriter.h"
 
 #include "core/module1.h"
-#include "core/sizetext.h"
-#include "core/timetext.h"
+#include "core/text/sizetext.h"
+#include "core/text/timetext.h"
 
 namespace Orvik {
 

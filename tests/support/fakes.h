@@ -5,7 +5,7 @@
 #include "core/documentwindow.h"
 #include "core/filesystem.h"
 #include "core/mainwindow.h"
-#include "core/posixfilesystem.h"
+#include "core/refresh/posixfilesystem.h"
 
 #include <QHash>
 #include <QStringList>

@@ -6,7 +6,7 @@
 #include "commands/commandhost.h"
 #include "core/module1.h"
 #include "document/frmdocument.h"
-#include "document/richtextview.h"
+#include "document/view/richtextview.h"
 
 #include <QAction>
 #include <QMainWindow>

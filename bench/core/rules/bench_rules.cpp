@@ -11,14 +11,14 @@
 
 #include "benchclock.h"
 #include "benchhost.h"
-#include "core/highlightsearch.h"
-#include "core/markruns.h"
+#include "core/marks/markruns.h"
 #include "core/module1.h"
-#include "core/posixfilesystem.h"
+#include "core/refresh/posixfilesystem.h"
+#include "core/refresh/systemclock.h"
 #include "core/refreshcycle.h"
-#include "core/rulemarks.h"
-#include "core/systemclock.h"
-#include "document/richtextview.h"
+#include "core/rules/rulemarks.h"
+#include "core/search/highlightsearch.h"
+#include "document/view/richtextview.h"
 #include "ratioreporter.h"
 
 #include <benchmark/benchmark.h>

@@ -8,8 +8,8 @@
 // The last lines printed are "ratio NAME VALUE limit LIMIT".
 
 #include "benchhost.h"
-#include "core/contents.h"
-#include "core/findrun.h"
+#include "core/content/contents.h"
+#include "core/search/findrun.h"
 
 #include <benchmark/benchmark.h>
 

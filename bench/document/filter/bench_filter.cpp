@@ -16,9 +16,9 @@
 // included; grep's own, from wait4), the fastest of several repetitions.
 #include "benchclock.h"
 #include "benchhost.h"
-#include "core/filterscan.h"
-#include "document/filterpane.h"
-#include "document/richtextview.h"
+#include "core/search/filterscan.h"
+#include "document/filter/filterpane.h"
+#include "document/view/richtextview.h"
 
 #include <benchmark/benchmark.h>
 

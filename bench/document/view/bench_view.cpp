@@ -1,7 +1,7 @@
 // Speed and memory of the document view against baselines measured in the same run:
 // building the line index against a memchr count of the line feeds, an append to a large
 // text against one to a small text, and painting the end of large texts against a small one.
-#include "document/richtextview.h"
+#include "document/view/richtextview.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
-#include "core/highlightsearch.h"
-#include "core/markruns.h"
+#include "core/marks/markruns.h"
+#include "core/search/highlightsearch.h"
 
 #include <QtTest>
 

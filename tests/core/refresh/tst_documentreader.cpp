@@ -1,8 +1,8 @@
 #include "support/fakes.h"
 #include "support/filewriter.h"
 
-#include "core/documentreader.h"
-#include "core/posixfilesystem.h"
+#include "core/refresh/documentreader.h"
+#include "core/refresh/posixfilesystem.h"
 
 #include <QtTest>
 

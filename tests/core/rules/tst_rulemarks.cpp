@@ -1,6 +1,6 @@
-#include "core/markruns.h"
-#include "core/rulemarks.h"
-#include "core/ruleset.h"
+#include "core/marks/markruns.h"
+#include "core/rules/rulemarks.h"
+#include "core/rules/ruleset.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "core/filterscan.h"
-#include "core/linefilter.h"
-#include "core/matchindex.h"
+#include "core/search/filterscan.h"
+#include "core/search/linefilter.h"
+#include "core/search/matchindex.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

@@ -1,8 +1,8 @@
-#include "core/highlightsearch.h"
-#include "core/numbertext.h"
-#include "core/pathtext.h"
-#include "core/sizetext.h"
-#include "core/timetext.h"
+#include "core/search/highlightsearch.h"
+#include "core/text/numbertext.h"
+#include "core/text/pathtext.h"
+#include "core/text/sizetext.h"
+#include "core/text/timetext.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -18,7 +18,7 @@ Q_DECLARE_METATYPE(MatchList)
 // size and duration; the number reader with its rounding; the highlight search.
 class tst_DisplayText : public QObject {
     Q_OBJECT
-    using Num = std::tuple<QString, double, bool>; // text, value, found
+    using Num = std::tuple<QString, double, bool>;            // text, value, found
     using Match = std::tuple<QString, QByteArray, MatchList>; // pattern, text, expected
 
     static MatchList at(std::initializer_list<std::pair<qint64, qint64>> ranges) { return ranges; }

@@ -1,6 +1,6 @@
 #include "support/guihost.h"
 
-#include "document/filterpane.h"
+#include "document/filter/filterpane.h"
 
 #include <QAccessible>
 #include <QCheckBox>

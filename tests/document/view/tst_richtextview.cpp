@@ -1,8 +1,8 @@
 #include "support/guihost.h"
 
-#include "document/lineindex.h"
-#include "document/markset.h"
-#include "document/richtextaccessible.h"
+#include "document/view/lineindex.h"
+#include "document/view/markset.h"
+#include "document/view/richtextaccessible.h"
 
 #include <QAccessible>
 #include <QApplication>
