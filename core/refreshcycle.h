@@ -86,8 +86,17 @@ signals:
     void finished();
 
 private:
-    struct Tick;
-    struct Round;
+    // The reads one tick started; when all are applied, panel 1 shows how long they took.
+    struct Tick {
+        double start = 0;
+        int pending = 0;
+        bool clearsPending = false; // clears HighLightPending at its end (nothing to mark)
+    };
+    // The full passes one change of the highlight text asked for.
+    struct Round {
+        QString pattern;
+        int pending = 0;
+    };
     // What the refresh knows of one open document, by serial.
     struct Doc {
         std::shared_ptr<RefreshTask> task;         // in flight
