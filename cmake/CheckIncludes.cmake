@@ -2,6 +2,7 @@
 # Each line of TABLE: library|linked,targets|its,files. An #include "path" of a product file
 # names a file of some library; that library must be the including file's own or one it
 # reaches through its link lines. Nothing under core/ may use QtGui or QtWidgets.
+cmake_minimum_required(VERSION 3.24)
 file(STRINGS ${TABLE} entries)
 set(libraries "")
 foreach(entry ${entries})
@@ -74,5 +75,5 @@ foreach(name ${libraries})
   endif()
 endforeach()
 if(failures GREATER 0)
-  message(FATAL_ERROR "${failures} include(s) cross the libraries' link lines")
+  message(FATAL_ERROR "${failures} fault(s) against the libraries' link lines")
 endif()

@@ -1,0 +1,3 @@
+#pragma once
+// The core may not use QtGui.
+#include <QtGui/QColor>

@@ -1,0 +1,3 @@
+#pragma once
+// Includes a folder its library does not link.
+#include "high/high.h"
