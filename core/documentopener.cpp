@@ -58,6 +58,7 @@ void DocumentOpener::OpenDocument(const QString &path) {
     m.DocContents[slot] = Contents();
     m.AddToMRU(m.DocFileName[slot]);
     m.DocWindow[slot]->setCaption(path);
+    m.watchDocument(slot);
     m.RefreshDocuments(slot);
     restore();
 }

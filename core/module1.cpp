@@ -6,6 +6,7 @@
 #include "core/mainwindow.h"
 #include "core/recentfiles.h"
 #include "core/refreshcycle.h"
+#include "core/watch/filewatcher.h"
 
 namespace Orvik {
 
@@ -43,10 +44,45 @@ void Module1::timerUpdate_Timer() {
     RefreshDocuments(0);
 }
 
+void Module1::setFollowInstantly(bool on) {
+    FollowInstantly = on;
+    for (int slot = 1; slot <= DocCount; ++slot)
+        watchDocument(slot);
+}
+
+void Module1::setFileWatcher(FileWatcher *watcher) {
+    if (m_watcher) {
+        for (int slot = 1; slot <= DocCount; ++slot)
+            m_watcher->unwatch(DocSerial[slot]);
+        QObject::disconnect(m_watcher, nullptr, m_refreshCycle.get(), nullptr);
+    }
+    m_watcher = watcher;
+    if (!m_watcher)
+        return;
+    QObject::connect(m_watcher, &FileWatcher::changed, m_refreshCycle.get(),
+                     [this](quint64 serial) {
+                         if (FollowInstantly)
+                             m_refreshCycle->notify(serial);
+                     });
+    for (int slot = 1; slot <= DocCount; ++slot)
+        watchDocument(slot);
+}
+
+void Module1::watchDocument(int slot) {
+    if (!m_watcher || slot < 1 || slot > DocCount)
+        return;
+    if (FollowInstantly)
+        m_watcher->watch(DocSerial[slot], DocFileName[slot]);
+    else
+        m_watcher->unwatch(DocSerial[slot]);
+}
+
 void Module1::RemoveDocument(int slot) {
     if (slot < 1 || slot > DocCount)
         return;
     m_refreshCycle->forget(DocSerial[slot]);
+    if (m_watcher)
+        m_watcher->unwatch(DocSerial[slot]);
     for (int j = slot + 1; j <= DocCount; ++j) {
         DocFileName[j - 1] = DocFileName[j];
         DocFileTime[j - 1] = DocFileTime[j];

@@ -15,6 +15,7 @@ namespace Orvik {
 class Clock;
 class DocumentWindow;
 class FileSystem;
+class FileWatcher;
 class MainWindow;
 class RefreshCycle;
 
@@ -65,6 +66,17 @@ public:
     SharedRules HighlightRules = std::make_shared<const RuleSet>();
     void setHighlightRules(std::vector<HighlightRule> rules);
 
+    // --- Following at once: while on, and while a watcher is set, the kernel's news of a
+    // change to a document's file refreshes that document at once; the timer goes on too.
+    bool FollowInstantly = true;
+    void setFollowInstantly(bool on);
+    // The watcher of the documents' files, not owned; nullptr leaves the timer alone.
+    void setFileWatcher(FileWatcher *watcher);
+    FileWatcher *fileWatcher() const { return m_watcher; }
+    // Watches the file of the document in `slot`, or stops watching it when following at
+    // once is off (called when a document is opened).
+    void watchDocument(int slot);
+
     // --- Recently used files: slots 1..10, newest first; the empty text is a free slot.
     std::array<QString, MruCount + 1> MRUFiles;
 
@@ -106,6 +118,7 @@ private:
     bool m_backgroundCycles = false;
     quint64 m_lastSerial = 0;
     std::unique_ptr<RefreshCycle> m_refreshCycle;
+    FileWatcher *m_watcher = nullptr;
 };
 
 } // namespace Orvik

@@ -80,6 +80,7 @@ void RefreshCycle::apply(const std::shared_ptr<RefreshTask> &task) {
         if (read)
             dropPassesDoneBy(doc, static_cast<const SlotRead &>(*task));
         startNext(serial);
+        workDone(serial, doc, read);
     }
     if (tick && --tick->pending == 0)
         tickDone(tick);

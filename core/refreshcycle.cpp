@@ -15,6 +15,8 @@
 
 #include <QScopeGuard>
 #include <QThread>
+#include <QTimer>
+#include <QtMath>
 
 #include <algorithm>
 #include <new>
@@ -89,7 +91,58 @@ int RefreshCycle::slotOf(quint64 serial) const {
     return 0;
 }
 
-void RefreshCycle::begin(int index) {
+void RefreshCycle::notify(quint64 serial) {
+    const int slot = slotOf(serial);
+    if (m_stopped || slot == 0)
+        return;
+    const auto entry = m_docs.find(serial);
+    if (entry == m_docs.end()) {
+        begin(slot, true);
+        return;
+    }
+    Doc &doc = entry->second;
+    if (doc.task || doc.notifyTimer) {
+        doc.notified = true;
+        return;
+    }
+    const double now = m_module.clock().monotonicSeconds();
+    const double wait = doc.readEnded + qMax(doc.readTook, NotifiedReadsApart) - now;
+    if (wait > 0) {
+        doc.notified = true;
+        doc.notifyTimer = true;
+        QTimer::singleShot(qCeil(wait * 1000), this, [this, serial] {
+            const auto entry = m_docs.find(serial);
+            if (entry == m_docs.end())
+                return;
+            Doc &waited = entry->second;
+            waited.notifyTimer = false;
+            const int slot = slotOf(serial);
+            if (waited.task || slot == 0 || m_stopped)
+                return; // a tick's read took it; its end brings the next one
+            waited.notified = false;
+            begin(slot, true);
+        });
+        return;
+    }
+    doc.notified = false;
+    begin(slot, true);
+}
+
+// Work was applied: news of a change the work in flight may have missed brings the next read
+// once the document is idle.
+void RefreshCycle::workDone(quint64 serial, Doc &doc, bool read) {
+    if (read) {
+        const double now = m_module.clock().monotonicSeconds();
+        doc.readTook = now - doc.readStarted;
+        doc.readEnded = now;
+    }
+    if (doc.notified && !doc.notifyTimer && !doc.task) {
+        doc.notified = false;
+        notify(serial);
+    }
+}
+
+void RefreshCycle::begin(int index, bool notified) {
     if (m_stopped)
         return;
     Module1 &m = m_module;
@@ -105,7 +158,7 @@ void RefreshCycle::begin(int index) {
 
     // A change of the highlight text not yet asked for gets a round of full passes.
     std::shared_ptr<Round> round;
-    if (m.HighLightPending) {
+    if (m.HighLightPending && !notified) {
         if (!HighlightSearch(m.HighLightString).isActive()) {
             tick->clearsPending = m_rounds.empty();
         } else if (m_rounds.empty() || m_rounds.back()->pattern != m.HighLightString) {
@@ -149,7 +202,7 @@ void RefreshCycle::begin(int index) {
         doc.tick = tick;
         ++tick->pending;
         try {
-            startRead(serial, slot, doc);
+            startRead(serial, slot, doc, notified);
         } catch (const std::bad_alloc &) {
             doc.task.reset();
             doc.tick.reset();
@@ -159,10 +212,11 @@ void RefreshCycle::begin(int index) {
     }
 }
 
-void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc) {
+void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc, bool forced) {
     Module1 &m = m_module;
     auto read = std::make_shared<SlotRead>();
     read->serial = serial;
+    read->forced = forced;
     read->path = m.DocFileName[slot];
     read->knownTime = m.DocFileTime[slot];
     read->knownSize = m.DocFileSize[slot];
@@ -176,6 +230,7 @@ void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc) {
         read->appendPreparation = window->rtfText().prepareAppend();
     }
     doc.task = read;
+    doc.readStarted = m.clock().monotonicSeconds();
     if (m_inline) {
         read->run(m.fileSystem());
         apply(read);

@@ -53,6 +53,8 @@ class RefreshCycle : public QObject {
 public:
     // Full highlight passes over texts from this size on run on a worker.
     static constexpr qint64 DefaultMarkPassApart = 1024 * 1024;
+    // A log written without a pause is read at most about sixteen times a second.
+    static constexpr double NotifiedReadsApart = 0.06;
 
     explicit RefreshCycle(Module1 &module);
     // shutdown() with a second's wait.
@@ -63,6 +65,12 @@ public:
     void run(int index);
     // A tick: starts the file work of the visited documents not busy, and returns at once.
     void start(int index);
+    // The kernel said the file of a document changed: that document alone is refreshed now,
+    // as a refresh of its slot would do, reading the file even when its size and stamp look
+    // as they were. One read at a time: news that comes while a read is in flight brings one
+    // more read after it, never a queue, and a document's next read starts no sooner after
+    // its last one ended than that one took, nor than NotifiedReadsApart.
+    void notify(quint64 serial);
     // Work in flight or outcomes not yet applied.
     bool isRunning() const;
     // Applies everything in flight, waiting for it, then returns.
@@ -106,10 +114,18 @@ private:
         bool opening = false;                      // shows the busy pointer until its text is in
         SharedRules shownRules;                    // the rules whose marks the view shows
         SharedRules passedRules;                   // the rules of the last rule pass started
+        // Told by the kernel of a change that the read in flight, or the one the timer below
+        // brings, has still to see.
+        bool notified = false;
+        bool notifyTimer = false; // a timer brings the next notified read
+        double readStarted = 0;   // monotonic seconds
+        double readTook = 0;
+        double readEnded = -1.0e9;
     };
 
-    void begin(int index);
-    void startRead(quint64 serial, int slot, Doc &doc);
+    void begin(int index, bool notified = false);
+    void startRead(quint64 serial, int slot, Doc &doc, bool forced);
+    void workDone(quint64 serial, Doc &doc, bool read);
     void startNext(quint64 serial);
     void submit(const std::shared_ptr<RefreshTask> &task);
     void drain();

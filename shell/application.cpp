@@ -8,6 +8,7 @@
 #include "core/module1.h"
 #include "core/refresh/posixfilesystem.h"
 #include "core/refresh/systemclock.h"
+#include "core/watch/filewatcher.h"
 #include "resources/resources.h"
 
 #include <QApplication>
@@ -68,7 +69,10 @@ int runApplication(int argc, char *argv[]) {
     // ends is not waited for, and may return to it on its way out.
     static PosixFileSystem &fileSystem = *new PosixFileSystem;
     SystemClock clock;
+    // The kernel's news of changes to the documents' files; it outlives the documents.
+    FileWatcher fileWatcher;
     Module1 module(fileSystem, clock);
+    module.setFileWatcher(&fileWatcher);
     IniSettingsStore store;
     frmMain mainWindow(module, store);
     module.MainForm = &mainWindow;

@@ -95,6 +95,8 @@ void frmMain::createActions() {
     wire(m.mnuSelectFont, &Commands::mnuSelectFont_Click);
     wire(m.mnuRefreshInterval, &Commands::mnuRefreshInterval_Click);
     wire(m.mnuHighlightRules, &Commands::mnuHighlightRules_Click);
+    connect(m.mnuFollowInstantly, &QAction::toggled, this,
+            [this](bool on) { m_module.setFollowInstantly(on); });
     // mnuWindowNewWindow has no handler: choosing it does nothing.
     wire(m.mnuWindowCascade, &Commands::mnuWindowCascade_Click);
     wire(m.mnuWindowTileHorizontal, &Commands::mnuWindowTileHorizontal_Click);
@@ -114,6 +116,7 @@ void frmMain::Form_Load(const QString &argumentText) {
     applyFrameTwips(Settings::LoadSettings(m_store, m_module));
     MRUList::LoadMRUList(m_store, m_module);
     RuleSettings::LoadHighlightRules(m_store, m_module);
+    m_menus->mnuFollowInstantly->setChecked(m_module.FollowInstantly);
     m_module.RefreshInterval = Settings::limitRefreshInterval(m_module.RefreshInterval);
     m_updateTimer.setInterval(m_module.RefreshInterval);
     m_statusBar->setPanelText(2, QStringLiteral("Refresh Interval:") +

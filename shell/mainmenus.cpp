@@ -89,6 +89,9 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     mnuRefreshInterval =
         item(mnuView, "mnuRefreshInterval", QStringLiteral("&Refresh Interval..."));
     mnuHighlightRules = item(mnuView, "mnuHighlightRules", QStringLiteral("Highlight R&ules..."));
+    mnuFollowInstantly = item(mnuView, "mnuFollowInstantly", QStringLiteral("Follow &Instantly"));
+    mnuFollowInstantly->setCheckable(true);
+    mnuFollowInstantly->setChecked(true);
 
     mnuWindow = menu(menuBar, "mnuWindow", QStringLiteral("&Window"));
     mnuWindowNewWindow = item(mnuWindow, "mnuWindowNewWindow", QStringLiteral("&New Window"));

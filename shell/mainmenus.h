@@ -51,6 +51,7 @@ public:
     QAction *mnuSelectFont = nullptr;
     QAction *mnuRefreshInterval = nullptr;
     QAction *mnuHighlightRules = nullptr;
+    QAction *mnuFollowInstantly = nullptr;
 
     QMenu *mnuWindow = nullptr;
     QAction *mnuWindowNewWindow = nullptr;

@@ -85,6 +85,7 @@ WindowTwips LoadSettings(SettingsStore &store, Module1 &module) {
     module.RefreshInterval = limitRefreshInterval(
         integerOr(store, QStringLiteral("RefreshInterval"), Module1::DefaultRefreshInterval));
     module.HighLightString = store.read(Section, QStringLiteral("HighLightString"), QString());
+    module.FollowInstantly = booleanOr(store, QStringLiteral("FollowInstantly"), true);
     return frame;
 }
 
@@ -104,6 +105,12 @@ void SaveSettings(SettingsStore &store, const Module1 &module,
     store.write(Section, QStringLiteral("HighLightString"), module.HighLightString);
     store.write(Section, QStringLiteral("RefreshInterval"),
                 QString::number(module.RefreshInterval));
+    // Kept only while switched off, so that a user who never switches it keeps the file as
+    // it was.
+    if (module.FollowInstantly)
+        store.removeKey(Section, QStringLiteral("FollowInstantly"));
+    else
+        store.write(Section, QStringLiteral("FollowInstantly"), boolText(false));
 }
 
 } // namespace Orvik::Settings

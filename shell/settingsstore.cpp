@@ -55,6 +55,10 @@ void IniSettingsStore::removeSection(const QString &section) {
     m_settings->remove(section);
 }
 
+void IniSettingsStore::removeKey(const QString &section, const QString &key) {
+    m_settings->remove(address(section, key));
+}
+
 bool IniSettingsStore::flush(QString *error) {
     m_settings->sync();
     if (m_settings->status() == QSettings::NoError)

@@ -25,6 +25,11 @@ public:
     }
     // Removes a section with every key in it.
     virtual void removeSection(const QString &section) { Q_UNUSED(section); }
+    // Removes one key; nothing happens when it is not stored.
+    virtual void removeKey(const QString &section, const QString &key) {
+        Q_UNUSED(section);
+        Q_UNUSED(key);
+    }
     // Puts the writes on disk; false and a description when the store cannot be written.
     virtual bool flush(QString *error) = 0;
 };
@@ -43,6 +48,7 @@ public:
     void write(const QString &section, const QString &key, const QString &value) override;
     void writeVerbatim(const QString &section, const QString &key, const QString &value) override;
     void removeSection(const QString &section) override;
+    void removeKey(const QString &section, const QString &key) override;
     bool flush(QString *error) override;
 
 private:

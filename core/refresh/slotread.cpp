@@ -22,7 +22,9 @@ void SlotRead::run(FileSystem &fileSystem) {
             return;
         }
         probed = fileSystem.FileSizeProbe(path);
-        changed = probed != knownSize || probed == 0 || !knownTime.isValid() || stamp != knownTime;
+        const bool looksChanged =
+            probed != knownSize || probed == 0 || !knownTime.isValid() || stamp != knownTime;
+        changed = looksChanged || forced;
         if (!changed || cancelled())
             return;
         DocumentReader reader(fileSystem, chunkSize);
@@ -35,6 +37,10 @@ void SlotRead::run(FileSystem &fileSystem) {
                 p->extend(data, size);
         });
         previous = Contents(); // what the document showed goes as soon as the view lets it
+        if (!looksChanged && outcome.kind == ReadKind::Append && outcome.contents.size() == kept) {
+            changed = false; // told of a write that left the file as it was
+            return;
+        }
         const HighlightSearch search(pattern);
         if (outcome.kind == ReadKind::Append) {
             search.collect(outcome.contents.data() + kept, outcome.contents.size() - kept, kept,

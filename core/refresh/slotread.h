@@ -30,6 +30,9 @@ struct SlotRead : RefreshTask {
     qint64 knownSize = 0;
     Contents previous;
     qint64 chunkSize = DocumentReader::DefaultChunkSize;
+    // The kernel said the file was written: it is read even when its size and stamp look as
+    // they were (a rewrite of the same size within the same second).
+    bool forced = false;
     QString pattern;                                    // the highlight text
     SharedRules rules;                                  // the highlight rules
     std::unique_ptr<TextPreparation> preparation;       // for a new whole text

@@ -55,9 +55,9 @@ struct Fixture {
     }
 };
 
-const QStringList WindowMenu{"&New Window||1|0|0",      "-", "&Cascade||1|0|0",
-                             "Tile &Horizontal||1|0|0", "Tile &Vertical||1|0|0",
-                             "&Arrange Icons||1|0|0"};
+const QStringList WindowMenu{"&New Window||1|0|0",    "-",
+                             "&Cascade||1|0|0",       "Tile &Horizontal||1|0|0",
+                             "Tile &Vertical||1|0|0", "&Arrange Icons||1|0|0"};
 } // namespace
 
 class tst_MainMenus : public QObject {
@@ -67,25 +67,36 @@ private slots:
     void menuItems_data() {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items");
-        QStringList file{"&Open...|Ctrl+O|1|0|0", "&Close||1|0|0", "-", "Save &As...||1|0|0",
-                         "-", "&Print...||1|0|0", "-"};
+        QStringList file{"&Open...|Ctrl+O|1|0|0",
+                         "&Close||1|0|0",
+                         "-",
+                         "Save &As...||1|0|0",
+                         "-",
+                         "&Print...||1|0|0",
+                         "-"};
         for (int i = 1; i <= 10; ++i)
             file << "||0|0|0";
-        file << "(-)" << "E&xit||1|0|0";
+        file << "(-)"
+             << "E&xit||1|0|0";
         QTest::newRow("menu bar") << ""
                                   << QStringList{"&File", "&Edit", "&View", "&Window", "&Help"};
         QTest::newRow("File, first run") << "mnuFile" << file;
         QTest::newRow("Edit") << "mnuEdit"
-                              << QStringList{"&Copy|Ctrl+C|1|0|0", "-", "&Find...|Ctrl+F|1|0|0",
+                              << QStringList{"&Copy|Ctrl+C|1|0|0",
+                                             "-",
+                                             "&Find...|Ctrl+F|1|0|0",
                                              "Find &Next|F3|1|0|0",
                                              "Find &Previous|Shift+F3|1|0|0",
                                              "Fi&lter...|Ctrl+L|1|0|0"};
         QTest::newRow("View") << "mnuView"
-                              << QStringList{"&Toolbar||1|1|1", "Status &Bar||1|1|1", "-",
+                              << QStringList{"&Toolbar||1|1|1",
+                                             "Status &Bar||1|1|1",
+                                             "-",
                                              "&Highlight Text...||1|0|0",
                                              "Select &Font...||1|0|0",
                                              "&Refresh Interval...||1|0|0",
-                                             "Highlight R&ules...||1|0|0"};
+                                             "Highlight R&ules...||1|0|0",
+                                             "Follow &Instantly||1|1|1"};
         QTest::newRow("Window without windows") << "mnuWindow" << WindowMenu;
         QTest::newRow("Help") << "mnuHelp" << QStringList{"&About ||1|0|0"};
     }
@@ -137,7 +148,8 @@ private slots:
         b->close();
         c->close();
         f.menus.updateWindowList();
-        QCOMPARE(describe(f.menus.mnuWindow), WindowMenu + QStringList({"-", "&1 /tmp/a.log||1|1|1"}));
+        QCOMPARE(describe(f.menus.mnuWindow),
+                 WindowMenu + QStringList({"-", "&1 /tmp/a.log||1|1|1"}));
     }
 
     // Each press sends its key; the bundled pictures stand in where the desktop theme has none.

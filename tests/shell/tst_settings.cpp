@@ -46,7 +46,8 @@ class tst_Settings : public QObject {
                                       {"FontItalic", text(m.FontItalic)},
                                       {"FontUnderline", text(m.FontUnderline)},
                                       {"RefreshInterval", text(m.RefreshInterval)},
-                                      {"HighLightString", m.HighLightString}};
+                                      {"HighLightString", m.HighLightString},
+                                      {"FollowInstantly", text(m.FollowInstantly)}};
         for (int i = 1; i <= Module1::MruCount; ++i)
             values.insert(MRUList::key(i), m.MRUFiles[i]);
         return values;
@@ -100,6 +101,8 @@ private slots:
         row("FontItalic fALSE", "FontBold=1\nFontItalic=fALSE", "false");
         row("FontUnderline True", "FontUnderline=True", "true");
         row("FontUnderline 0", "FontUnderline=0", "false");
+        row("FollowInstantly False", "FollowInstantly=False", "false");
+        row("FollowInstantly not a boolean", "FollowInstantly=maybe", "true");
         row("RefreshInterval below 100", "RefreshInterval=50", "100");
         row("RefreshInterval above 60000", "RefreshInterval=75000", "60000");
         row("RefreshInterval limit stays", "RefreshInterval=60000", "60000");
@@ -169,6 +172,20 @@ private slots:
                     "HighLightString=\"  ERROR \"\nLeft=-60\nRefreshInterval=100\nTop=1000\n"
                     "Width=6500.5\n";
         QCOMPARE(bytesOf(name), expected);
+    }
+
+    // Following at once is stored only while it is switched off.
+    void followInstantlyKeptOnlyWhileOff() {
+        Module1 module(m_fileSystem, m_clock);
+        const QString name = freshName();
+        for (const bool on : {false, true}) {
+            module.FollowInstantly = on;
+            IniSettingsStore store(m_files.path(name));
+            Settings::SaveSettings(store, module, std::nullopt);
+            QVERIFY(store.flush(nullptr));
+            QCOMPARE(bytesOf(name).contains("FollowInstantly=False\n"), !on);
+            QVERIFY(!bytesOf(name).contains("FollowInstantly=True"));
+        }
     }
 
     void rulesReadFromTheFile_data() {
