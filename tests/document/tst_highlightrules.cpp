@@ -85,6 +85,14 @@ private slots:
         QTest::newRow("a later rule shows where the first marks nothing")
             << QStringList{"\"x\",0,0,#00ff00,0,0", blue} << "" << QByteArray("ERROR x\n")
             << QByteArray() << QByteArray("bbbbb.a.") << QByteArray("........");
+        QTest::newRow("a later rule keeps its colour beside the part the first takes")
+            << QStringList{"\"WARN\",1,0,#ffa500,0,0", "\"(req|WARN)-\\\\d+\",0,1,#0000ff,0,0"}
+            << "" << QByteArray("code WARN-17 seen\n") << QByteArray()
+            << QByteArray(".....aaaabbb......") << QByteArray("..................");
+        QTest::newRow("a rule keeps its colour beside the highlight's red")
+            << QStringList{"\"(req|WARN)-\\\\d+\",0,1,#0000ff,0,0"} << "req-42"
+            << QByteArray("req-4242\n") << QByteArray() << QByteArray("RRRRRRaa.")
+            << QByteArray(".........");
         QTest::newRow("whole line colours the background of matching lines")
             << QStringList{"\"ERROR\",0,0,#ffa500,1,0"} << "" << QByteArray("ok\nan ERROR\nok\n")
             << QByteArray() << QByteArray("...............") << QByteArray("...aaaaaaaaa...");
@@ -146,6 +154,18 @@ private slots:
                 shown(rulesFrom(rules), highlight, first, appended, onWorkers);
             QCOMPARE(text, expectedText);
             QCOMPARE(background, expectedBackground);
+            // The accessible text tells the same colour runs, from any offset in them.
+            const ViewMarks &marks = h->view(1).marks();
+            const qint64 size = expectedText.size();
+            std::vector<ViewMarks::Run> told;
+            for (qint64 at = 0; at < size;) {
+                const ViewMarks::Run run = marks.runAt(at, size);
+                QVERIFY(run.start <= at && at < run.end);
+                if (run.color != ViewMarks::NoColor)
+                    told.push_back(run);
+                at = run.end;
+            }
+            QCOMPARE(colourMap(told, size, rulesFrom(rules)), expectedText);
         }
     }
 
