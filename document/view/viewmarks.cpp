@@ -56,6 +56,21 @@ void ViewMarks::addToLayer(int index, const MarkRuns &marks) {
     setLayer(index, std::move(grown));
 }
 
+void ViewMarks::replaceInLayer(int index, qint64 from, const MarkRuns &marks) {
+    {
+        const SharedMarks old = layer(index);
+        if (old && !old->isEmpty() && old->last().end > from) {
+            // As for additions: a set a worker may still read is not changed.
+            std::shared_ptr<MarkRuns> cut = old.use_count() <= 2
+                                                ? std::const_pointer_cast<MarkRuns>(old)
+                                                : std::make_shared<MarkRuns>(*old);
+            cut->truncate(from);
+            setLayer(index, std::move(cut));
+        }
+    }
+    addToLayer(index, marks);
+}
+
 void ViewMarks::colour(qint64 start, qint64 end, ColorNumber color) {
     if (end <= start)
         return;

@@ -48,7 +48,9 @@ class tst_HighlightRules : public QObject {
 
     std::unique_ptr<GuiHost> h;
 
-    // Opens a log of `first`, appends `more` to it and gives the text and background maps.
+    // Opens a log of `first`, appends `more` to it and gives the text and background maps. A
+    // '|' in `more` ends one refresh: the parts are appended one refresh each, an empty part
+    // is a refresh that finds the file as it was.
     std::pair<QByteArray, QByteArray> shown(const std::vector<HighlightRule> &rules,
                                             const QString &highlight, const QByteArray &first,
                                             const QByteArray &more, bool onWorkers) {
@@ -60,8 +62,9 @@ class tst_HighlightRules : public QObject {
         h->module().HighLightPending = true;
         h->files.write("rules.log", first);
         h->open("rules.log");
-        if (!more.isEmpty()) {
-            h->files.append("rules.log", more);
+        for (const QByteArray &part : more.isEmpty() ? QByteArrayList() : more.split('|')) {
+            if (!part.isEmpty())
+                h->files.append("rules.log", part);
             h->cycle();
         }
         const ViewMarks &marks = h->view(1).marks();
@@ -134,6 +137,15 @@ private slots:
             << QStringList{"\"ERROR\",0,0,#ffa500,1,0"} << "" << QByteArray("ok\nan ER")
             << QByteArray("ROR\nok\n") << QByteArray("...............")
             << QByteArray("...aaaaaaaaa...");
+        QTest::newRow("an unfinished line's marks are replaced as it grows")
+            << QStringList{"\"ERROR(?!: retrying)\",1,1,#0000ff,0,0",
+                           "\"ERROR(?!: retrying)\",1,1,#00ff00,1,0"}
+            << "" << QByteArray("a ERROR") << QByteArray(": retrying\n")
+            << QByteArray("..................") << QByteArray("..................");
+        QTest::newRow("an unfinished line's match grows with it")
+            << QStringList{"\"req-\\\\d+\",1,1,#0000ff,0,0"} << "" << QByteArray("id req-4")
+            << QByteArray("2|1 ok\n") << QByteArray("...aaaaaaa....")
+            << QByteArray("..............");
         QTest::newRow("blanks only mark nothing")
             << QStringList{"\"  \",0,0,#0000ff,0,0"} << "" << QByteArray("a  b\n") << QByteArray()
             << QByteArray(".....") << QByteArray(".....");
@@ -234,6 +246,15 @@ private slots:
         QTest::newRow("a line completed by an append, whole, without its CR")
             << QStringList{alert} << QByteArray("one ER") << QByteArray("ROR two\r\n")
             << QStringList{"one ERROR two"};
+        QTest::newRow("an unfinished line raises none until it is complete")
+            << QStringList{"\"ERROR(?!: retrying)\",1,1,#0000ff,0,1"} << QByteArray("start\n")
+            << QByteArray("...ERROR|: retrying\nERROR|: retrying\n") << QStringList();
+        QTest::newRow("a line written in two parts raises one alert")
+            << QStringList{"\"ERROR\",0,0,#0000ff,1,1"} << QByteArray("start\n")
+            << QByteArray("ERROR disk| full\n") << QStringList{"ERROR disk full"};
+        QTest::newRow("an unfinished line that stops growing raises its alert once")
+            << QStringList{alert} << QByteArray("start\n") << QByteArray("disk ERROR||| full\nok\n")
+            << QStringList{"disk ERROR"};
         QTest::newRow("a long line cut at 200 characters")
             << QStringList{alert} << QByteArray("start\n") << "ERROR " + QByteArray(300, 'x') + "\n"
             << QStringList{"ERROR " + QString(194, 'x')};
