@@ -172,6 +172,11 @@ void RichTextView::addLayerMarks(int layer, const MarkRuns &marks) {
     viewport()->update();
 }
 
+void RichTextView::replaceLayerMarksFrom(int layer, qint64 from, const MarkRuns &marks) {
+    m_marks.replaceInLayer(layer, from, marks);
+    viewport()->update();
+}
+
 void RichTextView::setLayerStyle(int layer, const LayerStyle &style) {
     if (m_marks.layerStyle(layer) == style)
         return;

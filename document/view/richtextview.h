@@ -44,6 +44,7 @@ public:
     SharedMarks layerMarks(int layer) const override;
     void setLayerMarks(int layer, SharedMarks marks) override;
     void addLayerMarks(int layer, const MarkRuns &marks) override;
+    void replaceLayerMarksFrom(int layer, qint64 from, const MarkRuns &marks) override;
     void setLayerStyle(int layer, const LayerStyle &style) override;
     bool followsEnd() const override;
     void appendKeepingSelection(const Contents &text) override;

@@ -93,15 +93,57 @@ private slots:
         RuleMarks marks;
         QVERIFY(marks.collect(set, bytes.constData(), bytes.size(), kept));
         QCOMPARE(marks.layers.size(), size_t(rules.size()));
-        qint64 from = 0;
-        if (kept > 0)
-            from = bytes.lastIndexOf('\n', kept - 1) + 1;
+        // An append's marks replace those from the start of the line it continues.
+        const qint64 from = kept > 0 ? bytes.lastIndexOf('\n', kept - 1) + 1 : 0;
+        QCOMPARE(marks.from, from);
         for (size_t i = 0; i < marks.layers.size(); ++i) {
             MarkRuns own;
-            set.searches()[i].collect(bytes.constData(), from, bytes.size(), kept, own);
+            set.searches()[i].collect(bytes.constData(), from, bytes.size(), from, own);
             QVERIFY2(!own.isEmpty(), qPrintable(rules[int(i)]));
             QVERIFY2(ranges(marks.layers[i]) == ranges(own), qPrintable(rules[int(i)]));
         }
+    }
+
+    // An append to an unfinished line looks again at no more than OpenLineReach bytes of it,
+    // however long it is; its start, carried from the append before, places whole-line marks.
+    void appendLooksBackNoFurtherThanTheReach_data() {
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<qint64>("kept");
+        QTest::addColumn<qint64>("openStart"); // as the append before left it
+        QTest::addColumn<qint64>("from");      // expected, and the start of the one mark
+        QTest::addColumn<qint64>("markStart");
+        const qint64 reach = RuleMarks::OpenLineReach;
+        const QByteArray line = "a\n" + QByteArray(3 * reach, 'x') + "ERROR";
+        const qint64 kept = line.size() - 3;
+        QTest::newRow("an expression over a long line")
+            << "\"x+ERROR\",1,1,#0000ff,0,0" << line << kept << qint64(2) << kept - reach
+            << kept - reach;
+        QTest::newRow("a whole-line mark from the line's start")
+            << "\"x+ERROR\",1,1,#0000ff,1,0" << line << kept << qint64(2) << kept - reach
+            << qint64(2);
+        QTest::newRow("a line start not known is looked for within the reach")
+            << "\"ERROR\",1,0,#0000ff,1,0" << line << kept << qint64(-1) << kept - reach
+            << kept - reach;
+        QTest::newRow("a short line is looked at whole")
+            << "\"x+ERROR\",1,1,#0000ff,0,0" << line.right(100) << qint64(97) << qint64(-1)
+            << qint64(0) << qint64(0);
+    }
+    void appendLooksBackNoFurtherThanTheReach() {
+        QFETCH(QString, rule);
+        QFETCH(QByteArray, text);
+        QFETCH(qint64, kept);
+        QFETCH(qint64, openStart);
+        QFETCH(qint64, from);
+        QFETCH(qint64, markStart);
+        const RuleSet set(rulesFrom({rule}));
+        RuleMarks marks;
+        marks.open.start = openStart;
+        QVERIFY(marks.collect(set, text.constData(), text.size(), kept));
+        QCOMPARE(marks.from, from);
+        QCOMPARE(marks.open.start, openStart < 0 ? from : openStart);
+        QCOMPARE(ranges(marks.layers[0]),
+                 (std::vector<MarkRuns::Range>{{markStart, qint64(text.size())}}));
     }
 
     // A text too long for one call of the sweep is swept in parts; an occurrence across the
