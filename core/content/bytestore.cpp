@@ -1,5 +1,7 @@
 #include "core/content/bytestore.h"
 
+#include "core/content/pagerelease.h"
+
 #include <atomic>
 #include <limits>
 #include <new>
@@ -25,10 +27,11 @@ qint64 roundUpToPage(qint64 n) {
 
 ByteStore::ByteStore() = default;
 
+// The pages of a large store go back to the system on the release thread: the last holder
+// may be the user-interface thread.
 ByteStore::~ByteStore() {
     if (m_data)
-        munmap(m_data, size_t(m_reserved));
-    committedBytes -= m_committed;
+        PageRelease::unmap(m_data, m_reserved, m_committed, &committedBytes);
 }
 
 qint64 ByteStore::bytesCommitted() {

@@ -1,5 +1,7 @@
 #include "document/view/lineindex.h"
 
+#include "core/content/pagerelease.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -42,11 +44,12 @@ struct LineIndex::Storage {
     qint64 blockBytes = 0;
     std::atomic<int> extensions{0}; // extensions writing past the owner's lines
 
+    // The last holder may be the user-interface thread, replacing a large text.
     ~Storage() {
         if (starts)
-            munmap(starts, size_t(startCapacity) * sizeof(quint32));
+            PageRelease::unmap(starts, startCapacity * qint64(sizeof(quint32)), startBytes);
         if (blocks)
-            munmap(blocks, size_t(blockCapacity) * sizeof(Block));
+            PageRelease::unmap(blocks, blockCapacity * qint64(sizeof(Block)), blockBytes);
     }
 
     // Storage for at least `lines` lines, taking less address space where plenty is refused.

@@ -89,13 +89,15 @@ void ViewText::setText(const Contents &text) {
     setText(text, LineIndex());
 }
 
-void ViewText::setText(const Contents &text, LineIndex &&lines) {
+void ViewText::setText(const Contents &text, LineIndex &&lines, CharOffsets &&chars) {
     m_text = text;
     m_lines = std::move(lines);
-    if (m_lines.size() != size() || m_lines.lineCount() == 0)
+    m_chars = std::move(chars);
+    if (m_lines.size() != size() || m_lines.lineCount() == 0) {
         m_lines.build(data(), size());
+        m_chars = CharOffsets();
+    }
     m_validity.clear();
-    m_chars = CharOffsets();
 }
 
 bool ViewText::append(const Contents &more, LineIndex::Extension *lines) {

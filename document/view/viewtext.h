@@ -42,8 +42,9 @@ public:
     static constexpr qint64 PieceBytes = 1024;
 
     void setText(const Contents &text);
-    // setText with the line index already built for the text (an empty index: built here).
-    void setText(const Contents &text, LineIndex &&lines);
+    // setText with the line index already built for the text (an empty index: built here),
+    // and the character counts made with it, if any.
+    void setText(const Contents &text, LineIndex &&lines, CharOffsets &&chars = CharOffsets());
     // Takes over `more` at the end. True when it continued the text in the same store, so
     // no byte was copied. `lines`, when given, is an extension of this text's line index fed
     // the grown text; it is taken over when it fits.
@@ -85,6 +86,7 @@ public:
     // Byte offsets as character offsets of the text shown, and back (see CharOffsets).
     qint64 charOffset(qint64 offset) const { return m_chars.charOffset(*this, offset); }
     qint64 offsetOfChar(qint64 chars) const { return m_chars.byteOffset(*this, chars); }
+    const CharOffsets &charOffsets() const { return m_chars; }
 
     qint64 memoryUsage() const;
 
