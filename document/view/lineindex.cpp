@@ -14,7 +14,9 @@ namespace Orvik {
 
 namespace {
 constexpr qint64 HugePage = 2 * 1024 * 1024;
-constexpr qint64 MinimumLines = 16 * 1024 * 1024;
+// The least a storage reserves, in lines; a larger text reserves four times its lines, so a
+// few small documents take little of a limited address space.
+constexpr qint64 MinimumLines = 256 * 1024;
 constexpr qint64 MaxDistance = std::numeric_limits<quint32>::max();
 // Blocks beyond one per BlockLines lines, for lines of 4 GiB and more.
 constexpr qint64 SpareBlocks = 1024;

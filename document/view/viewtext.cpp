@@ -106,20 +106,14 @@ bool ViewText::append(const Contents &more, LineIndex::Extension *lines) {
     // The last line may change its decoding as it grows.
     m_chars.forgetFrom(lineStart(lineCount() - 1));
     const qint64 before = size();
-    bool continues = m_text.extendWith(more);
+    const bool continues = m_text.extendWith(more);
     if (!continues) {
-        // The same bytes, moved to a store of their own with the new ones after them (a text
-        // that outgrew its store): shared from there on. Anything else is copied into a store
-        // of the view's own, never appended to a store that others share.
-        const Contents whole = more.fromStoreStart();
-        if (more.offset() == before && std::memcmp(whole.data(), data(), size_t(before)) == 0) {
-            m_text = whole;
-        } else {
-            Contents copy;
-            copy.append(data(), before);
-            copy.append(more);
-            m_text = copy;
-        }
+        // Anything but the text's own growth is copied into a store of the view's own, never
+        // appended to a store that others share.
+        Contents copy;
+        copy.append(data(), before);
+        copy.append(more);
+        m_text = copy;
     }
     if (!(lines && lines->size() == size() && m_lines.publish(*lines)))
         m_lines.extend(data(), size());

@@ -294,6 +294,21 @@ private slots:
         QVERIFY(view->viewText().charOffsets().bytesCountedOnDemand() <= 2 * CharOffsets::Step);
     }
 
+    // A store outgrown by an append is copied on the reading thread; the view takes the copy
+    // over as its own text's continuation, without comparing what it already shows (a byte
+    // of the copy changed behind its back shows that it did not look).
+    void appendInAStoreItsTextOutgrewIsShared() {
+        Contents text = Contents::fromByteArray("first\n");
+        view->setText(text);
+        text.append(QByteArray(64 << 20, 'y').constData(), 64 << 20);
+        QVERIFY(text.store() != view->text().store());
+        const_cast<char *>(text.data())[0] = 'F';
+        view->setSelStart(6);
+        view->setSelText(text.mid(6));
+        QCOMPARE(view->text().store(), text.store());
+        QCOMPARE(view->text().size(), text.size());
+    }
+
     // Small texts built at once; enough lines for several blocks and a growth of the array,
     // grown in steps that cut lines anywhere, as appends do.
     void lineIndex_data() {
