@@ -16,6 +16,10 @@
 //                          document, against reading 200 MB
 //   append_peak_200MB      the most memory taken while that append is read and shown, against
 //                          the final text
+//   replace_blocked_200MB  the time the event loop is kept busy by a 200 MB document whose
+//                          first byte was rewritten, read anew and shown, then by the line
+//                          appended to it, with an accessibility tool asking for the length
+//                          and the caret after each, against reading 200 MB
 //   close_during_read_1GB  from closing a document while its 1 GB file is read until its
 //                          memory is back and three other documents showed their new lines,
 //                          against the refresh interval (one second)
@@ -34,6 +38,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -290,6 +295,45 @@ void BM_AppendBlocked(benchmark::State &state) {
     QFile::remove(path);
 }
 
+// The old text's pages, its line index and the accessibility tool's view of the new text all
+// cost the user-interface thread nothing that grows with the text.
+void BM_ReplaceBlocked(benchmark::State &state) {
+    const QString source = logFile(QStringLiteral("doc0.log"));
+    const QString path = workDir().filePath(QStringLiteral("replaced.log"));
+    QFile::remove(path);
+    QFile::copy(source, path);
+    Documents d(0);
+    d.module.setBackgroundCycles(true);
+    d.module.OpenDocument(path);
+    d.module.refreshCycle().waitForIdle();
+    QCoreApplication::processEvents();
+    QAccessibleTextInterface *tool =
+        QAccessible::queryAccessibleInterface(&d.host.windows.back()->view)->textInterface();
+    QDateTime stamp = QFileInfo(path).lastModified();
+    int round = 0;
+    for (auto _ : state) {
+        QFile f(path);
+        f.open(QIODevice::ReadWrite);
+        f.write(round++ % 2 ? "2" : "X");
+        f.setFileTime(stamp = stamp.addSecs(1), QFileDevice::FileModificationTime);
+        f.close();
+        double blocked = 0;
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            const double before = threadSeconds();
+            d.module.RefreshDocuments(0);
+            blocked += blockedUntilIdle(d.module, threadSeconds() - before);
+            const double asked = threadSeconds();
+            if (tool->characterCount() < tool->cursorPosition())
+                state.SkipWithError("the caret is past the end");
+            blocked += threadSeconds() - asked;
+            appendTo(path, "2026-12-06 21:00:01.000 [INFO ] one more line\n");
+        }
+        state.SetIterationTime(blocked);
+    }
+    d.close(1);
+    QFile::remove(path);
+}
+
 double closeWait = 0;
 
 void BM_CloseDuringRead(benchmark::State &state) {
@@ -373,6 +417,7 @@ BENCHMARK(BM_CompareCpuTwoThreads)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PassBlocked)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AppendBlocked)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceBlocked)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CloseDuringRead)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
@@ -404,6 +449,8 @@ int main(int argc, char **argv) {
     std::printf("ratio append_blocked_200MB_vs_read %.4f limit 0.05\n",
                 reporter.ratio("BM_AppendBlocked", "BM_ReadFresh"));
     std::printf("ratio append_peak_200MB_vs_text %.3f limit 1.10\n", appendPeak);
+    std::printf("ratio replace_blocked_200MB_vs_read %.4f limit 0.10\n",
+                reporter.ratio("BM_ReplaceBlocked", "BM_ReadFresh"));
     std::printf("ratio close_during_read_1GB_vs_interval %.3f limit 1.00\n", closeWait);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "document/view/lineindex.h"
 
+#include "core/content/pagerelease.h"
+
 #include <QtAlgorithms>
 
 #include <algorithm>
@@ -18,7 +20,9 @@ namespace Orvik {
 
 namespace {
 constexpr qint64 HugePage = 2 * 1024 * 1024;
-constexpr qint64 MinimumLines = 16 * 1024 * 1024;
+// The least a storage reserves, in lines; a larger text reserves four times its lines, so a
+// few small documents take little of a limited address space.
+constexpr qint64 MinimumLines = 256 * 1024;
 constexpr qint64 MaxDistance = std::numeric_limits<quint32>::max();
 // Blocks beyond one per BlockLines lines, for lines of 4 GiB and more.
 constexpr qint64 SpareBlocks = 1024;
@@ -48,11 +52,12 @@ struct LineIndex::Storage {
     qint64 blockBytes = 0;
     std::atomic<int> extensions{0}; // extensions writing past the owner's lines
 
+    // The last holder may be the user-interface thread, replacing a large text.
     ~Storage() {
         if (starts)
-            munmap(starts, size_t(startCapacity) * sizeof(quint32));
+            PageRelease::unmap(starts, startCapacity * qint64(sizeof(quint32)), startBytes);
         if (blocks)
-            munmap(blocks, size_t(blockCapacity) * sizeof(Block));
+            PageRelease::unmap(blocks, blockCapacity * qint64(sizeof(Block)), blockBytes);
     }
 
     // Storage for at least `lines` lines, taking less address space where plenty is refused.
