@@ -75,6 +75,8 @@ private slots:
         QTest::newRow("regex on invalid UTF-8") << Row{"\xff\xfe"
                                                        "error\n\xc3(\n\xc3\xa9t\xc3\xa9\n",
                                                        "error|\xc3\xa9t.$", false, R, "1,3"};
+        QTest::newRow("regex matches no character in bytes that are not UTF-8")
+            << Row{"\xc3(\n\xc3\xa9\n(\n\xe9\n", "^.$", false, R, "2,3"};
     }
     void matching() {
         QFETCH(Row, row);
