@@ -106,6 +106,37 @@ private slots:
         QCOMPARE(pane.rows().cursor().shape(), Qt::ArrowCursor);
     }
 
+    // Copy's size check of the selected rows answers from the ranges of the selection, two
+    // lines a range, unless the rows are far apart and near the limit.
+    void selectedBytesAnswerFromTheRanges_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<qint64>("atMost");
+        QTest::addColumn<qint64>("mostLookups");
+        const QByteArray all = QByteArray("hit\n").repeated(5000);
+        const QByteArray apart = QByteArray("hit\nother\r\n").repeated(2500);
+        QTest::newRow("neighbouring lines past the limit") << all << qint64(15'000) << qint64(2);
+        QTest::newRow("neighbouring lines within it") << all << qint64(20'000) << qint64(2);
+        QTest::newRow("lines apart within the limit") << apart << qint64(30'000) << qint64(2);
+        QTest::newRow("more lines than bytes allowed") << apart << qint64(2'499) << qint64(2);
+        QTest::newRow("lines apart near the limit are counted")
+            << apart << qint64(9'999) << qint64(2 + 2'500);
+        QTest::newRow("neighbouring lines near the limit are counted")
+            << all << qint64(19'999) << qint64(2 + 5'000);
+    }
+    void selectedBytesAnswerFromTheRanges() {
+        QFETCH(QByteArray, text);
+        QFETCH(qint64, atMost);
+        QFETCH(qint64, mostLookups);
+        open(text);
+        FilterPane &pane = filter(1, QStringLiteral("hit"));
+        pane.rows().selectAll();
+        const qint64 before = pane.model().lookups();
+        const qint64 bytes = pane.selectedBytes(atMost);
+        QVERIFY(pane.model().lookups() - before <= mostLookups);
+        const qint64 exact = pane.model().rowCount() * 4; // "hit" and a line break
+        QCOMPARE(bytes > atMost, exact > atMost);
+    }
+
     void rowsFollowTheirEndAndMoveTheView() {
         QByteArray bytes;
         for (int i = 1; i <= 400; ++i)
