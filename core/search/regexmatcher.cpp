@@ -12,6 +12,7 @@ constexpr PCRE2_SIZE JitStackStart = 32 * 1024;
 constexpr PCRE2_SIZE JitStackMax = 1024 * 1024;
 constexpr uint32_t HeapLimitKilobytes = 64 * 1024; // the interpreter's, without the JIT
 
+std::atomic<quint64> searches{0};
 std::atomic<quint64> tooComplexSearches{0};
 
 PCRE2_SPTR subject(const char *text) {
@@ -118,6 +119,7 @@ RegexMatcher::Result RegexMatcher::find(const char *text, qint64 size, qint64 fr
     if (!m_code || from < 0 || from > size || lastStart < from)
         return Result::NoMatch;
     Scratch &s = scratch();
+    searches.fetch_add(1, std::memory_order_relaxed);
     pcre2_set_offset_limit(s.context, lastStart >= size ? PCRE2_UNSET : PCRE2_SIZE(lastStart));
     const int rc = m_code->jit ? pcre2_jit_match(m_code->code, subject(text), PCRE2_SIZE(size),
                                                  PCRE2_SIZE(from), 0, s.data, s.context)
@@ -136,6 +138,10 @@ RegexMatcher::Result RegexMatcher::find(const char *text, qint64 size, qint64 fr
         match->length = ovector[1] > ovector[0] ? qint64(ovector[1] - ovector[0]) : 0;
     }
     return Result::Match;
+}
+
+quint64 RegexMatcher::searchCount() {
+    return searches.load(std::memory_order_relaxed);
 }
 
 quint64 RegexMatcher::tooComplexCount() {

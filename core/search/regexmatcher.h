@@ -53,8 +53,9 @@ public:
     // one starts a character further on.
     Result forEachMatch(const char *text, qint64 size, const MatchSink &sink) const;
 
-    // How many searches of all matchers have ended with TooComplex since the program started:
-    // each has spent up to the whole match limit.
+    // How many searches all matchers have run since the program started, and how many of them
+    // ended with TooComplex (each has spent up to the whole match limit).
+    static quint64 searchCount();
     static quint64 tooComplexCount();
 
 private:
