@@ -1,5 +1,6 @@
 #include "core/marks/markruns.h"
 #include "core/rules/rulemarks.h"
+#include "core/rules/rulesearch.h"
 #include "core/rules/ruleset.h"
 
 #include <QRandomGenerator>
@@ -144,6 +145,43 @@ private slots:
         QCOMPARE(marks.open.start, openStart < 0 ? from : openStart);
         QCOMPARE(ranges(marks.layers[0]),
                  (std::vector<MarkRuns::Range>{{markStart, qint64(text.size())}}));
+    }
+
+    // An expression that gives up on a line spends the match limit on it about once, however
+    // many lines come before it, and still finds the matches after it.
+    void aHopelessLineCostsTheMatchLimitOnce_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<quint64>("mostGiveUps");
+        QTest::addColumn<QByteArray>("marked"); // the texts marked, joined by |
+        const QByteArray hopeless = QByteArray(30, 'a') + "!\n";
+        const QByteArray lines = QByteArray("b\n").repeated(30);
+        QTest::newRow("after many lines") << lines + hopeless + "aa\n"
+                                          << "(a+)+$" << quint64(2) << QByteArray("aa");
+        QTest::newRow("each later one once") << "aa\n" + lines + hopeless + lines + hopeless + "xa"
+                                             << "(a+)+$" << quint64(3) << QByteArray("aa|a");
+        QTest::newRow("a match after it may reach into the next line")
+            << lines + hopeless + "x\ny\n"
+            << "(a+)+$|x\\ny" << quint64(2) << QByteArray("x");
+    }
+
+    void aHopelessLineCostsTheMatchLimitOnce() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, pattern);
+        QFETCH(quint64, mostGiveUps);
+        QFETCH(QByteArray, marked);
+        HighlightRule rule;
+        rule.text = pattern;
+        rule.regularExpression = true;
+        const RuleSearch search(rule);
+        MarkRuns marks;
+        const quint64 before = RegexMatcher::tooComplexCount();
+        search.collect(text.constData(), 0, text.size(), 0, marks);
+        QVERIFY(RegexMatcher::tooComplexCount() - before <= mostGiveUps);
+        QByteArrayList found;
+        for (const MarkRuns::Range &range : ranges(marks))
+            found << text.mid(range.start, range.end - range.start);
+        QCOMPARE(found.join('|'), marked);
     }
 
     // A text too long for one call of the sweep is swept in parts; an occurrence across the
