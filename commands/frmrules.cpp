@@ -139,8 +139,8 @@ void frmRules::setRowColor(int row, ColorNumber color) {
 
 void frmRules::insertRow(int row, const HighlightRule &rule) {
     m_table->insertRow(row);
+    // No accessible text of its own: the cell reads as the rule's text, as edited.
     auto *text = new QTableWidgetItem(rule.text);
-    text->setData(Qt::AccessibleTextRole, QStringLiteral("Text"));
     m_table->setItem(row, TextColumn, text);
     m_table->setItem(row, MatchCaseColumn, flagItem(rule.matchCase, QStringLiteral("Match case")));
     m_table->setItem(row, RegexColumn,

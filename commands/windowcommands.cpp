@@ -54,7 +54,7 @@ void WindowCommands::copy() {
     const RichTextView &view = document->rtfText();
     const FilterPane *pane = document->filterPane();
     const bool rows = pane && pane->hasFocusedSelection();
-    const qint64 bytes = rows                   ? pane->selectedBytes()
+    const qint64 bytes = rows                   ? pane->selectedBytes(clipboardLimit)
                          : view.selLength() > 0 ? view.selLength()
                                                 : view.text().size();
     bool copied = false;

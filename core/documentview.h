@@ -99,6 +99,19 @@ public:
     virtual void setLayerMarks(int layer, SharedMarks marks) = 0;
     // Adds marks found in appended text: none starts before the layer's last mark.
     virtual void addLayerMarks(int layer, const MarkRuns &marks) = 0;
+    // Cuts the layer's marks at `from` and adds `marks`, found again from there: those of an
+    // unfinished last line change as it grows. None of `marks` starts before the layer's last
+    // mark left.
+    virtual void replaceLayerMarksFrom(int layer, qint64 from, const MarkRuns &marks) {
+        const SharedMarks old = layerMarks(layer);
+        if (old && !old->isEmpty() && old->last().end > from) {
+            auto cut = std::make_shared<MarkRuns>(*old);
+            cut->truncate(from);
+            setLayerMarks(layer, std::move(cut));
+        }
+        if (!marks.isEmpty())
+            addLayerMarks(layer, marks);
+    }
     // How the layer's marks are shown from now on.
     virtual void setLayerStyle(int layer, const LayerStyle &style) {
         Q_UNUSED(layer);

@@ -15,6 +15,7 @@
 #include <QScopeGuard>
 
 #include <new>
+#include <utility>
 #include <vector>
 
 // The user-interface side of the refresh: outcomes the workers handed back are applied to
@@ -108,12 +109,30 @@ void RefreshCycle::dropPassesDoneBy(Doc &doc, const SlotRead &read) {
 }
 
 void RefreshCycle::applyRead(int slot, Doc &doc, SlotRead &read) {
-    if (!read.changed)
+    if (!read.changed) {
+        // Only a tick's look counts as a refresh interval without growth: the kernel's news
+        // of a write comes at any moment.
+        if (!read.forced)
+            raiseStoppedLine(slot, doc);
         return;
+    }
     if (read.outcome.kind == ReadKind::Failed)
         fail(slot, read.outcome.error);
     else
         applyChange(slot, doc, read);
+}
+
+// An unfinished last line that an alert rule matches and that did not grow for a refresh
+// interval raises its alert now, and not again once it is complete.
+void RefreshCycle::raiseStoppedLine(int slot, Doc &doc) {
+    RuleMarks::OpenLine &open = doc.openLine;
+    if (open.alertLine.isNull() || open.alerted)
+        return;
+    open.alerted = true;
+    const QString line = std::exchange(open.alertLine, QString());
+    Module1 &m = m_module;
+    if (DocumentWindow *window = m.DocWindow[slot]; window && m.MainForm)
+        m.MainForm->documentAlert(*window, m.DocFileName[slot], line);
 }
 
 void RefreshCycle::applyChange(int slot, Doc &doc, SlotRead &read) {
@@ -123,6 +142,7 @@ void RefreshCycle::applyChange(int slot, Doc &doc, SlotRead &read) {
     m.DocContents[slot] = std::move(read.outcome.contents);
     m.DocFileTime[slot] = read.stamp;
     m.DocFileSize[slot] = m.DocContents[slot].size();
+    doc.openLine = read.ruleMarks.open;
     DocumentWindow *window = m.DocWindow[slot];
     if (!window)
         return;
@@ -201,8 +221,10 @@ void RefreshCycle::fail(int slot, const QString &error) {
     if (DocumentWindow *window = m.DocWindow[slot]) {
         const QString description = error.isEmpty() ? QStringLiteral("cannot be read") : error;
         const auto entry = m_docs.find(m.DocSerial[slot]);
-        if (entry != m_docs.end())
+        if (entry != m_docs.end()) {
             entry->second.shownRules.reset(); // an empty text shows no marks
+            entry->second.openLine = RuleMarks::OpenLine();
+        }
         try {
             window->rtfText().setText(Contents());
             window->setCaption(m.DocFileName[slot] + CaptionSeparator + description);

@@ -225,6 +225,7 @@ void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc, bool forced) {
     read->pattern = m.HighLightString;
     if (!m.HighlightRules->isEmpty())
         read->rules = m.HighlightRules;
+    read->ruleMarks.open = doc.openLine;
     if (DocumentWindow *window = m.DocWindow[slot]) {
         read->preparation = window->rtfText().prepareText();
         read->appendPreparation = window->rtfText().prepareAppend();

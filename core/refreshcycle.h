@@ -2,6 +2,7 @@
 
 #include "core/documentview.h"
 #include "core/refresh/workerpool.h"
+#include "core/rules/rulemarks.h"
 #include "core/rules/ruleset.h"
 
 #include <QObject>
@@ -114,6 +115,7 @@ private:
         bool opening = false;                      // shows the busy pointer until its text is in
         SharedRules shownRules;                    // the rules whose marks the view shows
         SharedRules passedRules;                   // the rules of the last rule pass started
+        RuleMarks::OpenLine openLine;              // the unfinished last line of the text
         // Told by the kernel of a change that the read in flight, or the one the timer below
         // brings, has still to see.
         bool notified = false;
@@ -133,6 +135,7 @@ private:
     void dropPassesDoneBy(Doc &doc, const SlotRead &read);
     void applyRead(int slot, Doc &doc, SlotRead &read);
     void applyChange(int slot, Doc &doc, SlotRead &read);
+    void raiseStoppedLine(int slot, Doc &doc);
     void applyPass(int slot, const MarkPass &pass);
     void startRulePass(quint64 serial, int slot, Doc &doc);
     void applyRulePass(int slot, Doc &doc, RulePass &pass);

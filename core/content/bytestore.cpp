@@ -1,5 +1,7 @@
 #include "core/content/bytestore.h"
 
+#include "core/content/pagerelease.h"
+
 #include <atomic>
 #include <limits>
 #include <new>
@@ -11,24 +13,30 @@ namespace Orvik {
 namespace {
 constexpr qint64 PageSize = 4096;
 constexpr qint64 CommitStep = 1 << 20;
-// Address space, not memory: reserving it costs nothing but an entry in the process's map.
-// A store that outgrows it is copied into a larger one.
-constexpr qint64 WantedReservation = 8ll << 30;
+// Address space, not memory, but a process may be allowed only so much of it: a store takes
+// what its first text needs and a quarter more for growth (at least this much), so that a
+// text can be read anew while its old one is still shown, and copies into larger stores
+// cost a few bytes per byte appended.
+constexpr qint64 MinimumHeadroom = 8 << 20;
+constexpr qint64 HeadroomShare = 4;
 
 std::atomic<qint64> holdingLimit{std::numeric_limits<qint64>::max()};
 std::atomic<qint64> committedBytes{0};
+std::atomic<quint64> lastSerial{0};
 
 qint64 roundUpToPage(qint64 n) {
     return (n + PageSize - 1) / PageSize * PageSize;
 }
 } // namespace
 
-ByteStore::ByteStore() = default;
+ByteStore::ByteStore()
+    : m_serial(++lastSerial) {}
 
+// The pages of a large store go back to the system on the release thread: the last holder
+// may be the user-interface thread.
 ByteStore::~ByteStore() {
     if (m_data)
-        munmap(m_data, size_t(m_reserved));
-    committedBytes -= m_committed;
+        PageRelease::unmap(m_data, m_reserved, m_committed, &committedBytes);
 }
 
 qint64 ByteStore::bytesCommitted() {
@@ -39,12 +47,15 @@ void ByteStore::setReservationLimit(qint64 bytes) {
     holdingLimit.store(bytes, std::memory_order_relaxed);
 }
 
-// Takes as much address space as it can get, from plenty down to what `count` needs (a
-// process whose address space is limited gets less, and its stores are copied as they grow).
+// What `count` needs and room to grow; where the process's address space is short, less
+// room, down to none.
 void ByteStore::reserveFor(qint64 count) {
     const qint64 needed = roundUpToPage(qMax<qint64>(count, PageSize));
-    for (qint64 want = qMax(WantedReservation, 2 * needed);; want /= 2) {
-        want = qMax(want, needed);
+    bool waited = false;
+    for (qint64 headroom = qMax(needed / HeadroomShare, MinimumHeadroom);; headroom /= 2) {
+        if (headroom < PageSize)
+            headroom = 0;
+        const qint64 want = needed + roundUpToPage(headroom);
         void *p = mmap(nullptr, size_t(want), PROT_NONE,
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
         if (p != MAP_FAILED) {
@@ -52,8 +63,14 @@ void ByteStore::reserveFor(qint64 count) {
             m_reserved = want;
             return;
         }
-        if (want == needed)
+        if (headroom > 0)
+            continue;
+        if (waited)
             throw std::bad_alloc();
+        // Stores dropped a moment ago may still hold their room.
+        PageRelease::waitForPending();
+        waited = true;
+        headroom = 2 * MinimumHeadroom;
     }
 }
 

@@ -5,9 +5,13 @@
 namespace Orvik {
 
 // Append-only byte storage for a document's contents. Bytes once written never change and
-// never move: the store reserves address space up front and makes pages usable as bytes are
+// never move: the store reserves address space for the size it is first asked for and as much
+// again (less when the process's address space is short), and makes pages usable as bytes are
 // appended, so every reader that remembers a length keeps seeing the same bytes at the same
-// address while the store grows, and growth costs about one byte per byte.
+// address while the store grows, and growth costs about one byte per byte. A text that
+// outgrows the reservation is copied into a larger store, which records where its first bytes
+// came from (origin()), so holders of the old store can tell the copy continues their bytes
+// without comparing them.
 //
 // Only one thread appends to a store at a time (the refresh work of its document). Room
 // handed out by appendSpace() lies past size(), where no reader looks; other threads may
@@ -23,9 +27,23 @@ public:
     const char *data() const { return m_data; }
     qint64 size() const { return m_size; }
 
+    // A number no other store of the process has.
+    quint64 serial() const { return m_serial; }
+    // The store's first `count` bytes are a copy of the bytes from `from` in the store
+    // numbered `store` (count 0: none are). Set by the copier before anyone else sees the
+    // store, and fixed from then on.
+    struct Origin {
+        quint64 store = 0;
+        qint64 from = 0;
+        qint64 count = 0;
+    };
+    const Origin &origin() const { return m_origin; }
+    void setOrigin(const Origin &origin) { m_origin = origin; }
+
     // Room for `count` bytes at the end, filled by the caller; commitAppend() then makes the
     // bytes actually written part of the store. nullptr when the reserved address space
     // cannot hold them: the store never moves, so a larger text needs a store of its own.
+    // The first call reserves the address space, after the size it asks for.
     char *appendSpace(qint64 count);
     void commitAppend(qint64 count);
 
@@ -39,6 +57,8 @@ private:
     void reserveFor(qint64 count);
     void commit(qint64 bytes);
 
+    const quint64 m_serial;
+    Origin m_origin;
     char *m_data = nullptr;
     qint64 m_size = 0;
     qint64 m_committed = 0; // bytes usable from m_data

@@ -51,8 +51,18 @@ bool Contents::extendWith(const Contents &more) {
         *this = more;
         return true;
     }
-    if (!more.continues(*this))
+    if (more.continues(*this)) {
+        m_size += more.m_size;
+        return true;
+    }
+    // A store this one's outgrew: its first bytes are a copy of part of this store.
+    const ByteStore::Origin &origin = more.m_store->origin();
+    if (!m_store || origin.store != m_store->serial() || m_offset < origin.from ||
+        m_offset + m_size > origin.from + origin.count ||
+        more.m_offset != m_offset - origin.from + m_size)
         return false;
+    m_store = more.m_store;
+    m_offset -= origin.from;
     m_size += more.m_size;
     return true;
 }
@@ -68,6 +78,7 @@ char *Contents::appendSpace(qint64 count) {
     if (m_size > 0) {
         std::memcpy(room, data(), size_t(m_size));
         store->commitAppend(m_size);
+        store->setOrigin({m_store->serial(), m_offset, m_size});
     }
     m_store = std::move(store);
     m_offset = 0;

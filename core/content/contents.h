@@ -32,8 +32,10 @@ public:
     // True when this contents starts exactly where `before` ends, in the same store: an
     // append to `before` that can be taken over without copying a byte.
     bool continues(const Contents &before) const;
-    // Takes `more` over when it continues this contents (or this one is empty): afterwards
-    // this contents covers both, without a copy. False, and nothing changed, otherwise.
+    // Takes `more` over when it continues this contents (or this one is empty), in the same
+    // store or in a copy of this one's bytes that an append made when it outgrew the store:
+    // afterwards this contents covers both, without a copy or a compare. False, and nothing
+    // changed, otherwise.
     bool extendWith(const Contents &more);
 
     // Appends at the end. When this Contents ends where its store ends and the store has

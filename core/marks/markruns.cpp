@@ -135,6 +135,62 @@ void MarkRuns::append(const MarkRuns &more) {
     m_count = firstIndex + more.m_count;
 }
 
+void MarkRuns::truncate(qint64 at) {
+    if (m_count == 0 || m_last.end <= at)
+        return;
+    if (m_last.start < at) {
+        m_last.end = at;
+        return;
+    }
+    // The encoded ranges from the checkpoint before the one at `at`: the range to keep last may
+    // be the one just before that checkpoint.
+    auto point = std::upper_bound(m_checkpoints.begin(), m_checkpoints.end(), at,
+                                  [](qint64 f, const Checkpoint &c) { return f < c.before; });
+    if (point != m_checkpoints.begin())
+        --point;
+    if (point != m_checkpoints.begin())
+        --point;
+    size_t position = 0;
+    qint64 index = 0;
+    qint64 before = 0;
+    if (point != m_checkpoints.end()) {
+        position = size_t(point->position);
+        index = point->index;
+        before = point->before;
+    }
+    Range kept;            // the last range that stays, cut
+    size_t keptAt = 0;     // where it is encoded
+    qint64 keptBefore = 0; // the end of the range before it
+    qint64 keptIndex = -1;
+    while (index < m_count - 1) {
+        size_t next = position;
+        const qint64 start = before + qint64(readNumber(m_bytes.data(), next));
+        const qint64 end = start + qint64(readNumber(m_bytes.data(), next));
+        if (start >= at)
+            break;
+        kept = {start, qMin(end, at)};
+        keptAt = position;
+        keptBefore = before;
+        keptIndex = index;
+        if (end >= at)
+            break;
+        position = next;
+        before = end;
+        ++index;
+    }
+    if (keptIndex < 0) {
+        *this = MarkRuns();
+        return;
+    }
+    // The range kept last is held decoded, as the last range always is.
+    m_last = kept;
+    m_count = keptIndex + 1;
+    m_used = keptAt;
+    m_encodedEnd = keptBefore;
+    while (!m_checkpoints.empty() && m_checkpoints.back().index >= keptIndex)
+        m_checkpoints.pop_back();
+}
+
 MarkRuns MarkRuns::united(const MarkRuns &a, const MarkRuns &b) {
     MarkRuns out;
     Cursor x(a);

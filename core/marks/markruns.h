@@ -61,6 +61,10 @@ public:
             f(c.range().start, c.range().end);
     }
 
+    // Cuts every range at `at`: what lies at or after it goes. Costs a few checkpoints' worth of
+    // ranges, however many there are.
+    void truncate(qint64 at);
+
     // Every range of either set.
     static MarkRuns united(const MarkRuns &a, const MarkRuns &b);
     // The ranges after [offset, offset + removed) was replaced by `count` bytes.

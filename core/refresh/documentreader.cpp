@@ -85,7 +85,7 @@ ReadOutcome DocumentReader::read(const QString &path, const Contents &previous,
 
 qint64 DocumentReader::readInto(FileReader &file, ReadKind kind, char *whole, qint64 from,
                                 qint64 count, const Progress &progress) {
-    const qint64 stretch = progress || m_cancel ? Stretch : count;
+    const qint64 stretch = progress ? FollowedStep : m_cancel ? Stretch : count;
     qint64 done = 0;
     while (done < count) {
         if (cancelled())
@@ -95,7 +95,6 @@ qint64 DocumentReader::readInto(FileReader &file, ReadKind kind, char *whole, qi
         if (got < 0)
             return -1;
         done += got;
-        // Told while the stretch is still in the cache.
         if (progress)
             progress(kind, whole, from + done);
         if (got < want)

@@ -49,9 +49,11 @@ void SlotRead::run(FileSystem &fileSystem) {
             search.collect(outcome.contents.data(), outcome.contents.size(), 0, marks, &cancel);
         }
         marks.squeeze();
-        if (rules && outcome.kind != ReadKind::Failed)
-            ruleMarks.collect(*rules, outcome.contents.data(), outcome.contents.size(),
-                              outcome.kind == ReadKind::Append ? kept : 0, &cancel);
+        // Without rules too: what it finds of the unfinished last line serves the next append.
+        if (outcome.kind != ReadKind::Failed)
+            ruleMarks.collect(rules ? *rules : RuleSet(), outcome.contents.data(),
+                              outcome.contents.size(), outcome.kind == ReadKind::Append ? kept : 0,
+                              &cancel);
     } catch (const std::bad_alloc &) {
         outcome = ReadOutcome();
         outcome.error = NotEnoughMemory;

@@ -46,8 +46,9 @@ struct SlotRead : RefreshTask {
     ReadOutcome outcome;
     // Append: the new part's marks. Replacement: the whole text's.
     MarkRuns marks;
-    // The rules' marks of the same text (an append's with the lines it continues), and the
-    // first line of the new part an alert rule matched.
+    // The rules' marks of the same text (an append's with the unfinished line it continues),
+    // and the first complete line of the new part an alert rule matched. Its `open` is given
+    // with the task: what the read before found of the kept text's unfinished line.
     RuleMarks ruleMarks;
 
     void run(FileSystem &fileSystem) override;

@@ -25,8 +25,7 @@ void RuleLayers::replace(DocumentView &view, const SharedRules &shown, const Sha
 
 void RuleLayers::add(DocumentView &view, const RuleMarks &marks) {
     for (size_t rule = 0; rule < marks.layers.size(); ++rule)
-        if (!marks.layers[rule].isEmpty())
-            view.addLayerMarks(RuleSet::layerOf(int(rule)), marks.layers[rule]);
+        view.replaceLayerMarksFrom(RuleSet::layerOf(int(rule)), marks.from, marks.layers[rule]);
 }
 
 } // namespace Orvik

@@ -17,7 +17,8 @@ public:
     // Shows `marks`, found for `rules`, in place of the layers of `shown`.
     static void replace(DocumentView &view, const SharedRules &shown, const SharedRules &rules,
                         RuleMarks &marks);
-    // Adds the marks of appended text to the layers of the rules they were found for.
+    // Puts the marks of appended text, with those of the unfinished line it continues, into the
+    // layers of the rules they were found for, in place of what the layers had from marks.from.
     static void add(DocumentView &view, const RuleMarks &marks);
 };
 

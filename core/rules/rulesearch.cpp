@@ -47,16 +47,28 @@ void RuleSearch::scan(const char *text, qint64 from, qint64 to, Sink &sink) cons
         }
         return;
     }
+    // One search runs over the whole stretch until the expression gives up on some start.
+    // Which line that was the engine does not say, and a search again from the line after
+    // `at` would run into the same line and spend the whole match limit on it once more for
+    // every line before it. So from then on each search may start in one line only: the
+    // hopeless line is paid for once more, and every later one once.
     qint64 at = from;
+    bool byLine = false;
     while (at <= to) {
+        const qint64 lineEnd = byLine ? nextLineStart(text, at, to) : to;
+        // Starts up to and with the line feed belong to the line.
+        const qint64 lastStart =
+            byLine && lineEnd > at && text[lineEnd - 1] == '\n' ? lineEnd - 1 : to;
         RegexMatcher::Match match;
-        const RegexMatcher::Result result = m_regex->find(text, to, at, &match);
-        if (result == RegexMatcher::Result::NoMatch)
-            break;
-        if (result == RegexMatcher::Result::TooComplex) {
-            at = nextLineStart(text, at, to); // the rest of that line is given up
-            if (at >= to)
+        const RegexMatcher::Result result = m_regex->find(text, to, at, lastStart, &match);
+        if (result != RegexMatcher::Result::Match) {
+            if (result == RegexMatcher::Result::TooComplex && !byLine) {
+                byLine = true; // the same starts again, a line at a time
+                continue;
+            }
+            if (!byLine || lineEnd >= to)
                 break;
+            at = lineEnd; // no match starts in that line, or the rest of it is given up
             continue;
         }
         const qint64 start = match.offset;

@@ -11,17 +11,20 @@ FilterScan::~FilterScan() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_quit = true;
+        m_stop = true;
     }
     m_wake.notify_all();
     if (m_thread.joinable())
         m_thread.join();
 }
 
-void FilterScan::start(const LineFilter &filter, const Contents &text, qint64 from,
-                       qint64 wholeEnd) {
+void FilterScan::start(const LineFilter &filter, const Contents &text, qint64 from, qint64 wholeEnd,
+                       const LineFilter::OpenLine &open) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_generation;
+        m_stop = true;
+        m_open = open;
         m_filter = filter;
         m_text = text;
         m_next = from;
@@ -55,6 +58,7 @@ void FilterScan::extend(const Contents &text, qint64 wholeEnd) {
 void FilterScan::cancel() {
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_generation;
+    m_stop = true;
     m_active = false;
     m_running = false;
     m_text = Contents();
@@ -69,6 +73,8 @@ FilterScan::Found FilterScan::take() {
     found.running = m_running;
     found.tooComplexAt = m_tooComplexAt;
     found.lastLine = m_running ? -1 : m_lastLine;
+    if (!m_running)
+        found.open = m_open;
     m_notified = false;
     return found;
 }
@@ -93,11 +99,13 @@ void FilterScan::run() {
         if (filterGeneration != generation) {
             filter = m_filter;
             filterGeneration = generation;
+            m_stop = false; // set again, under the lock, by whatever drops this scan
         }
         const Contents text = m_text;
         const qint64 from = m_next;
         const qint64 wholeEnd = m_wholeEnd;
         const qint64 slice = m_sliceBytes;
+        LineFilter::OpenLine open = m_open;
         lock.unlock();
 
         // A slice of whole lines, or else the unfinished last line.
@@ -108,13 +116,16 @@ void FilterScan::run() {
             end = nextLineStart(data, from + slice, wholeEnd);
         }
         std::vector<qint64> found;
-        const qint64 tooComplexAt = filter.scan(data, from, end, found);
+        const qint64 tooComplexAt = lastLine
+                                        ? filter.scanOpenLine(data, from, end, open)
+                                        : filter.scanGrown(data, from, end, open, found, &m_stop);
 
         lock.lock();
         if (m_generation != generation || (lastLine && m_extensions != extensions))
             continue;
         if (lastLine) {
-            m_lastLine = found.empty() ? -1 : from;
+            m_lastLine = open.matched ? from : -1;
+            m_open = open;
             m_running = false;
         } else {
             m_found.insert(m_found.end(), found.begin(), found.end());

@@ -18,6 +18,13 @@ bool foldsCase(const QByteArray &bytes) {
     return false;
 }
 
+std::atomic<quint64> scannedBytes{0};
+
+void count(qint64 bytes) {
+    if (bytes > 0)
+        scannedBytes.fetch_add(quint64(bytes), std::memory_order_relaxed);
+}
+
 } // namespace
 
 LineFilter::LineFilter(const QString &text, bool matchCase, Kind kind)
@@ -41,14 +48,78 @@ bool LineFilter::isActive() const {
     return !m_matchesNothing;
 }
 
-qint64 LineFilter::scan(const char *text, qint64 from, qint64 to,
-                        std::vector<qint64> &lineStarts) const {
+qint64 LineFilter::scan(const char *text, qint64 from, qint64 to, std::vector<qint64> &lineStarts,
+                        const std::atomic<bool> *stop) const {
     if (m_matchesNothing || from >= to)
         return -1;
+    count(to - from);
     if (m_kind == Kind::RegularExpression)
-        return scanLines(text, from, to, lineStarts);
+        return scanLines(text, from, to, lineStarts, stop);
     return m_folded ? scanFolded(text, from, to, lineStarts)
                     : scanExact(text, from, to, lineStarts);
+}
+
+qint64 LineFilter::scanGrown(const char *text, qint64 from, qint64 to, const OpenLine &open,
+                             std::vector<qint64> &lineStarts, const std::atomic<bool> *stop) const {
+    if (m_matchesNothing || from >= to || open.start != from || m_kind != Kind::Plain)
+        return scan(text, from, to, lineStarts, stop);
+    const qint64 next = nextLineStart(text, from, to);
+    const qint64 resume = qBound(from, open.scannedTo - plainOverlap(), next);
+    if (open.matched || plainIn(text, resume, next))
+        lineStarts.push_back(from);
+    return scan(text, next, to, lineStarts, stop);
+}
+
+qint64 LineFilter::scanOpenLine(const char *text, qint64 start, qint64 end, OpenLine &open) const {
+    const bool grown = open.start == start && open.scannedTo <= end;
+    const bool matchedBefore = grown && open.matched;
+    const qint64 before = grown ? open.scannedTo : start;
+    open = OpenLine{start, end, false};
+    if (m_matchesNothing || start >= end)
+        return -1;
+    if (m_kind == Kind::Plain) {
+        open.matched = matchedBefore || plainIn(text, qMax(start, before - plainOverlap()), end);
+        return -1;
+    }
+    // The match of an expression may end at `$`: an append can take it away, so it is tried
+    // again, over no more than the tail of the line.
+    const qint64 size = end - start;
+    qint64 from = qMax<qint64>(0, size - OpenTail);
+    while (from > 0 && from < size && (uchar(text[start + from]) & 0xC0) == 0x80)
+        ++from; // never inside a character
+    count(size - from);
+    switch (m_regex.find(text + start, size, from, nullptr)) {
+    case RegexMatcher::Result::Match:
+        open.matched = true;
+        return -1;
+    case RegexMatcher::Result::TooComplex:
+        return start;
+    case RegexMatcher::Result::NoMatch:
+        return -1;
+    }
+    return -1;
+}
+
+quint64 LineFilter::bytesScanned() {
+    return scannedBytes.load(std::memory_order_relaxed);
+}
+
+qint64 LineFilter::plainOverlap() const {
+    // A folded match takes at most four bytes for each character of the text.
+    const qint64 longest = m_folded ? 4 * m_bytes.size() : m_bytes.size();
+    return qMax<qint64>(0, longest - 1);
+}
+
+bool LineFilter::plainIn(const char *text, qint64 from, qint64 to) const {
+    if (from >= to)
+        return false;
+    count(to - from);
+    std::vector<qint64> found;
+    if (m_folded)
+        scanFolded(text, from, to, found);
+    else
+        scanExact(text, from, to, found);
+    return !found.empty();
 }
 
 qint64 LineFilter::scanExact(const char *text, qint64 from, qint64 to,
@@ -79,10 +150,12 @@ qint64 LineFilter::scanFolded(const char *text, qint64 from, qint64 to,
     return -1;
 }
 
-qint64 LineFilter::scanLines(const char *text, qint64 from, qint64 to,
-                             std::vector<qint64> &out) const {
+qint64 LineFilter::scanLines(const char *text, qint64 from, qint64 to, std::vector<qint64> &out,
+                             const std::atomic<bool> *stop) const {
     qint64 line = from;
     while (line < to) {
+        if (stop && stop->load(std::memory_order_relaxed))
+            return -1;
         const qint64 next = nextLineStart(text, line, to);
         qint64 end = next;
         if (end > line && text[end - 1] == '\n') {

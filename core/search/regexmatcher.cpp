@@ -3,12 +3,17 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <atomic>
+
 namespace Orvik {
 
 namespace {
 constexpr PCRE2_SIZE JitStackStart = 32 * 1024;
 constexpr PCRE2_SIZE JitStackMax = 1024 * 1024;
 constexpr uint32_t HeapLimitKilobytes = 64 * 1024; // the interpreter's, without the JIT
+
+std::atomic<quint64> searches{0};
+std::atomic<quint64> tooComplexSearches{0};
 
 PCRE2_SPTR subject(const char *text) {
     static const char empty = 0;
@@ -46,8 +51,8 @@ RegexMatcher::RegexMatcher(const QString &pattern, bool matchCase) {
     const QByteArray utf8 = pattern.toUtf8();
     pcre2_compile_context *context = pcre2_compile_context_create(nullptr);
     pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);
-    uint32_t options =
-        PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_MULTILINE | PCRE2_NEVER_BACKSLASH_C;
+    uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_MULTILINE |
+                       PCRE2_NEVER_BACKSLASH_C | PCRE2_USE_OFFSET_LIMIT;
     if (!matchCase)
         options |= PCRE2_CASELESS;
     int error = 0;
@@ -106,17 +111,26 @@ RegexMatcher::Scratch &RegexMatcher::scratch() const {
 
 RegexMatcher::Result RegexMatcher::find(const char *text, qint64 size, qint64 from,
                                         Match *match) const {
-    if (!m_code || from < 0 || from > size)
+    return find(text, size, from, size, match);
+}
+
+RegexMatcher::Result RegexMatcher::find(const char *text, qint64 size, qint64 from,
+                                        qint64 lastStart, Match *match) const {
+    if (!m_code || from < 0 || from > size || lastStart < from)
         return Result::NoMatch;
     Scratch &s = scratch();
+    searches.fetch_add(1, std::memory_order_relaxed);
+    pcre2_set_offset_limit(s.context, lastStart >= size ? PCRE2_UNSET : PCRE2_SIZE(lastStart));
     const int rc = m_code->jit ? pcre2_jit_match(m_code->code, subject(text), PCRE2_SIZE(size),
                                                  PCRE2_SIZE(from), 0, s.data, s.context)
                                : pcre2_match(m_code->code, subject(text), PCRE2_SIZE(size),
                                              PCRE2_SIZE(from), 0, s.data, s.context);
     if (rc == PCRE2_ERROR_NOMATCH)
         return Result::NoMatch;
-    if (rc < 0) // the match limit, the stack or memory ran out
+    if (rc < 0) { // the match limit, the stack or memory ran out
+        tooComplexSearches.fetch_add(1, std::memory_order_relaxed);
         return Result::TooComplex;
+    }
     if (match) {
         const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(s.data);
         match->offset = qint64(ovector[0]);
@@ -124,6 +138,14 @@ RegexMatcher::Result RegexMatcher::find(const char *text, qint64 size, qint64 fr
         match->length = ovector[1] > ovector[0] ? qint64(ovector[1] - ovector[0]) : 0;
     }
     return Result::Match;
+}
+
+quint64 RegexMatcher::searchCount() {
+    return searches.load(std::memory_order_relaxed);
+}
+
+quint64 RegexMatcher::tooComplexCount() {
+    return tooComplexSearches.load(std::memory_order_relaxed);
 }
 
 RegexMatcher::Result RegexMatcher::matches(const char *text, qint64 size) const {

@@ -43,11 +43,20 @@ public:
     // The first match in text[0, size) that starts at or after `from`; the text before
     // `from` is looked at by assertions only.
     Result find(const char *text, qint64 size, qint64 from, Match *match) const;
+    // As find(), for a match that starts at or before `lastStart` only: a search that ends
+    // with TooComplex gave up on a start in [from, lastStart], which a caller searching one
+    // line at a time takes for that line.
+    Result find(const char *text, qint64 size, qint64 from, qint64 lastStart, Match *match) const;
     // Whether the pattern matches anywhere in text[0, size).
     Result matches(const char *text, qint64 size) const;
     // Each match in order, as a global search finds them: after an empty match the next
     // one starts a character further on.
     Result forEachMatch(const char *text, qint64 size, const MatchSink &sink) const;
+
+    // How many searches all matchers have run since the program started, and how many of them
+    // ended with TooComplex (each has spent up to the whole match limit).
+    static quint64 searchCount();
+    static quint64 tooComplexCount();
 
 private:
     struct Code;

@@ -25,6 +25,7 @@ FilterModel::Line FilterModel::line(int row) const {
     Line l;
     if (row < 0 || row >= rowCount())
         return l;
+    ++m_lookups;
     // A start past the end would be a text changed behind the filter's back: an empty row.
     l.start = l.end = qMin(startOf(row), text.size());
     const qint64 number = text.lineAt(l.start);

@@ -36,6 +36,8 @@ public:
     // The whole text of the line, as Copy takes it.
     QString lineText(int row) const;
     qint64 memoryUsage() const { return m_index.memoryUsage(); }
+    // How many rows line() has looked up in the view's text: what a request over the rows cost.
+    qint64 lookups() const { return m_lookups; }
 
     // Whole lines found after those held.
     void append(const std::vector<qint64> &lineStarts);
@@ -49,6 +51,7 @@ private:
     const RichTextView &m_view;
     MatchIndex m_index;
     qint64 m_lastLine = -1;
+    mutable qint64 m_lookups = 0;
 };
 
 } // namespace Orvik

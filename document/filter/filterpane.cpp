@@ -170,7 +170,7 @@ void FilterPane::showRow(const QModelIndex &index) {
     m_view.centerOnOffset(line.start);
 }
 
-// The selected rows in order, or else the current one.
+// The selected rows in order, each once, or else the current one.
 QList<int> FilterPane::selectedRows() const {
     QList<int> rows;
     for (const QItemSelectionRange &range : m_rows->selectionModel()->selection()) {
@@ -178,6 +178,7 @@ QList<int> FilterPane::selectedRows() const {
             rows.append(row);
     }
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     if (rows.isEmpty() && m_rows->currentIndex().isValid())
         rows.append(m_rows->currentIndex().row());
     return rows;
@@ -188,11 +189,37 @@ bool FilterPane::hasFocusedSelection() const {
            (m_rows->selectionModel()->hasSelection() || m_rows->currentIndex().isValid());
 }
 
-qint64 FilterPane::selectedBytes() const {
+// A range of rows holds at least a byte a line (its break) and at most the bytes from its first
+// line's start to its last line's end; when the rows are neighbouring lines, those bytes. These
+// bounds, two lines looked up a range, decide most selections; the others are counted row by
+// row until they pass `atMost`.
+qint64 FilterPane::selectedBytes(qint64 atMost) const {
+    const QItemSelection selection = m_rows->selectionModel()->selection();
+    if (selection.isEmpty())
+        return selectedBytesOf(selectedRows(), atMost);
+    qint64 least = 0;
+    qint64 most = 0;
+    for (const QItemSelectionRange &range : selection) {
+        const FilterModel::Line first = m_model.line(range.top());
+        const FilterModel::Line last = m_model.line(range.bottom());
+        const qint64 rows = range.bottom() - range.top() + 1;
+        const qint64 span = qMax<qint64>(0, last.end - first.start) + 1;
+        most += span;
+        // Neighbouring lines: the span less at most a carriage return a line break.
+        least += last.number - first.number + 1 == rows ? span - (rows - 1) : rows;
+    }
+    if (least > atMost || most <= atMost)
+        return least > atMost ? least : most;
+    return selectedBytesOf(selectedRows(), atMost);
+}
+
+qint64 FilterPane::selectedBytesOf(const QList<int> &rows, qint64 atMost) const {
     qint64 bytes = 0;
-    for (int row : selectedRows()) {
+    for (int row : rows) {
         const FilterModel::Line line = m_model.line(row);
         bytes += line.end - line.start + 1;
+        if (bytes > atMost)
+            break;
     }
     return bytes;
 }

@@ -50,9 +50,12 @@ public:
     bool statusIsError() const { return m_statusIsError; }
 
     // For Copy: the rows have the focus and some are selected (or one is current); their bytes
-    // and their lines' text, in file order, one line each.
+    // and their lines' text, in file order, one line each. The bytes are counted no further
+    // than needed to tell whether they pass `atMost` (then the figure given passes it too, and
+    // a figure at or below it may be above the true count): a selection of millions of rows
+    // is answered from its ranges, without going through them.
     bool hasFocusedSelection() const;
-    qint64 selectedBytes() const;
+    qint64 selectedBytes(qint64 atMost) const;
     QString selectedText() const;
 
 signals:
@@ -69,6 +72,7 @@ private:
     void updateStatus();
     void showRow(const QModelIndex &index);
     QList<int> selectedRows() const;
+    qint64 selectedBytesOf(const QList<int> &rows, qint64 atMost) const;
 
     RichTextView &m_view;
     std::shared_ptr<FilterHistory> m_history;

@@ -43,6 +43,7 @@ void LiveFilter::restart() {
     m_scan.cancel();
     m_scanning = false;
     m_scannedTo = 0;
+    m_open = LineFilter::OpenLine();
     m_tooComplexLine = 0;
     m_model.clear();
     if (m_filter.isActive())
@@ -53,19 +54,24 @@ void LiveFilter::restart() {
 void LiveFilter::scanNew() {
     const ViewText &text = m_view.viewText();
     const qint64 wholeEnd = text.lineStart(text.lineCount() - 1);
+    // Plain text looks only at the bytes the last line got since it was looked at; an
+    // expression at the whole line once a line feed completes it.
+    qint64 work = text.size() - m_scannedTo;
+    if (m_open.start == m_scannedTo &&
+        (wholeEnd == m_scannedTo || m_filter.kind() == LineFilter::Kind::Plain))
+        work = text.size() - m_open.scannedTo;
     if (m_scanning) {
         m_scan.extend(text.contents(), wholeEnd);
-    } else if (text.size() - m_scannedTo >= m_apartFrom) {
-        m_scan.start(m_filter, text.contents(), m_scannedTo, wholeEnd);
+    } else if (work >= m_apartFrom) {
+        m_scan.start(m_filter, text.contents(), m_scannedTo, wholeEnd, m_open);
         m_scanning = true;
     } else {
         std::vector<qint64> found;
-        qint64 stop = m_filter.scan(text.data(), m_scannedTo, wholeEnd, found);
+        qint64 stop = m_filter.scanGrown(text.data(), m_scannedTo, wholeEnd, m_open, found);
         m_model.append(found);
         if (stop < 0) {
-            found.clear();
-            stop = m_filter.scan(text.data(), wholeEnd, text.size(), found);
-            m_model.setLastLine(found.empty() ? -1 : wholeEnd);
+            stop = m_filter.scanOpenLine(text.data(), wholeEnd, text.size(), m_open);
+            m_model.setLastLine(m_open.matched ? wholeEnd : -1);
         }
         if (stop >= 0)
             giveUp(stop);
@@ -81,6 +87,7 @@ void LiveFilter::takeFound() {
     m_model.append(found.lineStarts);
     if (!found.running) {
         m_scanning = false;
+        m_open = found.open;
         if (found.tooComplexAt >= 0)
             giveUp(found.tooComplexAt);
         else

@@ -12,7 +12,8 @@ class RichTextView;
 
 // Keeps a FilterModel in step with a view's text: an append scans only the new lines and the
 // last line before them, which the append may have finished, in the same call that shows them;
-// a replacement scans the whole text again. A scan of ApartFrom bytes or more runs on a
+// a replacement scans the whole text again. An unfinished last line is not scanned whole again
+// on each append (LineFilter::OpenLine). A scan of ApartFrom bytes or more runs on a
 // FilterScan and its matches arrive as they are found; appends during it join it.
 class LiveFilter : public QObject {
     Q_OBJECT
@@ -50,7 +51,8 @@ private:
     FilterModel &m_model;
     LineFilter m_filter;
     FilterScan m_scan;
-    qint64 m_scannedTo = 0; // the whole lines before it are scanned, or handed to the scan
+    qint64 m_scannedTo = 0;      // the whole lines before it are scanned, or handed to the scan
+    LineFilter::OpenLine m_open; // the last line as last looked at here or by the scan
     bool m_scanning = false;
     qint64 m_tooComplexLine = 0;
     qint64 m_apartFrom = DefaultApartFrom;

@@ -25,7 +25,9 @@ QAccessibleInterface *factory(const QString &className, QObject *object) {
 } // namespace
 
 RichTextAccessible::RichTextAccessible(RichTextView *view)
-    : QAccessibleWidget(view, QAccessible::EditableText) {}
+    : QAccessibleWidget(view, QAccessible::EditableText) {
+    view->noteAccessibleUse();
+}
 
 void RichTextAccessible::installFactory() {
     static bool installed = false;

@@ -35,11 +35,21 @@ RichTextView::~RichTextView() = default;
 // --- The text and its colours.
 
 namespace {
-// The line index of a text being read, built as its bytes come in.
+// The line index of a text being read, built as its bytes come in, and for accessibility
+// tools the text's character counts, so that the user-interface thread never counts a whole
+// text.
 class LineIndexPreparation : public TextPreparation {
 public:
-    void extend(const char *data, qint64 size) override { lines.extend(data, size); }
+    explicit LineIndexPreparation(bool countChars)
+        : countChars(countChars) {}
+    void extend(const char *data, qint64 size) override {
+        lines.extend(data, size);
+        if (countChars)
+            chars.countWholeLines(data, lines);
+    }
+    const bool countChars;
     LineIndex lines;
+    CharOffsets chars;
 };
 
 // The lines of bytes being appended, found where the view's readers do not look yet.
@@ -53,7 +63,7 @@ public:
 } // namespace
 
 std::unique_ptr<TextPreparation> RichTextView::prepareText() const {
-    return std::make_unique<LineIndexPreparation>();
+    return std::make_unique<LineIndexPreparation>(m_accessibleUse || QAccessible::isActive());
 }
 
 std::unique_ptr<TextPreparation> RichTextView::prepareAppend() {
@@ -75,7 +85,7 @@ void RichTextView::setPreparedText(const Contents &text,
         setText(text);
         return;
     }
-    m_text.setText(text, std::move(prepared->lines));
+    m_text.setText(text, std::move(prepared->lines), std::move(prepared->chars));
     textReplaced();
 }
 
@@ -169,6 +179,11 @@ void RichTextView::setLayerMarks(int layer, SharedMarks marks) {
 
 void RichTextView::addLayerMarks(int layer, const MarkRuns &marks) {
     m_marks.addToLayer(layer, marks);
+    viewport()->update();
+}
+
+void RichTextView::replaceLayerMarksFrom(int layer, qint64 from, const MarkRuns &marks) {
+    m_marks.replaceInLayer(layer, from, marks);
     viewport()->update();
 }
 

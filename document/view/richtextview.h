@@ -44,6 +44,7 @@ public:
     SharedMarks layerMarks(int layer) const override;
     void setLayerMarks(int layer, SharedMarks marks) override;
     void addLayerMarks(int layer, const MarkRuns &marks) override;
+    void replaceLayerMarksFrom(int layer, qint64 from, const MarkRuns &marks) override;
     void setLayerStyle(int layer, const LayerStyle &style) override;
     bool followsEnd() const override;
     void appendKeepingSelection(const Contents &text) override;
@@ -68,6 +69,9 @@ public:
     // The marks (coloured ranges) and the row at the top, for tests and the printer.
     const ViewMarks &marks() const { return m_marks; }
     const ViewText &viewText() const { return m_text; }
+    // An accessibility tool asked for the view: texts read from now on come with their
+    // character counts, which such tools ask for.
+    void noteAccessibleUse() { m_accessibleUse = true; }
     // The row count of the whole text at the current width (lays out every line: for
     // tests and small texts only).
     qint64 countRows();
@@ -150,6 +154,7 @@ private:
     CaretNavigator m_navigator{m_text, m_layout, m_scroller};
     void textReplaced();
 
+    bool m_accessibleUse = false;
     bool m_revealCaret = false;
     // The reader moved the end of the text out of view; see followsEnd().
     bool m_scrolledAway = false;

@@ -56,6 +56,21 @@ void ViewMarks::addToLayer(int index, const MarkRuns &marks) {
     setLayer(index, std::move(grown));
 }
 
+void ViewMarks::replaceInLayer(int index, qint64 from, const MarkRuns &marks) {
+    {
+        const SharedMarks old = layer(index);
+        if (old && !old->isEmpty() && old->last().end > from) {
+            // As for additions: a set a worker may still read is not changed.
+            std::shared_ptr<MarkRuns> cut = old.use_count() <= 2
+                                                ? std::const_pointer_cast<MarkRuns>(old)
+                                                : std::make_shared<MarkRuns>(*old);
+            cut->truncate(from);
+            setLayer(index, std::move(cut));
+        }
+    }
+    addToLayer(index, marks);
+}
+
 void ViewMarks::colour(qint64 start, qint64 end, ColorNumber color) {
     if (end <= start)
         return;
@@ -117,37 +132,47 @@ ColorNumber ViewMarks::backgroundAt(qint64 offset) const {
     return runs.empty() ? NoColor : runs.front().color;
 }
 
+// The colour at `offset` is that of the topmost text layer marking it, else of the colours
+// beneath; its run ends where that mark ends or where a layer above it begins to mark.
 ViewMarks::Run ViewMarks::runAt(qint64 offset, qint64 size) const {
-    for (int index = 0; index < int(m_layers.size()); ++index) {
-        const SharedMarks &layer = m_layers[size_t(index)];
-        if (layer && !isBackground(index)) {
-            const MarkRuns::Cursor c(*layer, offset);
-            if (!c.atEnd() && c.range().start <= offset)
-                return {c.range().start, c.range().end, layerStyle(index).color};
-        }
-    }
-    const auto [first, last] = m_colours.overlapping(offset, offset + 1);
-    if (first < last) {
-        const MarkSet::Mark &m = m_colours.marks()[size_t(first)];
-        return {m.start, m.end, m.color};
-    }
-    // The stretch between the nearest marks of every layer.
-    Run gap{0, size, NoColor};
+    Run run{0, size, NoColor};
+    int top = int(m_layers.size()); // the layer whose colour shows, or all of them
     for (int index = 0; index < int(m_layers.size()); ++index) {
         const SharedMarks &layer = m_layers[size_t(index)];
         if (!layer || isBackground(index))
             continue;
         const MarkRuns::Cursor c(*layer, offset);
-        if (!c.atEnd())
-            gap.end = qMin(gap.end, c.range().start);
-        gap.start = qMax(gap.start, c.atEnd() ? layer->last().end : c.previousEnd());
+        if (!c.atEnd() && c.range().start <= offset) {
+            run = {c.range().start, c.range().end, layerStyle(index).color};
+            top = index;
+            break;
+        }
     }
-    const auto after = m_colours.overlapping(offset, size);
-    if (after.first > 0)
-        gap.start = qMax(gap.start, m_colours.marks()[size_t(after.first - 1)].end);
-    if (after.first < after.second)
-        gap.end = qMin(gap.end, m_colours.marks()[size_t(after.first)].start);
-    return gap;
+    if (top == int(m_layers.size())) {
+        const auto [first, last] = m_colours.overlapping(offset, offset + 1);
+        if (first < last) {
+            const MarkSet::Mark &m = m_colours.marks()[size_t(first)];
+            run = {m.start, m.end, m.color};
+        } else {
+            // The stretch between the colours beneath the layers.
+            const auto after = m_colours.overlapping(offset, size);
+            if (after.first > 0)
+                run.start = m_colours.marks()[size_t(after.first - 1)].end;
+            if (after.first < after.second)
+                run.end = m_colours.marks()[size_t(after.first)].start;
+        }
+    }
+    // Cut where a layer above, which does not mark `offset`, marks text on either side.
+    for (int index = 0; index < top; ++index) {
+        const SharedMarks &layer = m_layers[size_t(index)];
+        if (!layer || isBackground(index) || layer->isEmpty())
+            continue;
+        const MarkRuns::Cursor c(*layer, offset);
+        if (!c.atEnd())
+            run.end = qMin(run.end, c.range().start);
+        run.start = qMax(run.start, c.atEnd() ? layer->last().end : c.previousEnd());
+    }
+    return run;
 }
 
 ViewMarks ViewMarks::slice(qint64 start, qint64 end) const {

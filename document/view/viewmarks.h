@@ -30,6 +30,8 @@ public:
     void setLayerStyle(int index, const LayerStyle &style);
     // Adds marks after the layer's last one (those of appended text).
     void addToLayer(int index, const MarkRuns &marks);
+    // Cuts the layer's marks at `from`, then adds `marks` (found again from there on).
+    void replaceInLayer(int index, qint64 from, const MarkRuns &marks);
     // Colours [start, end): the highlight colour joins the highlight layer; any other colour
     // replaces what the range had beneath the layers.
     void colour(qint64 start, qint64 end, ColorNumber color);

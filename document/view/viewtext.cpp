@@ -89,13 +89,15 @@ void ViewText::setText(const Contents &text) {
     setText(text, LineIndex());
 }
 
-void ViewText::setText(const Contents &text, LineIndex &&lines) {
+void ViewText::setText(const Contents &text, LineIndex &&lines, CharOffsets &&chars) {
     m_text = text;
     m_lines = std::move(lines);
-    if (m_lines.size() != size() || m_lines.lineCount() == 0)
+    m_chars = std::move(chars);
+    if (m_lines.size() != size() || m_lines.lineCount() == 0) {
         m_lines.build(data(), size());
+        m_chars = CharOffsets();
+    }
     m_validity.clear();
-    m_chars = CharOffsets();
 }
 
 bool ViewText::append(const Contents &more, LineIndex::Extension *lines) {
@@ -104,20 +106,14 @@ bool ViewText::append(const Contents &more, LineIndex::Extension *lines) {
     // The last line may change its decoding as it grows.
     m_chars.forgetFrom(lineStart(lineCount() - 1));
     const qint64 before = size();
-    bool continues = m_text.extendWith(more);
+    const bool continues = m_text.extendWith(more);
     if (!continues) {
-        // The same bytes, moved to a store of their own with the new ones after them (a text
-        // that outgrew its store): shared from there on. Anything else is copied into a store
-        // of the view's own, never appended to a store that others share.
-        const Contents whole = more.fromStoreStart();
-        if (more.offset() == before && std::memcmp(whole.data(), data(), size_t(before)) == 0) {
-            m_text = whole;
-        } else {
-            Contents copy;
-            copy.append(data(), before);
-            copy.append(more);
-            m_text = copy;
-        }
+        // Anything but the text's own growth is copied into a store of the view's own, never
+        // appended to a store that others share.
+        Contents copy;
+        copy.append(data(), before);
+        copy.append(more);
+        m_text = copy;
     }
     if (!(lines && lines->size() == size() && m_lines.publish(*lines)))
         m_lines.extend(data(), size());

@@ -42,11 +42,12 @@ public:
     static constexpr qint64 PieceBytes = 1024;
 
     void setText(const Contents &text);
-    // setText with the line index already built for the text (an empty index: built here).
-    void setText(const Contents &text, LineIndex &&lines);
-    // Takes over `more` at the end. True when it continued the text in the same store, so
-    // no byte was copied. `lines`, when given, is an extension of this text's line index fed
-    // the grown text; it is taken over when it fits.
+    // setText with the line index already built for the text (an empty index: built here),
+    // and the character counts made with it, if any.
+    void setText(const Contents &text, LineIndex &&lines, CharOffsets &&chars = CharOffsets());
+    // Takes over `more` at the end. True when it continued the text, in the same store or in
+    // the copy its store outgrew, so no byte was copied or compared. `lines`, when given, is an
+    // extension of this text's line index fed the grown text; it is taken over when it fits.
     bool append(const Contents &more, LineIndex::Extension *lines = nullptr);
     // An extension of the line index for bytes to come (nullptr when one is out already).
     std::unique_ptr<LineIndex::Extension> prepareAppend() { return m_lines.prepareExtension(); }
@@ -85,6 +86,7 @@ public:
     // Byte offsets as character offsets of the text shown, and back (see CharOffsets).
     qint64 charOffset(qint64 offset) const { return m_chars.charOffset(*this, offset); }
     qint64 offsetOfChar(qint64 chars) const { return m_chars.byteOffset(*this, chars); }
+    const CharOffsets &charOffsets() const { return m_chars; }
 
     qint64 memoryUsage() const;
 

@@ -646,6 +646,9 @@ private slots:
         const QByteArray big(1024 * 1024, 'x');
         row("a text replaced during the search is searched anew",
             {big, 0, 0, "needle", 4, 6, end, 0, false, false, "new needle\n", true});
+        row("a text replaced by a longer one during the search is searched anew",
+            {big + "needle\n", 0, 0, "needle", 0, 6, end, 0, false, false, "needle\n" + big + big,
+             true});
         row("lines appended during the search are searched too",
             {big, 0, 0, "needle", big.size(), 6, {}, 0, false, false, big + "needle\n", true});
     }

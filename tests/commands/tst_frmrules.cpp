@@ -131,6 +131,12 @@ private slots:
         QCOMPARE(dialog.colorButton(0)->accessibleName(), QStringLiteral("Colour #d62728"));
         QCOMPARE(dialog.table().item(0, 4)->data(Qt::AccessibleTextRole).toString(),
                  QStringLiteral("Whole line"));
+        // A text cell reads as its rule's text, as edited.
+        QAccessibleTableInterface *cells =
+            QAccessible::queryAccessibleInterface(&dialog.table())->tableInterface();
+        QCOMPARE(cells->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("ok"));
+        dialog.table().item(0, 0)->setText(QStringLiteral("disk full"));
+        QCOMPARE(cells->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("disk full"));
     }
 };
 

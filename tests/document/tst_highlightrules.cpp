@@ -48,7 +48,9 @@ class tst_HighlightRules : public QObject {
 
     std::unique_ptr<GuiHost> h;
 
-    // Opens a log of `first`, appends `more` to it and gives the text and background maps.
+    // Opens a log of `first`, appends `more` to it and gives the text and background maps. A
+    // '|' in `more` ends one refresh: the parts are appended one refresh each, an empty part
+    // is a refresh that finds the file as it was.
     std::pair<QByteArray, QByteArray> shown(const std::vector<HighlightRule> &rules,
                                             const QString &highlight, const QByteArray &first,
                                             const QByteArray &more, bool onWorkers) {
@@ -60,8 +62,9 @@ class tst_HighlightRules : public QObject {
         h->module().HighLightPending = true;
         h->files.write("rules.log", first);
         h->open("rules.log");
-        if (!more.isEmpty()) {
-            h->files.append("rules.log", more);
+        for (const QByteArray &part : more.isEmpty() ? QByteArrayList() : more.split('|')) {
+            if (!part.isEmpty())
+                h->files.append("rules.log", part);
             h->cycle();
         }
         const ViewMarks &marks = h->view(1).marks();
@@ -85,6 +88,14 @@ private slots:
         QTest::newRow("a later rule shows where the first marks nothing")
             << QStringList{"\"x\",0,0,#00ff00,0,0", blue} << "" << QByteArray("ERROR x\n")
             << QByteArray() << QByteArray("bbbbb.a.") << QByteArray("........");
+        QTest::newRow("a later rule keeps its colour beside the part the first takes")
+            << QStringList{"\"WARN\",1,0,#ffa500,0,0", "\"(req|WARN)-\\\\d+\",0,1,#0000ff,0,0"}
+            << "" << QByteArray("code WARN-17 seen\n") << QByteArray()
+            << QByteArray(".....aaaabbb......") << QByteArray("..................");
+        QTest::newRow("a rule keeps its colour beside the highlight's red")
+            << QStringList{"\"(req|WARN)-\\\\d+\",0,1,#0000ff,0,0"} << "req-42"
+            << QByteArray("req-4242\n") << QByteArray() << QByteArray("RRRRRRaa.")
+            << QByteArray(".........");
         QTest::newRow("whole line colours the background of matching lines")
             << QStringList{"\"ERROR\",0,0,#ffa500,1,0"} << "" << QByteArray("ok\nan ERROR\nok\n")
             << QByteArray() << QByteArray("...............") << QByteArray("...aaaaaaaaa...");
@@ -126,6 +137,15 @@ private slots:
             << QStringList{"\"ERROR\",0,0,#ffa500,1,0"} << "" << QByteArray("ok\nan ER")
             << QByteArray("ROR\nok\n") << QByteArray("...............")
             << QByteArray("...aaaaaaaaa...");
+        QTest::newRow("an unfinished line's marks are replaced as it grows")
+            << QStringList{"\"ERROR(?!: retrying)\",1,1,#0000ff,0,0",
+                           "\"ERROR(?!: retrying)\",1,1,#00ff00,1,0"}
+            << "" << QByteArray("a ERROR") << QByteArray(": retrying\n")
+            << QByteArray("..................") << QByteArray("..................");
+        QTest::newRow("an unfinished line's match grows with it")
+            << QStringList{"\"req-\\\\d+\",1,1,#0000ff,0,0"} << "" << QByteArray("id req-4")
+            << QByteArray("2|1 ok\n") << QByteArray("...aaaaaaa....")
+            << QByteArray("..............");
         QTest::newRow("blanks only mark nothing")
             << QStringList{"\"  \",0,0,#0000ff,0,0"} << "" << QByteArray("a  b\n") << QByteArray()
             << QByteArray(".....") << QByteArray(".....");
@@ -146,6 +166,18 @@ private slots:
                 shown(rulesFrom(rules), highlight, first, appended, onWorkers);
             QCOMPARE(text, expectedText);
             QCOMPARE(background, expectedBackground);
+            // The accessible text tells the same colour runs, from any offset in them.
+            const ViewMarks &marks = h->view(1).marks();
+            const qint64 size = expectedText.size();
+            std::vector<ViewMarks::Run> told;
+            for (qint64 at = 0; at < size;) {
+                const ViewMarks::Run run = marks.runAt(at, size);
+                QVERIFY(run.start <= at && at < run.end);
+                if (run.color != ViewMarks::NoColor)
+                    told.push_back(run);
+                at = run.end;
+            }
+            QCOMPARE(colourMap(told, size, rulesFrom(rules)), expectedText);
         }
     }
 
@@ -214,6 +246,15 @@ private slots:
         QTest::newRow("a line completed by an append, whole, without its CR")
             << QStringList{alert} << QByteArray("one ER") << QByteArray("ROR two\r\n")
             << QStringList{"one ERROR two"};
+        QTest::newRow("an unfinished line raises none until it is complete")
+            << QStringList{"\"ERROR(?!: retrying)\",1,1,#0000ff,0,1"} << QByteArray("start\n")
+            << QByteArray("...ERROR|: retrying\nERROR|: retrying\n") << QStringList();
+        QTest::newRow("a line written in two parts raises one alert")
+            << QStringList{"\"ERROR\",0,0,#0000ff,1,1"} << QByteArray("start\n")
+            << QByteArray("ERROR disk| full\n") << QStringList{"ERROR disk full"};
+        QTest::newRow("an unfinished line that stops growing raises its alert once")
+            << QStringList{alert} << QByteArray("start\n") << QByteArray("disk ERROR||| full\nok\n")
+            << QStringList{"disk ERROR"};
         QTest::newRow("a long line cut at 200 characters")
             << QStringList{alert} << QByteArray("start\n") << "ERROR " + QByteArray(300, 'x') + "\n"
             << QStringList{"ERROR " + QString(194, 'x')};

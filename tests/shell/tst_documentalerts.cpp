@@ -140,6 +140,8 @@ private slots:
             << QStringList{"0 2", "59 2"} << QStringList{"b"};
         QTest::newRow("a minute later shown again")
             << QStringList{"0 2", "30 2", "60 2"} << QStringList{"b", "b"};
+        QTest::newRow("the minute counts from the last notification shown")
+            << QStringList{"0 2", "60 2", "90 2", "119 2", "120 2"} << QStringList{"b", "b", "b"};
         QTest::newRow("each document has its own minute")
             << QStringList{"0 2", "1 1", "2 2", "3 1"} << QStringList{"b", "a"};
     }

@@ -228,6 +228,11 @@ private slots:
             << QStringList()
             << QStringList{
                    skipped("Rule1=\"E\",0,0,#000000,0", "4 fields after the text instead of 5")};
+        QTest::newRow("a field too many")
+            << head + "Count=1\nRule1=\"E\",0,0,#000000,0,0,1\n"
+            << QStringList()
+            << QStringList{skipped("Rule1=\"E\",0,0,#000000,0,0,1",
+                                   "6 fields after the text instead of 5")};
         QTest::newRow("an unfinished text")
             << head + "Count=1\nRule1=\"E,0,0,#000000,0,0\n"
             << QStringList()

@@ -68,6 +68,22 @@ private slots:
                     after.push_back(r);
             QCOMPARE(from(runs, offset), after);
         }
+        // Cut at any offset: what lies before it stays, and ranges added later follow on.
+        for (qint64 at :
+             {qint64(0), expected.front().first + 1, expected[expected.size() / 2].first,
+              expected[expected.size() / 2].first + 1, expected.back().second - 1}) {
+            Ranges before;
+            for (const auto &r : expected)
+                if (r.first < at)
+                    before.push_back({r.first, qMin(r.second, at)});
+            before.push_back({at + 1000000, at + 1000005});
+            MarkRuns cut = runs;
+            cut.truncate(at);
+            cut.add(at + 1000000, at + 1000005);
+            QCOMPARE(from(cut), before);
+            QCOMPARE(cut.count(), qint64(before.size()));
+            QCOMPARE(from(cut, at + 1000001), Ranges(1, before.back()));
+        }
     }
 
     void unitedAndReplaced() {

@@ -10,7 +10,21 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
+
 using namespace Orvik;
+
+namespace {
+// The address space the process maps now, from its status.
+qint64 mappedBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmSize:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return 0;
+}
+} // namespace
 
 // Reading a changed file: what is compared, what is read, where the bytes go, and what the
 // holders of the previous contents see; under it the real file system's stamps, sizes and reads.
@@ -100,6 +114,53 @@ private slots:
     }
 
     // Closing the program cancels a read in flight: it stops at the next stretch.
+    // Under a limit of address space (this test run again in a process of its own that sets
+    // it), ten small files and a large one all open, and the large one can be read anew while
+    // its old text is held: each store reserves after its own size.
+    void filesShareALimitedAddressSpace() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        QSKIP("a sanitizer's shadow memory leaves no address space limit to speak of");
+#endif
+        if (!qEnvironmentVariableIsSet("ORVIK_TEST_ADDRESS_LIMIT")) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("ORVIK_TEST_ADDRESS_LIMIT"), QStringLiteral("1"));
+            child.setProcessEnvironment(env);
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("filesShareALimitedAddressSpace")});
+            QVERIFY(child.waitForFinished(120000));
+            QVERIFY2(child.exitCode() == 0, child.readAll().constData());
+            return;
+        }
+        constexpr qint64 Large = 256 << 20;
+        files.write("large", "x");
+        files.truncate("large", Large); // sparse: reads as zeros
+        QStringList paths;
+        for (int i = 0; i < 10; ++i)
+            paths << files.write(QStringLiteral("small%1").arg(i), QByteArray(10000, 's'));
+        paths << files.path("large");
+        const rlimit limit{rlim_t(mappedBytes() + (900 << 20)), RLIM_INFINITY};
+        QCOMPARE(setrlimit(RLIMIT_AS, &limit), 0);
+        DocumentReader reader(posix);
+        std::vector<ReadOutcome> open;
+        try {
+            for (const QString &path : paths) {
+                open.push_back(reader.read(path, Contents()));
+                QCOMPARE(open.back().kind, ReadKind::Replacement);
+            }
+            QCOMPARE(open.back().contents.size(), Large);
+            QFile large(paths.back());
+            QVERIFY(large.open(QIODevice::ReadWrite) && large.write("y") == 1);
+            large.close();
+            const ReadOutcome replaced = reader.read(paths.back(), open.back().contents);
+            QCOMPARE(replaced.kind, ReadKind::Replacement);
+            QCOMPARE(replaced.contents.at(0), 'y');
+        } catch (const std::bad_alloc &) {
+            QFAIL(qPrintable(QStringLiteral("no room for file %1").arg(open.size() + 1)));
+        }
+    }
+
     void cancelStopsAReadBetweenStretches() {
         const QString path = files.write("a", QByteArray(16 << 20, 'x'));
         std::atomic<bool> cancel{false};

@@ -75,6 +75,8 @@ private slots:
         QTest::newRow("regex on invalid UTF-8") << Row{"\xff\xfe"
                                                        "error\n\xc3(\n\xc3\xa9t\xc3\xa9\n",
                                                        "error|\xc3\xa9t.$", false, R, "1,3"};
+        QTest::newRow("regex matches no character in bytes that are not UTF-8")
+            << Row{"\xc3(\n\xc3\xa9\n(\n\xe9\n", "^.$", false, R, "2,3"};
     }
     void matching() {
         QFETCH(Row, row);
@@ -99,6 +101,86 @@ private slots:
         QCOMPARE(hostile.scan(text.constData(), 0, text.size(), starts), qint64(7));
         QVERIFY(clock.elapsed() < 10000);
         QCOMPARE(lineNumbers(text, starts), QStringLiteral("1"));
+    }
+
+    // An unfinished last line that grows is looked at in its new bytes (plain text, with the
+    // few before them a match may span) or its last OpenTail bytes (an expression), not whole;
+    // once a line feed completes it, plain text still looks at the new bytes only.
+    void anAppendToAnOpenLineCostsItsNewBytes_data() {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QByteArray>("append");
+        QTest::addColumn<QString>("matched"); // before and after the append, and completed
+        const Kind P = Kind::Plain, R = Kind::RegularExpression;
+        const QByteArray far(1 << 20, 'x');
+        QTest::newRow("plain text across the old end")
+            << far + "ER"
+            << "error" << P << QByteArray("ror tail") << "011";
+        QTest::newRow("plain text found before stays found")
+            << "error" + far << "error" << P << QByteArray("yy") << "111";
+        QTest::newRow("plain text beyond ASCII across the old end")
+            << far + "\xc3"
+            << "\xc3\xa9t\xc3\xa9" << P << QByteArray("\x89T\xc3\x89") << "011";
+        QTest::newRow("an expression over the tail only, the whole line once complete")
+            << "ERROR " + far << "^ERROR" << R << QByteArray("x") << "001";
+        QTest::newRow("an expression that stops matching")
+            << far + "done"
+            << "done$" << R << QByteArray(" more") << "100";
+    }
+    void anAppendToAnOpenLineCostsItsNewBytes() {
+        QFETCH(QByteArray, head);
+        QFETCH(QString, filter);
+        QFETCH(Kind, kind);
+        QFETCH(QByteArray, append);
+        QFETCH(QString, matched);
+        const LineFilter f(filter, false, kind);
+        const qint64 most = kind == Kind::Plain ? append.size() + 4 * filter.toUtf8().size()
+                                                : LineFilter::OpenTail + append.size();
+        LineFilter::OpenLine open;
+        QCOMPARE(f.scanOpenLine(head.constData(), 0, head.size(), open), qint64(-1));
+        QString seen = QString::number(open.matched);
+        QByteArray text = head + append;
+        quint64 before = LineFilter::bytesScanned();
+        QCOMPARE(f.scanOpenLine(text.constData(), 0, text.size(), open), qint64(-1));
+        QVERIFY(LineFilter::bytesScanned() - before <= quint64(most));
+        seen += QString::number(open.matched);
+        text += "\n";
+        std::vector<qint64> starts;
+        before = LineFilter::bytesScanned();
+        QCOMPARE(f.scanGrown(text.constData(), 0, text.size(), open, starts), qint64(-1));
+        if (kind == Kind::Plain)
+            QVERIFY(LineFilter::bytesScanned() - before <= quint64(most));
+        seen += QString::number(!starts.empty());
+        QCOMPARE(seen, matched);
+    }
+
+    // A cancel, a new scan or the end of the object is seen between the lines an expression
+    // tries, however large the slices.
+    void aScanStopsBetweenLines_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("cancelled") << 0;
+        QTest::newRow("started anew") << 1;
+        QTest::newRow("destroyed") << 2;
+    }
+    void aScanStopsBetweenLines() {
+        QFETCH(int, how);
+        // A millisecond or so of the engine a line, well under its limit.
+        const QByteArray slow = QByteArray(QByteArray(24, 'a') + "\n").repeated(3000);
+        const LineFilter filter(QStringLiteral("^(a|aa)*[bc]$"), true, Kind::RegularExpression);
+        auto scan = std::make_unique<FilterScan>([] {});
+        scan->setSliceBytes(qint64(1) << 30);
+        const quint64 before = RegexMatcher::searchCount();
+        scan->start(filter, Contents::fromByteArray(slow), 0, slow.size());
+        QTRY_VERIFY(RegexMatcher::searchCount() - before >= 3);
+        const quint64 stopped = RegexMatcher::searchCount();
+        if (how == 0)
+            scan->cancel();
+        else if (how == 1)
+            scan->start(LineFilter(QStringLiteral("x"), false, Kind::Plain),
+                        Contents::fromByteArray("x\n"), 0, 2);
+        scan.reset();
+        QVERIFY(RegexMatcher::searchCount() - stopped <= 2);
     }
 
     void matchRangesForColouring() {

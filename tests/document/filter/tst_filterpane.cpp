@@ -59,6 +59,14 @@ private slots:
             << Live{"x\nabc err", "err$", true, "or\n", false, "2", ""};
         QTest::newRow("UTF-8 split across appends")
             << Live{"a\n\xc3", "\xc3\xa9t\xc3\xa9", false, "\xa9t\xc3\xa9\n", false, "", "2"};
+        QTest::newRow("a long last line: an expression looks at its tail until it ends")
+            << Live{"x\nERROR " + QByteArray(LineFilter::OpenTail, 'z'),
+                    "^ERROR",
+                    true,
+                    "z\n",
+                    false,
+                    "",
+                    "2"};
         QTest::newRow("replacement filters again")
             << Live{"error 1\nerror 2\n", "error", false, "ok\nerror 3\n", true, "1,2", "2"};
         QTest::newRow("rotation: a new file under the name")
@@ -80,6 +88,23 @@ private slots:
         QCOMPARE(lines(pane), after);
         const QString count = after.isEmpty() ? "0" : QString::number(after.count(',') + 1);
         QVERIFY(pane.status().text().startsWith(count + " matching line"));
+    }
+
+    // A file without line feeds, filtered apart and then as it grows: each append looks at
+    // its own bytes, not at the whole line again.
+    void appendsToALongLastLineCostTheirBytes() {
+        open(QByteArray(LiveFilter::DefaultApartFrom + 1000, 'x') + "\rprogress 1%");
+        FilterPane &pane = filter(1, QStringLiteral("done"));
+        QTRY_VERIFY(!pane.liveFilter().isScanning());
+        const quint64 before = LineFilter::bytesScanned();
+        for (int i = 2; i <= 5; ++i) {
+            h->files.append("a.log", "\rprogress " + QByteArray::number(i) + "%");
+            h->cycle();
+        }
+        h->files.append("a.log", "\rdone");
+        h->cycle();
+        QVERIFY(LineFilter::bytesScanned() - before < 1000); // the line is over a megabyte
+        QCOMPARE(lines(pane), QStringLiteral("1"));
     }
 
     // A text of ApartFrom bytes or more is filtered on a worker, slice by slice, with the busy
@@ -104,6 +129,37 @@ private slots:
         QCOMPARE(pane.model().lineText(300), QStringLiteral("late warn"));
         QCOMPARE(pane.status().text(), QStringLiteral("302 matching lines"));
         QCOMPARE(pane.rows().cursor().shape(), Qt::ArrowCursor);
+    }
+
+    // Copy's size check of the selected rows answers from the ranges of the selection, two
+    // lines a range, unless the rows are far apart and near the limit.
+    void selectedBytesAnswerFromTheRanges_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<qint64>("atMost");
+        QTest::addColumn<qint64>("mostLookups");
+        const QByteArray all = QByteArray("hit\n").repeated(5000);
+        const QByteArray apart = QByteArray("hit\nother\r\n").repeated(2500);
+        QTest::newRow("neighbouring lines past the limit") << all << qint64(15'000) << qint64(2);
+        QTest::newRow("neighbouring lines within it") << all << qint64(20'000) << qint64(2);
+        QTest::newRow("lines apart within the limit") << apart << qint64(30'000) << qint64(2);
+        QTest::newRow("more lines than bytes allowed") << apart << qint64(2'499) << qint64(2);
+        QTest::newRow("lines apart near the limit are counted")
+            << apart << qint64(9'999) << qint64(2 + 2'500);
+        QTest::newRow("neighbouring lines near the limit are counted")
+            << all << qint64(19'999) << qint64(2 + 5'000);
+    }
+    void selectedBytesAnswerFromTheRanges() {
+        QFETCH(QByteArray, text);
+        QFETCH(qint64, atMost);
+        QFETCH(qint64, mostLookups);
+        open(text);
+        FilterPane &pane = filter(1, QStringLiteral("hit"));
+        pane.rows().selectAll();
+        const qint64 before = pane.model().lookups();
+        const qint64 bytes = pane.selectedBytes(atMost);
+        QVERIFY(pane.model().lookups() - before <= mostLookups);
+        const qint64 exact = pane.model().rowCount() * 4; // "hit" and a line break
+        QCOMPARE(bytes > atMost, exact > atMost);
     }
 
     void rowsFollowTheirEndAndMoveTheView() {

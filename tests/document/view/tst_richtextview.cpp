@@ -1,5 +1,6 @@
 #include "support/guihost.h"
 
+#include "core/content/pagerelease.h"
 #include "document/view/lineindex.h"
 #include "document/view/markset.h"
 #include "document/view/richtextaccessible.h"
@@ -241,6 +242,71 @@ private slots:
         event = RichTextAccessible::insertion(view.get(), 14);
         QCOMPARE(event->changePosition(), 10);
         QCOMPARE(event->textInserted(), QString(64 * 1024, 'x'));
+    }
+
+    // A large text replaced while an accessibility tool looks at the view: the user-interface
+    // thread counts no whole text (a prepared text brings its counts, a conversion near the
+    // start counts only that far), and the old text's pages go back on the release thread.
+    void replacingALargeTextLeavesTheWholeTextAlone_data() {
+        QTest::addColumn<bool>("prepared");
+        QTest::newRow("text set as it is") << false;
+        QTest::newRow("text prepared as it was read") << true;
+    }
+    void replacingALargeTextLeavesTheWholeTextAlone() {
+        QFETCH(bool, prepared);
+        const auto guard = qScopeGuard([] { PageRelease::hold(false); });
+        QAccessibleTextInterface *access =
+            QAccessible::queryAccessibleInterface(view.get())->textInterface();
+        const QByteArray line = QByteArray(99, 'x') + '\n';
+        const qint64 lines = 8 * 1024 * 1024 / line.size();
+        std::weak_ptr<ByteStore> old;
+        {
+            const Contents first = Contents::fromByteArray(line.repeated(lines));
+            old = first.store();
+            view->setText(first);
+        }
+        Contents text = Contents::fromByteArray(QByteArray("\xc3\xa9") + line.repeated(lines));
+        PageRelease::hold(true);
+        if (prepared) {
+            std::unique_ptr<TextPreparation> preparation = view->prepareText();
+            for (qint64 size = 0; size < text.size();)
+                preparation->extend(text.data(), size = qMin(text.size(), size + (1 << 20)));
+            view->setPreparedText(text, std::move(preparation));
+        } else {
+            view->setText(text);
+        }
+        QVERIFY(old.expired());
+        QVERIFY(PageRelease::pending() > 0);
+        PageRelease::hold(false);
+        QTRY_COMPARE(PageRelease::pending(), 0);
+
+        QCOMPARE(access->text(0, 3), QString::fromUtf8("\xc3\xa9xx"));
+        const qint64 counted = view->viewText().charOffsets().bytesCountedOnDemand();
+        QVERIFY2(counted <= 2 * CharOffsets::Step, QByteArray::number(counted));
+        if (!prepared)
+            return;
+        view->setSelStart(text.size());
+        text.append("\xc3\xa9\n", 3);
+        view->setSelText(text.mid(text.size() - 3));
+        QCOMPARE(RichTextAccessible::insertion(view.get(), text.size() - 3)->changePosition(),
+                 int(text.size() - 4));
+        QCOMPARE(access->characterCount(), int(text.size() - 2));
+        QVERIFY(view->viewText().charOffsets().bytesCountedOnDemand() <= 2 * CharOffsets::Step);
+    }
+
+    // A store outgrown by an append is copied on the reading thread; the view takes the copy
+    // over as its own text's continuation, without comparing what it already shows (a byte
+    // of the copy changed behind its back shows that it did not look).
+    void appendInAStoreItsTextOutgrewIsShared() {
+        Contents text = Contents::fromByteArray("first\n");
+        view->setText(text);
+        text.append(QByteArray(64 << 20, 'y').constData(), 64 << 20);
+        QVERIFY(text.store() != view->text().store());
+        const_cast<char *>(text.data())[0] = 'F';
+        view->setSelStart(6);
+        view->setSelText(text.mid(6));
+        QCOMPARE(view->text().store(), text.store());
+        QCOMPARE(view->text().size(), text.size());
     }
 
     // Small texts built at once; enough lines for several blocks and a growth of the array,
