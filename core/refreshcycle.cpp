@@ -24,6 +24,15 @@
 
 namespace Orvik {
 
+namespace {
+// The spacing of notified reads goes by the time the timers that bring them go by, not by the
+// clock the panels show.
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
 RefreshCycle::RefreshCycle(Module1 &module)
     : m_module(module)
     , m_chunkSize(DocumentReader::DefaultChunkSize)
@@ -105,7 +114,7 @@ void RefreshCycle::notify(quint64 serial) {
         doc.notified = true;
         return;
     }
-    const double now = m_module.clock().monotonicSeconds();
+    const double now = steadySeconds();
     const double wait = doc.readEnded + qMax(doc.readTook, NotifiedReadsApart) - now;
     if (wait > 0) {
         doc.notified = true;
@@ -132,7 +141,7 @@ void RefreshCycle::notify(quint64 serial) {
 // once the document is idle.
 void RefreshCycle::workDone(quint64 serial, Doc &doc, bool read) {
     if (read) {
-        const double now = m_module.clock().monotonicSeconds();
+        const double now = steadySeconds();
         doc.readTook = now - doc.readStarted;
         doc.readEnded = now;
     }
@@ -231,7 +240,7 @@ void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc, bool forced) {
         read->appendPreparation = window->rtfText().prepareAppend();
     }
     doc.task = read;
-    doc.readStarted = m.clock().monotonicSeconds();
+    doc.readStarted = steadySeconds();
     if (m_inline) {
         read->run(m.fileSystem());
         apply(read);

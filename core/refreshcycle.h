@@ -120,7 +120,7 @@ private:
         // brings, has still to see.
         bool notified = false;
         bool notifyTimer = false; // a timer brings the next notified read
-        double readStarted = 0;   // monotonic seconds
+        double readStarted = 0;   // steady clock seconds
         double readTook = 0;
         double readEnded = -1.0e9;
     };
