@@ -33,18 +33,8 @@ void RefreshCycle::drain() {
         return;
     m_draining = true;
     const auto guard = qScopeGuard([this] { m_draining = false; });
-    for (;;) {
-        std::vector<std::shared_ptr<RefreshTask>> done;
-        {
-            std::lock_guard<std::mutex> lock(m_mailbox->mutex);
-            m_mailbox->posted = false;
-            done.swap(m_mailbox->done);
-        }
-        if (done.empty())
-            break;
-        for (const std::shared_ptr<RefreshTask> &task : done)
-            apply(task);
-    }
+    while (const std::shared_ptr<RefreshTask> task = m_mailbox->take())
+        apply(task);
 }
 
 // One document's outcome into the table and its window, then its next work. An outcome for a

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <new>
+#include <system_error>
 #include <vector>
 
 namespace Orvik {
@@ -30,6 +31,19 @@ namespace {
 double steadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+// Runs `start`, which hands work over or does it; when that fails for want of memory or of a
+// thread, gives what the caption shows, else nothing.
+template <typename F> QString failureToStart(F start) {
+    try {
+        start();
+        return QString();
+    } catch (const std::bad_alloc &) {
+        return SlotRead::NotEnoughMemory;
+    } catch (const std::system_error &error) {
+        return QString::fromLocal8Bit(error.code().message().c_str());
+    }
 }
 } // namespace
 
@@ -51,6 +65,7 @@ bool RefreshCycle::shutdown(WorkerPool::Clock::duration wait) {
     {
         std::lock_guard<std::mutex> lock(m_mailbox->mutex);
         m_mailbox->receiver = nullptr;
+        m_mailbox->owed -= m_mailbox->done.size();
         m_mailbox->done.clear();
     }
     for (auto &entry : m_docs)
@@ -69,6 +84,7 @@ void RefreshCycle::run(int index) {
 }
 
 void RefreshCycle::start(int index) {
+    drain(); // outcomes whose event could not be posted
     begin(index);
 }
 
@@ -167,14 +183,17 @@ void RefreshCycle::begin(int index, bool notified) {
 
     // A change of the highlight text not yet asked for gets a round of full passes.
     std::shared_ptr<Round> round;
+    // A text asked for again after another change (none, say) is a change of its own: what
+    // was appended meanwhile went unmarked.
     if (m.HighLightPending && !notified) {
         if (!HighlightSearch(m.HighLightString).isActive()) {
             tick->clearsPending = m_rounds.empty();
-        } else if (m_rounds.empty() || m_rounds.back()->pattern != m.HighLightString) {
+        } else if (m_rounds.empty() || m_lastHighlight != m.HighLightString) {
             round = std::make_shared<Round>();
             round->pattern = m.HighLightString;
             m_rounds.push_back(round);
         }
+        m_lastHighlight = m.HighLightString;
     }
     // Held open while the documents are started: work done at once must not end them early.
     ++tick->pending;
@@ -210,18 +229,19 @@ void RefreshCycle::begin(int index, bool notified) {
             continue; // busy: its passes wait behind its work
         doc.tick = tick;
         ++tick->pending;
-        try {
-            startRead(serial, slot, doc, notified);
-        } catch (const std::bad_alloc &) {
+        const QString failure =
+            failureToStart([&] { startRead(serial, slot, doc, fresh, notified); });
+        if (!failure.isEmpty()) {
             doc.task.reset();
             doc.tick.reset();
             --tick->pending;
-            fail(slot, SlotRead::NotEnoughMemory);
+            fail(slot, failure);
         }
     }
 }
 
-void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc, bool forced) {
+// A first read (an open) does not wait for a thread.
+void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc, bool first, bool forced) {
     Module1 &m = m_module;
     auto read = std::make_shared<SlotRead>();
     read->serial = serial;
@@ -245,47 +265,63 @@ void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc, bool forced) {
         read->run(m.fileSystem());
         apply(read);
     } else {
-        submit(read);
+        submit(read, first ? WorkerPool::Start::AtOnce : WorkerPool::Start::Queued);
     }
 }
 
 // The next full pass a document waits for, when it has no work in flight: at once for a small
-// text or in a cycle run in one go, else on a worker.
+// text or in a cycle run in one go, else on a worker. A pass that cannot start for want of
+// memory or of a thread is the document's failure.
 void RefreshCycle::startNext(quint64 serial) {
-    Module1 &m = m_module;
     for (;;) {
         const auto entry = m_docs.find(serial);
         if (entry == m_docs.end() || entry->second.task)
             return;
         Doc &doc = entry->second;
+        const int slot = slotOf(serial);
         if (doc.passes.empty()) {
-            if (const int slot = slotOf(serial))
-                startRulePass(serial, slot, doc);
+            const QString failure =
+                slot ? failureToStart([&] { startRulePass(serial, slot, doc); }) : QString();
+            if (!failure.isEmpty()) {
+                doc.task.reset();
+                fail(slot, failure);
+            }
             return;
         }
         const std::shared_ptr<Round> round = doc.passes.front();
         doc.passes.pop_front();
-        const int slot = slotOf(serial);
-        DocumentWindow *window = slot ? m.DocWindow[slot] : nullptr;
-        if (!window) {
+        if (!slot || !m_module.DocWindow[slot]) {
             if (--round->pending == 0)
                 roundDone(round);
             continue;
         }
-        auto pass = std::make_shared<MarkPass>();
-        pass->serial = serial;
-        pass->text = m.DocContents[slot];
-        pass->pattern = round->pattern;
-        pass->before = window->rtfText().layerMarks(HighlightLayer);
-        doc.task = pass;
-        doc.taskRound = round;
-        if (m_inline || pass->text.size() < m_markPassApart) {
-            pass->run();
-            apply(pass);
-        } else {
-            submit(pass);
+        const QString failure = failureToStart([&] { startPass(serial, slot, doc, round); });
+        if (!failure.isEmpty()) {
+            doc.task.reset();
+            doc.taskRound.reset();
+            fail(slot, failure);
+            if (--round->pending == 0)
+                roundDone(round);
         }
         return;
+    }
+}
+
+void RefreshCycle::startPass(quint64 serial, int slot, Doc &doc,
+                             const std::shared_ptr<Round> &round) {
+    Module1 &m = m_module;
+    auto pass = std::make_shared<MarkPass>();
+    pass->serial = serial;
+    pass->text = m.DocContents[slot];
+    pass->pattern = round->pattern;
+    pass->before = m.DocWindow[slot]->rtfText().layerMarks(HighlightLayer);
+    doc.task = pass;
+    doc.taskRound = round;
+    if (m_inline || pass->text.size() < m_markPassApart) {
+        pass->run();
+        apply(pass);
+    } else {
+        submit(pass);
     }
 }
 
@@ -311,14 +347,24 @@ void RefreshCycle::startRulePass(quint64 serial, int slot, Doc &doc) {
     }
 }
 
-void RefreshCycle::submit(const std::shared_ptr<RefreshTask> &task) {
+void RefreshCycle::submit(const std::shared_ptr<RefreshTask> &task, WorkerPool::Start start) {
     // The worker holds the task, the mailbox and the file system: none of them goes before
     // it ends (the program's file system lives as long as the process).
-    m_pool.submit([task, mailbox = m_mailbox, fileSystem = &m_module.fileSystem()] {
-        task->run(*fileSystem);
-        if (!task->cancelled())
-            mailbox->deliver(task);
-    });
+    m_mailbox->expect();
+    try {
+        m_pool.submit(
+            [task, mailbox = m_mailbox, fileSystem = &m_module.fileSystem()] {
+                task->run(*fileSystem);
+                if (task->cancelled())
+                    mailbox->forgo();
+                else
+                    mailbox->deliver(task);
+            },
+            start);
+    } catch (...) {
+        m_mailbox->forgo();
+        throw;
+    }
 }
 
 void RefreshCycle::forget(quint64 serial) {

@@ -24,22 +24,23 @@ struct SlotRead;
 // The refresh of the document table: each visited document whose size or stamp changed is
 // read again whole, its view gets the new part appended or its whole text replaced, the
 // highlight text is marked, and the caption, the clock (panel 4) and the duration (panel 1)
-// are renewed. A document that fails, also for want of memory, shows the failure in its
-// caption; the others go on. A view whose reader selected text or scrolled away from the end
-// keeps its place; the others follow the end.
+// are renewed. A document that fails, also for want of memory or of a thread, shows the
+// failure in its caption; the others go on. A view whose reader selected text or scrolled
+// away from the end keeps its place; the others follow the end.
 //
 // Every document is on its own. Its file work runs on a worker thread, and its outcome is
 // applied on the user-interface thread as soon as it is ready, whatever the other documents
 // are doing; a document whose work is still in flight when the timer ticks is not started
 // again until it is done. Its work is done in order: a read, then the full highlight passes
-// that wait for it.
+// that wait for it. Its first read (the open) gets a worker at once.
 //
 // How the visible rules read with documents on their own:
 // - Panel 1 shows how long the work of a tick took: the reads that tick started, until their
 //   outcomes were applied.
 // - After the highlight text changed (HighLightPending), every visited document gets one full
 //   pass with the new text, queued behind work in flight; HighLightPending is cleared once
-//   they all had it. Two changes each get their passes, in order.
+//   they all had it. Two changes each get their passes, in order, also a text asked for
+//   again after another one ("a", none, "a").
 // - A document whose whole text was replaced gets its own full pass, with the read; no other
 //   document is marked again because of it.
 // - The failure path of one document touches no other.
@@ -58,7 +59,7 @@ public:
     static constexpr double NotifiedReadsApart = 0.06;
 
     explicit RefreshCycle(Module1 &module);
-    // shutdown() with a second's wait.
+    // shutdown() with a second's wait; the pool does not wait again.
     ~RefreshCycle() override;
 
     // index > 0 visits that slot only (when it is in use); otherwise slots 1..DocCount. Applies
@@ -89,6 +90,9 @@ public:
     // How long a worker may be busy with one document before the others get another worker
     // (checked at every tick).
     void setBusyLimit(WorkerPool::Clock::duration limit) { m_pool.setBusyLimit(limit); }
+    void setThreadStarter(WorkerPool::ThreadStarter starter) {
+        m_pool.setThreadStarter(std::move(starter));
+    }
 
 signals:
     // The reads of a tick are all applied.
@@ -126,10 +130,12 @@ private:
     };
 
     void begin(int index, bool notified = false);
-    void startRead(quint64 serial, int slot, Doc &doc, bool forced);
+    void startRead(quint64 serial, int slot, Doc &doc, bool first, bool forced);
     void workDone(quint64 serial, Doc &doc, bool read);
     void startNext(quint64 serial);
-    void submit(const std::shared_ptr<RefreshTask> &task);
+    void startPass(quint64 serial, int slot, Doc &doc, const std::shared_ptr<Round> &round);
+    void submit(const std::shared_ptr<RefreshTask> &task,
+                WorkerPool::Start start = WorkerPool::Start::Queued);
     void drain();
     void apply(const std::shared_ptr<RefreshTask> &task);
     void dropPassesDoneBy(Doc &doc, const SlotRead &read);
@@ -151,6 +157,7 @@ private:
     qint64 m_markPassApart = DefaultMarkPassApart;
     std::map<quint64, Doc> m_docs;
     std::deque<std::shared_ptr<Round>> m_rounds; // highlight rounds not yet done, oldest first
+    QString m_lastHighlight; // the highlight text of the last change seen, active or not
     std::shared_ptr<RefreshMailbox> m_mailbox;
     bool m_draining = false;
     bool m_inline = false; // in run(): all work is done on the calling thread

@@ -21,6 +21,7 @@
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 
@@ -244,6 +245,17 @@ void frmMain::resizeEvent(QResizeEvent *event) {
 DocumentWindow *frmMain::createDocumentWindow() {
     auto *document = new frmDocument(m_module);
     m_workspace->addSubWindow(document);
+    // Ctrl+F4 is File, Close's on every desktop. A document window's own Close has the
+    // desktop's keys for closing (Ctrl+W under X11, Ctrl+F4 in Windows' scheme): it gives up
+    // Ctrl+F4, since two actions on one key both stay silent, and keeps the others.
+    const QKeySequence closeKey = m_menus->mnuFileClose->shortcut();
+    if (QMenu *systemMenu = document->systemMenu()) {
+        for (QAction *action : systemMenu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            if (keys.removeAll(closeKey) > 0)
+                action->setShortcuts(keys);
+        }
+    }
     // One copy path: the view's own Copy is Edit, Copy on its document.
     connect(&document->rtfText(), &RichTextView::copyRequested, this, [this, document] {
         m_workspace->setActiveSubWindow(document);

@@ -5,67 +5,86 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 namespace Orvik {
 
 namespace {
-constexpr int MostThreads = 16;
 std::atomic<int> aliveThreads{0};
+std::atomic<int> timedOutShutdowns{0};
+
+void startDetached(std::function<void()> work) {
+    std::thread(std::move(work)).detach();
+}
 } // namespace
 
 // Everything here is guarded by `mutex`.
 struct WorkerPool::State {
     std::mutex mutex;
-    std::condition_variable wake;  // a task waits, or the pool stops
-    std::condition_variable ended; // a thread ended
+    std::condition_variable wake;             // a task waits, or the pool stops
+    std::condition_variable ended;            // a thread ended
+    std::deque<std::function<void()>> atOnce; // taken before `tasks`
     std::deque<std::function<void()>> tasks;
     int usual = 2;
     int threads = 0;
     int idle = 0;
     bool stopping = false;
+    bool waited = false; // a shutdown waited already
     Clock::duration busyLimit = std::chrono::milliseconds(250);
     // When each busy thread took its task.
     std::vector<Clock::time_point> busySince;
+    ThreadStarter starter = startDetached;
 
-    bool everyThreadStuck(Clock::time_point now) const {
-        return busySince.size() == size_t(threads) &&
-               std::all_of(busySince.begin(), busySince.end(),
-                           [&](Clock::time_point since) { return now - since >= busyLimit; });
+    size_t waiting() const { return atOnce.size() + tasks.size(); }
+    int stuck(Clock::time_point now) const {
+        return int(std::count_if(busySince.begin(), busySince.end(), [&](Clock::time_point since) {
+            return now - since >= busyLimit;
+        }));
     }
+    int living(Clock::time_point now) const { return threads - stuck(now); }
 
     static void work(const std::shared_ptr<State> &state);
     void startThread(const std::shared_ptr<State> &self);
     void startIfStuck(const std::shared_ptr<State> &self) {
-        if (!tasks.empty() && idle == 0 && threads < MostThreads && everyThreadStuck(Clock::now()))
+        const Clock::time_point now = Clock::now();
+        if (waiting() > 0 && idle == 0 && threads < MostThreads && living(now) == 0)
             startThread(self);
     }
 };
 
+// Counted before it starts, since it takes the lock at once; counted back when it cannot.
 void WorkerPool::State::startThread(const std::shared_ptr<State> &self) {
     ++threads;
     ++aliveThreads;
-    std::thread([self] {
-        work(self);
+    try {
+        starter([self] {
+            work(self);
+            --aliveThreads;
+        });
+    } catch (...) {
+        --threads;
         --aliveThreads;
-    }).detach();
+        throw;
+    }
 }
 
 void WorkerPool::State::work(const std::shared_ptr<State> &state) {
     State &s = *state;
     std::unique_lock<std::mutex> lock(s.mutex);
     while (!s.stopping) {
-        if (s.tasks.empty()) {
-            if (s.threads > s.usual)
+        if (s.waiting() == 0) {
+            if (s.living(Clock::now()) > s.usual)
                 break; // one started for a stuck pool: not needed any more
             ++s.idle;
             s.wake.wait(lock);
             --s.idle;
             continue;
         }
-        std::function<void()> task = std::move(s.tasks.front());
-        s.tasks.pop_front();
+        std::deque<std::function<void()>> &queue = s.atOnce.empty() ? s.tasks : s.atOnce;
+        std::function<void()> task = std::move(queue.front());
+        queue.pop_front();
         s.busySince.push_back(Clock::now());
         const Clock::time_point mine = s.busySince.back();
         lock.unlock();
@@ -96,36 +115,63 @@ void WorkerPool::setBusyLimit(Clock::duration limit) {
     m_state->busyLimit = limit;
 }
 
-void WorkerPool::submit(std::function<void()> task) {
+void WorkerPool::setThreadStarter(ThreadStarter starter) {
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->starter = starter ? std::move(starter) : ThreadStarter(startDetached);
+}
+
+void WorkerPool::submit(std::function<void()> task, Start start) {
     State &s = *m_state;
     std::lock_guard<std::mutex> lock(s.mutex);
     if (s.stopping)
         return;
-    s.tasks.push_back(std::move(task));
-    // An idle thread counts as idle until it has woken and taken its task: two tasks given
-    // in a row to one idle thread must not both wait for it, since the first may block.
-    if (s.tasks.size() <= size_t(s.idle))
-        s.wake.notify_one();
-    else if (s.threads < s.usual)
-        s.startThread(m_state);
-    else
-        s.startIfStuck(m_state);
+    std::deque<std::function<void()>> &queue = start == Start::AtOnce ? s.atOnce : s.tasks;
+    queue.push_back(std::move(task));
+    try {
+        // An idle thread counts as idle until it has woken and taken its task: two tasks
+        // given in a row to one idle thread must not both wait for it, since the first may
+        // block.
+        const size_t ahead = start == Start::AtOnce ? s.atOnce.size() : s.waiting();
+        if (ahead <= size_t(s.idle))
+            s.wake.notify_one();
+        else if (start == Start::AtOnce ? s.threads < MostThreads
+                                        : s.living(Clock::now()) < s.usual)
+            s.startThread(m_state);
+        else
+            s.startIfStuck(m_state);
+    } catch (...) {
+        queue.pop_back();
+        throw;
+    }
 }
 
 void WorkerPool::rebalance() {
     std::lock_guard<std::mutex> lock(m_state->mutex);
-    if (!m_state->stopping)
+    if (m_state->stopping)
+        return;
+    try {
         m_state->startIfStuck(m_state);
+    } catch (const std::system_error &) {
+        // out of threads: the tasks wait for the next try
+    }
 }
 
 bool WorkerPool::shutdown(Clock::duration wait) {
     State &s = *m_state;
     std::deque<std::function<void()>> dropped;
+    std::deque<std::function<void()>> droppedAtOnce;
     std::unique_lock<std::mutex> lock(s.mutex);
     s.stopping = true;
     dropped.swap(s.tasks);
+    droppedAtOnce.swap(s.atOnce);
     s.wake.notify_all();
-    const bool ended = s.ended.wait_for(lock, wait, [&s] { return s.threads == 0; });
+    bool ended = s.threads == 0;
+    if (!ended && !s.waited) {
+        s.waited = true;
+        ended = s.ended.wait_for(lock, wait, [&s] { return s.threads == 0; });
+        if (!ended)
+            ++timedOutShutdowns;
+    }
     lock.unlock();
     return ended; // the tasks dropped go with `dropped`, outside the lock
 }
@@ -135,8 +181,17 @@ int WorkerPool::idleThreads() const {
     return m_state->idle;
 }
 
+int WorkerPool::threads() const {
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->threads;
+}
+
 int WorkerPool::threadsAlive() {
     return aliveThreads.load();
+}
+
+int WorkerPool::shutdownsTimedOut() {
+    return timedOutShutdowns.load();
 }
 
 } // namespace Orvik

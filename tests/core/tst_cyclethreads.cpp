@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <limits>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 using namespace Orvik;
@@ -30,6 +31,8 @@ class tst_CycleThreads : public QObject {
             }
             module.setBackgroundCycles(true);
         }
+        // A test that failed while reads were held lets them go before the file system goes.
+        ~Background() { fs.release(); }
         // Lets the event loop apply outcomes as the workers hand them over, until `done`:
         // every finished piece of work posts an event, so this waits on no timer.
         template <typename F> void settleUntil(F done) {
@@ -58,6 +61,22 @@ class tst_CycleThreads : public QObject {
         QByteArray file(int i) const { return bytesOf(paths[i - 1]); }
         bool follows(int slot) const {
             return view(slot).bytes() == bytesOf(module.DocFileName[slot]);
+        }
+        int slotOf(const QString &path) const {
+            for (int slot = 1; slot <= module.DocCount; ++slot)
+                if (module.DocFileName[slot] == path)
+                    return slot;
+            return 0;
+        }
+        // Every match of `pattern` in the view of `slot` is marked.
+        bool marked(int slot, const QString &pattern) const {
+            const QByteArray bytes = view(slot).bytes();
+            const QByteArray map = view(slot).colourMap();
+            bool all = true;
+            HighlightSearch(pattern).forEachMatch(
+                bytes.constData(), bytes.size(),
+                [&](qint64 at, qint64 n) { all = all && !map.mid(at, n).contains('.'); });
+            return all;
         }
         QStringList paths;
     };
@@ -146,9 +165,20 @@ private slots:
         QCOMPARE(h.main.windows[0]->captions.size(), 3); // none from the read that was let go
     }
 
-    // Highlight changes while a read is in flight each get their full pass, in order, and
-    // each pass is shown in one call however many lines it marks.
+    // Highlight changes while a read is in flight each get their full pass, in order, also a
+    // text asked for again after another ("" marks nothing: what is appended meanwhile stays
+    // unmarked until then); each pass is shown in one call however many lines it marks.
+    void highlightChangesQueuedBehindAReadAllMark_data() {
+        QTest::addColumn<QStringList>("steps"); // highlight texts; "+": lines appended, a tick
+        QTest::addColumn<QList<QByteArray>>("words");
+        QTest::newRow("two changes")
+            << QStringList{"ONE", "two"} << QList<QByteArray>{"one", "two"};
+        QTest::newRow("the same text again after none")
+            << QStringList{"two", "", "+", "two"} << QList<QByteArray>{"two"};
+    }
     void highlightChangesQueuedBehindAReadAllMark() {
+        QFETCH(QStringList, steps);
+        QFETCH(QList<QByteArray>, words);
         Background h;
         h.module.refreshCycle().setMarkPassApart(0); // passes on the workers too
         h.files.append("2.log", QByteArray("one two\n").repeated(1000));
@@ -157,20 +187,27 @@ private slots:
         h.fs.holdRead(h.paths[0]);
         h.files.append("1.log", "one two\n");
         h.module.RefreshDocuments(0);
-        for (const char *pattern : {"ONE", "two"}) {
-            h.module.HighLightString = QString::fromLatin1(pattern);
-            h.module.HighLightPending = true;
+        for (const QString &step : steps) {
+            if (step == "+") {
+                h.files.append("2.log", "one two\n");
+                h.files.append("3.log", "one two\n");
+            } else {
+                h.module.HighLightString = step;
+                h.module.HighLightPending = true;
+            }
             h.module.RefreshDocuments(0);
+            const QString &pattern = h.module.HighLightString;
+            QTRY_VERIFY(h.follows(2) && h.follows(3) && h.marked(2, pattern) &&
+                        h.marked(3, pattern));
         }
-        h.settleUntil([&h] { return h.view(2).colourMap().count('x') == 6006; });
-        QVERIFY(h.module.HighLightPending); // document 1 waits for its two passes
+        QVERIFY(h.module.HighLightPending); // document 1 waits for its passes
         h.fs.release();
         h.settle();
         QVERIFY(!h.module.HighLightPending);
         for (int i = 1; i <= 3; ++i) {
             QByteArray expected = h.file(i);
-            for (QByteArray word : {"one", "two"})
-                expected.replace(word, QByteArray(3, '\x01'));
+            for (const QByteArray &word : words)
+                expected.replace(word, QByteArray(word.size(), '\x01'));
             for (char &c : expected)
                 c = c == '\x01' ? 'x' : '.';
             QCOMPARE(h.view(i).colourMap(), expected);
@@ -205,6 +242,97 @@ private slots:
             QVERIFY(h.follows(i));
     }
 
+    // Out of threads or of memory when its work starts, a document shows why in its caption;
+    // the others follow, and the next cycles run as ever.
+    void documentWithoutThreadOrMemory_data() {
+        QTest::addColumn<bool>("noThread"); // else its view is out of memory
+        QTest::addColumn<int>("failing");
+        QTest::addColumn<QString>("why");
+        const std::error_code eagain =
+            std::make_error_code(std::errc::resource_unavailable_try_again);
+        QTest::newRow("a read that gets no thread")
+            << true << 1 << QString::fromStdString(eagain.message());
+        QTest::newRow("a full pass out of memory")
+            << false << 2 << QStringLiteral("not enough memory to hold this file");
+    }
+    void documentWithoutThreadOrMemory() {
+        QFETCH(bool, noThread);
+        QFETCH(int, failing);
+        QFETCH(QString, why);
+        int starts = 0;
+        Background h;
+        if (noThread) {
+            h.module.refreshCycle().setThreadStarter([&starts](std::function<void()> work) {
+                if (++starts == 1)
+                    throw std::system_error(
+                        std::make_error_code(std::errc::resource_unavailable_try_again));
+                std::thread(std::move(work)).detach();
+            });
+        } else {
+            h.view(failing).failAppend = true;
+            h.module.HighLightString = QStringLiteral("one");
+            h.module.HighLightPending = true;
+        }
+        h.module.timerUpdate_Timer();
+        h.settle();
+        QCOMPARE(h.window(failing)->caption(), h.paths[failing - 1] + " - " + why);
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY(i == failing || h.follows(i));
+
+        h.view(failing).failAppend = false;
+        h.module.timerUpdate_Timer();
+        h.settle();
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY(h.follows(i));
+        QVERIFY(!h.module.HighLightPending);
+    }
+
+    // Reads hung in the kernel hold up no other document: with twenty left behind by closing
+    // and opening one document again, an append elsewhere still shows after one tick; and an
+    // open gets a thread at once while every worker was just taken by a read that blocks.
+    void documentsGetThreadsWhileReadsHang_data() {
+        QTest::addColumn<int>("held");    // documents whose reads hang at the tick
+        QTest::addColumn<int>("reopens"); // of the first, each leaving a read hung
+        QTest::addColumn<int>("busyLimitMs");
+        QTest::addColumn<bool>("opens"); // a document opened, else one appended to
+        QTest::newRow("twenty reads hung, an append shows") << 1 << 20 << 0 << false;
+        QTest::newRow("every worker just taken, an open reads") << 4 << 0 << 3600000 << true;
+    }
+    void documentsGetThreadsWhileReadsHang() {
+        QFETCH(int, held);
+        QFETCH(int, reopens);
+        QFETCH(int, busyLimitMs);
+        QFETCH(bool, opens);
+        Background h;
+        h.module.setBackgroundCycles(false);
+        h.write("4.log", "four\n");
+        h.paths << h.open("4.log");
+        h.module.setBackgroundCycles(true);
+        h.module.refreshCycle().setBusyLimit(std::chrono::milliseconds(busyLimitMs));
+        for (int i = 0; i < held; ++i) {
+            h.fs.holdRead(h.paths[i]);
+            h.files.append(QFileInfo(h.paths[i]).fileName(), "more\n");
+        }
+        h.module.timerUpdate_Timer();
+        for (int i = 0; i < reopens; ++i) {
+            const int slot = h.slotOf(h.paths[0]);
+            h.view(slot).setText(Contents());
+            h.module.RemoveDocument(slot);
+            h.module.OpenDocument(h.paths[0]);
+        }
+        QString checked = h.paths[3];
+        if (opens) {
+            checked = h.write("5.log", "five\n");
+            h.module.OpenDocument(checked);
+        } else {
+            h.files.append("4.log", "more\n");
+            h.module.timerUpdate_Timer();
+        }
+        QTRY_VERIFY(h.follows(h.slotOf(checked)));
+        h.fs.release();
+        h.settle();
+    }
+
     // Two tasks given in a row to a pool whose one thread is idle: the first blocks, the
     // second still runs at once on a thread of its own, with no tick to rebalance the pool.
     void taskBehindABlockedOneGetsAThread() {
@@ -234,15 +362,29 @@ private slots:
         QVERIFY(pool.shutdown());
     }
 
-    // Ending the program does not wait for a read blocked in the kernel; the thread left
-    // behind ends on its own once the read returns.
+    // Ending the program does not wait for a read blocked in the kernel but once, a second
+    // at most, whether the refresh was shut down before or not; the thread left behind ends
+    // on its own once the read returns.
+    void shutdownLeavesABlockedReadBehind_data() {
+        QTest::addColumn<bool>("shutFirst");
+        QTest::newRow("the program ends") << false;
+        QTest::newRow("shut down, then the program ends") << true;
+    }
     void shutdownLeavesABlockedReadBehind() {
+        QFETCH(bool, shutFirst);
         Background h;
         h.fs.holdRead(h.paths[0]);
-        h.module.timerUpdate_Timer();
-        h.spinUntil([&h] { return h.fs.readWaiting(h.paths[0]); });
-        QVERIFY(!h.module.refreshCycle().shutdown(std::chrono::milliseconds(0)));
-        QVERIFY(!h.module.refreshCycle().isRunning());
+        const int timedOut = WorkerPool::shutdownsTimedOut();
+        {
+            RefreshCycle ending(h.module);
+            ending.start(1);
+            h.spinUntil([&h] { return h.fs.readWaiting(h.paths[0]); });
+            if (shutFirst) {
+                QVERIFY(!ending.shutdown(std::chrono::milliseconds(0)));
+                QVERIFY(!ending.isRunning());
+            }
+        }
+        QCOMPARE(WorkerPool::shutdownsTimedOut(), timedOut + 1);
         h.fs.release();
         h.spinUntil([] { return WorkerPool::threadsAlive() == 0; });
     }

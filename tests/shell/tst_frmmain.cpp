@@ -21,6 +21,7 @@
 #include <QContextMenuEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTimer>
@@ -283,6 +284,34 @@ private slots:
         w.workspace().closeAllSubWindows();
         QVERIFY(!menus.mnuEditFind->isEnabled() && !menus.mnuEditFindPrevious->isEnabled() &&
                 !menus.mnuEditFilter->isEnabled());
+    }
+
+    // Ctrl+F4 closes the active document window, whichever key the desktop gives a window's
+    // own Close: Ctrl+F4 too (Windows' scheme, this platform's) or Ctrl+W (X11's).
+    void ctrlF4ClosesTheActiveDocument_data() {
+        QTest::addColumn<bool>("desktopCloseIsCtrlW");
+        QTest::newRow("desktop's Close is Ctrl+F4 too") << false;
+        QTest::newRow("desktop's Close is Ctrl+W") << true;
+    }
+    void ctrlF4ClosesTheActiveDocument() {
+        QFETCH(bool, desktopCloseIsCtrlW);
+        MainWindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        for (const char *name : {"a.log", "b.log"})
+            f.module.OpenDocument(f.files.write(QString::fromLatin1(name), "line\n"));
+        frmDocument &active = *f.document(2);
+        if (desktopCloseIsCtrlW) {
+            for (QAction *action : active.systemMenu()->actions())
+                if (action->shortcuts() == QKeySequence::keyBindings(QKeySequence::Close))
+                    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+        }
+        active.activate();
+        active.rtfText().setFocus();
+        QVERIFY(QTest::qWaitFor([&active] { return active.rtfText().hasFocus(); }));
+        QTest::keyClick(&active.rtfText(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_COMPARE(f.module.DocCount, 1);
+        QCOMPARE(f.module.DocFileName[1], f.files.path(QStringLiteral("a.log")));
     }
 
     // Drops on the workspace or on a document's view: local files that may be copied open in

@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 namespace Orvik {
@@ -66,6 +67,8 @@ public:
     void setSelColor(ColorNumber) override {}
     void colorRange(qint64 offset, qint64 length, ColorNumber color) override;
     SharedMarks layerMarks(int layer) const override {
+        if (failAppend)
+            throw std::bad_alloc();
         return layer == HighlightLayer ? highlight : nullptr;
     }
     void setLayerMarks(int layer, SharedMarks marks) override;
@@ -90,7 +93,8 @@ public:
     int setTextCount = 0;
     // The reader scrolled the end out of view; a new text or the caret put at the end clears it.
     bool scrolledAway = false;
-    // Appending text throws std::bad_alloc, as a view out of memory would.
+    // Appending text or taking the highlight marks throws std::bad_alloc, as a view out of
+    // memory would.
     bool failAppend = false;
     DisplayFont font;
     bool visible = false;
