@@ -78,6 +78,13 @@ void frmMain::createActions() {
     };
     wire(m.mnuFileOpen, &Commands::mnuFileOpen_Click);
     wire(m.mnuFileClose, &Commands::mnuFileClose_Click);
+    // Ctrl+F4 closes the active document window on every desktop, as File, Close does; the
+    // key belongs to the main window, so the menu item itself shows none.
+    m_closeKey = new QAction(this);
+    m_closeKey->setObjectName(QStringLiteral("closeKey"));
+    m_closeKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    addAction(m_closeKey);
+    wire(m_closeKey, &Commands::mnuFileClose_Click);
     wire(m.mnuFileSaveAs, &Commands::mnuFileSaveAs_Click);
     wire(m.mnuFilePrint, &Commands::mnuFilePrint_Click);
     for (int i = 1; i <= Module1::MruCount; ++i)
@@ -245,10 +252,10 @@ void frmMain::resizeEvent(QResizeEvent *event) {
 DocumentWindow *frmMain::createDocumentWindow() {
     auto *document = new frmDocument(m_module);
     m_workspace->addSubWindow(document);
-    // Ctrl+F4 is File, Close's on every desktop. A document window's own Close has the
+    // Ctrl+F4 is the main window's on every desktop. A document window's own Close has the
     // desktop's keys for closing (Ctrl+W under X11, Ctrl+F4 in Windows' scheme): it gives up
     // Ctrl+F4, since two actions on one key both stay silent, and keeps the others.
-    const QKeySequence closeKey = m_menus->mnuFileClose->shortcut();
+    const QKeySequence closeKey = m_closeKey->shortcut();
     if (QMenu *systemMenu = document->systemMenu()) {
         for (QAction *action : systemMenu->actions()) {
             QList<QKeySequence> keys = action->shortcuts();

@@ -107,6 +107,7 @@ private:
     SettingsStore &m_store;
     QMdiArea *m_workspace = nullptr;
     std::unique_ptr<MainMenus> m_menus;
+    QAction *m_closeKey = nullptr; // Ctrl+F4: File, Close without showing in the menu
     ToolBar *m_toolBar = nullptr;
     StatusBar *m_statusBar = nullptr;
     QTimer m_timer;

@@ -45,7 +45,6 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     mnuFileOpen = item(mnuFile, "mnuFileOpen", QStringLiteral("&Open..."));
     mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuFileClose = item(mnuFile, "mnuFileClose", QStringLiteral("&Close"));
-    mnuFileClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
     mnuFileBar0 = separator(mnuFile, "mnuFileBar0");
     mnuFileSaveAs = item(mnuFile, "mnuFileSaveAs", QStringLiteral("Save &As..."));
     mnuFileBar1 = separator(mnuFile, "mnuFileBar1");
