@@ -71,7 +71,10 @@ void RefreshCycle::apply(const std::shared_ptr<RefreshTask> &task) {
         if (read)
             dropPassesDoneBy(doc, static_cast<const SlotRead &>(*task));
         startNext(serial);
-        workDone(serial, doc, read);
+        // Notified reads are spaced from one another; a tick's or an open's read holds none
+        // back (a tick that found the stamp and size unchanged read nothing at all).
+        const auto *slotRead = read ? static_cast<const SlotRead *>(task.get()) : nullptr;
+        workDone(serial, doc, slotRead && slotRead->forced);
     }
     if (tick && --tick->pending == 0)
         tickDone(tick);

@@ -155,8 +155,8 @@ void RefreshCycle::notify(quint64 serial) {
 
 // Work was applied: news of a change the work in flight may have missed brings the next read
 // once the document is idle.
-void RefreshCycle::workDone(quint64 serial, Doc &doc, bool read) {
-    if (read) {
+void RefreshCycle::workDone(quint64 serial, Doc &doc, bool notifiedRead) {
+    if (notifiedRead) {
         const double now = steadySeconds();
         doc.readTook = now - doc.readStarted;
         doc.readEnded = now;

@@ -89,6 +89,25 @@ private slots:
         QCOMPARE(f.h.fs.openCalls.value(path), 2);
     }
 
+    // Notified reads are spaced by what the last of them took; the open's read and a tick
+    // that found the stamp and size unchanged are not, so news right after them is read at
+    // once.
+    void quietTickHoldsNoNotificationBack() {
+        Followed f;
+        f.h.write("quiet.log", "a\n");
+        f.h.open("quiet.log");
+        QTRY_COMPARE(f.h.view(1).bytes(), QByteArray("a\n"));
+        f.h.module.timerUpdate_Timer();
+        f.h.module.refreshCycle().waitForIdle();
+        f.h.fs.holdRead(f.h.files.path("quiet.log"));
+        QSignalSpy told(&f.watcher, &FileWatcher::changed);
+        f.h.files.append("quiet.log", "b\n");
+        QTRY_VERIFY(!told.isEmpty());
+        QVERIFY(f.h.module.refreshCycle().isRunning()); // begun, not left to a timer
+        f.h.fs.release();
+        QTRY_COMPARE(f.h.view(1).bytes(), QByteArray("a\nb\n"));
+    }
+
     // Without a watch (the watch limit reached) or switched off, only the timer refreshes:
     // a change is not shown until a tick, and then it is.
     void timerAloneWithoutWatch_data() {
