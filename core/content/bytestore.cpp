@@ -14,11 +14,11 @@ namespace {
 constexpr qint64 PageSize = 4096;
 constexpr qint64 CommitStep = 1 << 20;
 // Address space, not memory, but a process may be allowed only so much of it: a store takes
-// what its first text needs and a quarter more for growth (at least this much), so that a
-// text can be read anew while its old one is still shown, and copies into larger stores
-// cost a few bytes per byte appended.
+// what its first text needs and as much again for growth (at least this much; less when the
+// process's address space is short), so that a log may double before its text is copied
+// into a larger store, and a text can still be read anew while its old one is shown.
 constexpr qint64 MinimumHeadroom = 8 << 20;
-constexpr qint64 HeadroomShare = 4;
+constexpr qint64 HeadroomShare = 1;
 
 std::atomic<qint64> holdingLimit{std::numeric_limits<qint64>::max()};
 std::atomic<qint64> committedBytes{0};

@@ -32,8 +32,29 @@ void forEachRun(const char *text, const LineIndex &lines, qint64 from, qint64 to
     }
 }
 
+// True when no byte of [p, p + n) has its high bit set: ASCII, one unit a byte however its
+// lines decode.
+bool isAscii(const char *p, qint64 n) {
+    qint64 i = 0;
+    for (; i + 32 <= n; i += 32) {
+        quint64 w[4];
+        std::memcpy(w, p + i, sizeof w);
+        if ((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < n; ++i)
+        if (uchar(p[i]) & 0x80)
+            return false;
+    return true;
+}
+
 template <typename Utf8>
 qint64 countChars(const char *text, const LineIndex &lines, qint64 from, qint64 to, Utf8 lineUtf8) {
+    to = qMin(to, lines.size());
+    if (from >= to)
+        return 0;
+    if (isAscii(text + from, to - from)) // most logs: no line needs looking at
+        return to - from;
     qint64 chars = 0;
     forEachRun(text, lines, from, to, lineUtf8,
                [&chars](const uchar *p, qint64 n, bool utf8, qint64) {
