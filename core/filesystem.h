@@ -16,6 +16,20 @@ public:
     // Reads up to maxSize bytes; returns the count read, 0 at the end, -1 on failure.
     virtual qint64 read(char *buffer, qint64 maxSize) = 0;
     virtual QString errorString() const = 0;
+    // Reads up to maxSize bytes from `offset` (within the length the open saw) without moving
+    // the sequential position; another thread may call it while read() runs. -1 on a failure
+    // and where the file cannot be read at an offset.
+    virtual qint64 readAt(char *buffer, qint64 maxSize, qint64 offset) const {
+        Q_UNUSED(buffer);
+        Q_UNUSED(maxSize);
+        Q_UNUSED(offset);
+        return -1;
+    }
+    // Moves the sequential position to `offset`; false where it cannot be moved.
+    virtual bool seek(qint64 offset) {
+        Q_UNUSED(offset);
+        return false;
+    }
 };
 
 // The file system as the core sees it. Nothing here writes a file or keeps one open.

@@ -54,6 +54,7 @@ void RefreshCycle::apply(const std::shared_ptr<RefreshTask> &task) {
         DocumentWindow *window = m_module.DocWindow[slot];
         const bool read = dynamic_cast<SlotRead *>(task.get()) != nullptr;
         auto *rulePass = dynamic_cast<RulePass *>(task.get());
+        const bool opening = doc.opening;
         if (read && doc.opening && window) {
             doc.opening = false;
             window->showReading(false);
@@ -71,10 +72,11 @@ void RefreshCycle::apply(const std::shared_ptr<RefreshTask> &task) {
         if (read)
             dropPassesDoneBy(doc, static_cast<const SlotRead &>(*task));
         startNext(serial);
-        // Notified reads are spaced from one another; a tick's or an open's read holds none
-        // back (a tick that found the stamp and size unchanged read nothing at all).
+        // A read of the file's bytes spaces the notified read after it, but for the open's:
+        // a tick that found the stamp and size unchanged read nothing and holds none back.
         const auto *slotRead = read ? static_cast<const SlotRead *>(task.get()) : nullptr;
-        workDone(serial, doc, slotRead && slotRead->forced);
+        const bool spaces = slotRead && (slotRead->forced || (slotRead->changed && !opening));
+        workDone(serial, doc, spaces, slotRead ? slotRead->outcome.processors : 1);
     }
     if (tick && --tick->pending == 0)
         tickDone(tick);

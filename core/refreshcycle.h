@@ -125,13 +125,13 @@ private:
         bool notified = false;
         bool notifyTimer = false; // a timer brings the next notified read
         double readStarted = 0;   // steady clock seconds
-        double readTook = 0;      // of the last notified read
+        double readTook = 0;      // of the last read that spaces, by processors
         double readEnded = -1.0e9;
     };
 
     void begin(int index, bool notified = false);
     void startRead(quint64 serial, int slot, Doc &doc, bool first, bool forced);
-    void workDone(quint64 serial, Doc &doc, bool notifiedRead);
+    void workDone(quint64 serial, Doc &doc, bool spacing, int processors = 1);
     void startNext(quint64 serial);
     void startPass(quint64 serial, int slot, Doc &doc, const std::shared_ptr<Round> &round);
     void submit(const std::shared_ptr<RefreshTask> &task,

@@ -24,6 +24,7 @@ struct ReadOutcome {
     ReadKind kind = ReadKind::Failed;
     Contents contents; // the whole file as read
     QString error;
+    int processors = 1; // the threads that compared it at once
 };
 
 // Reads a monitored file whole and classifies the change against what was read before.
@@ -42,6 +43,11 @@ public:
     static constexpr qint64 FollowedStep = 256 * 1024;
 
     explicit DocumentReader(FileSystem &fileSystem, qint64 chunkSize = DefaultChunkSize);
+
+    // Previous contents of at least this many bytes are compared by two threads, each half
+    // (tests make it small).
+    static constexpr qint64 DefaultSplitFrom = 32 * 1024 * 1024;
+    void setSplitFrom(qint64 bytes);
 
     // Smaller chunks let tests reach the chunk boundaries.
     void setChunkSize(qint64 bytes);
@@ -70,6 +76,7 @@ private:
     FileSystem &m_fileSystem;
     const std::atomic<bool> *m_cancel = nullptr;
     qint64 m_chunkSize;
+    qint64 m_splitFrom = DefaultSplitFrom;
     std::vector<char> m_chunk;
 };
 

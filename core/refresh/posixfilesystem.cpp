@@ -64,6 +64,24 @@ public:
 
     QString errorString() const override { return m_error; }
 
+    qint64 readAt(char *buffer, qint64 maxSize, qint64 offset) const override {
+        const qint64 wanted = qMin(maxSize, m_size - offset);
+        if (wanted <= 0)
+            return 0;
+        ssize_t n;
+        do {
+            n = ::pread(m_fd, buffer, size_t(wanted), off_t(offset));
+        } while (n < 0 && errno == EINTR);
+        return n;
+    }
+
+    bool seek(qint64 offset) override {
+        if (offset < 0 || offset > m_size || ::lseek(m_fd, off_t(offset), SEEK_SET) < 0)
+            return false;
+        m_position = offset;
+        return true;
+    }
+
 private:
     int m_fd;
     qint64 m_size;

@@ -54,6 +54,35 @@ private slots:
         QCOMPARE(second.contents.mid(9998).toByteArray(), QByteArray("aaworld"));
     }
 
+    // A large text is compared in two halves at once; a change in either half, or none, is
+    // found as by one compare from the start.
+    void halvesComparedAtOnce_data() {
+        QTest::addColumn<int>("changedAt"); // -1: only grew
+        QTest::newRow("only grew") << -1;
+        QTest::newRow("first byte") << 0;
+        QTest::newRow("near half") << 3333;
+        QTest::newRow("first byte of the far half") << 5000;
+        QTest::newRow("far half") << 7777;
+        QTest::newRow("last byte") << 9999;
+    }
+    void halvesComparedAtOnce() {
+        QFETCH(int, changedAt);
+        QByteArray text(10000, 'a');
+        for (int i = 0; i < text.size(); i += 7)
+            text[i] = char('b' + i % 13);
+        const QString path = files.write("halves", text);
+        DocumentReader reader(posix, 100);
+        reader.setSplitFrom(1000);
+        const ReadOutcome first = reader.read(path, Contents());
+        QByteArray now = text + "grown";
+        if (changedAt >= 0)
+            now[changedAt] = '#';
+        files.write("halves", now);
+        const ReadOutcome second = reader.read(path, first.contents);
+        QCOMPARE(second.kind, changedAt < 0 ? ReadKind::Append : ReadKind::Replacement);
+        QCOMPARE(second.contents.toByteArray(), now);
+    }
+
     void appendOfItsOwnBytesSurvivesAMove() {
         // Each append outgrows the store's reservation, which may move it while copying.
         QByteArray block(1 << 20, 'x');

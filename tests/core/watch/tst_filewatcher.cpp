@@ -89,9 +89,9 @@ private slots:
         QCOMPARE(f.h.fs.openCalls.value(path), 2);
     }
 
-    // Notified reads are spaced by what the last of them took; the open's read and a tick
-    // that found the stamp and size unchanged are not, so news right after them is read at
-    // once.
+    // Reads are spaced by what the last read of the file took; the open's read and a tick
+    // that found the stamp and size unchanged (and so read nothing) hold nothing back: news
+    // right after them is read at once.
     void quietTickHoldsNoNotificationBack() {
         Followed f;
         f.h.write("quiet.log", "a\n");
