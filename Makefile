@@ -11,7 +11,7 @@ ARCH       := $(shell dpkg --print-architecture 2>/dev/null)
 DEPS = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev libtsan2 libpcre2-dev \
        libbenchmark-dev poppler-utils logrotate xvfb xauth imagemagick \
        clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file \
-       fonts-dejavu-core adwaita-icon-theme xdotool \
+       fonts-dejavu-core adwaita-icon-theme xdotool dbus at-spi2-core python3-pyatspi \
        $(if $(filter amd64,$(ARCH)),libhyperscan-dev)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
