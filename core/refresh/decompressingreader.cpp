@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <system_error>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -14,6 +15,9 @@ namespace {
 
 // Compressed input is read in blocks of this size.
 constexpr size_t InputBlock = 128 * 1024;
+// Decoded ahead of the reader: this many pieces of this size.
+constexpr size_t PieceBytes = 256 * 1024;
+constexpr size_t Pieces = 4;
 // A file that only looks compressed fails to decode within this many bytes.
 constexpr size_t HeaderBytes = 64;
 
@@ -68,13 +72,96 @@ DecompressingReader::DecompressingReader(std::unique_ptr<FileReader> file)
     m_inputEnd += size_t(got);
     m_inputEnded = m_inputEnd < InputBlock;
     m_format = format;
-    if (looksDecodable(m_inputEnded))
-        m_decoder = StreamDecoder::create(format);
-    else
+    if (!looksDecodable(m_inputEnded)) {
         m_format = Compression::None;
+        return;
+    }
+    m_decoder = StreamDecoder::create(format);
+    try {
+        m_decoding = std::thread([this] { decodeAhead(); });
+    } catch (const std::system_error &) {
+        // No thread: read() decodes itself.
+    }
 }
 
-DecompressingReader::~DecompressingReader() = default;
+DecompressingReader::~DecompressingReader() {
+    if (!m_decoding.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_decoding.join();
+}
+
+void DecompressingReader::decodeAhead() {
+    size_t made = 0;
+    for (;;) {
+        std::vector<char> bytes;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [&] { return m_stop || !m_free.empty() || made < Pieces; });
+            if (m_stop)
+                return;
+            if (!m_free.empty()) {
+                bytes = std::move(m_free.back());
+                m_free.pop_back();
+            }
+        }
+        qint64 got;
+        try {
+            if (bytes.empty()) {
+                bytes.resize(PieceBytes);
+                ++made;
+            }
+            got = decodeInto(bytes.data(), qint64(bytes.size()));
+        } catch (const std::bad_alloc &) {
+            m_failed = true;
+            m_error = SlotRead::NotEnoughMemory;
+            got = -1;
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (got > 0) {
+                m_ready.push_back({std::move(bytes), size_t(got)});
+            } else {
+                m_lastResult = got;
+                m_decodingDone = true;
+            }
+        }
+        m_changed.notify_all();
+        if (got <= 0)
+            return;
+    }
+}
+
+qint64 DecompressingReader::readDecoded(char *buffer, qint64 maxSize) {
+    qint64 done = 0;
+    while (done < maxSize) {
+        if (m_currentPosition < m_current.size) {
+            const size_t n =
+                size_t(qMin<qint64>(maxSize - done, qint64(m_current.size - m_currentPosition)));
+            std::memcpy(buffer + done, m_current.bytes.data() + m_currentPosition, n);
+            m_currentPosition += n;
+            done += qint64(n);
+            continue;
+        }
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!m_current.bytes.empty()) {
+            m_free.push_back(std::move(m_current.bytes));
+            m_current = Piece();
+            m_changed.notify_all();
+        }
+        m_changed.wait(lock, [this] { return !m_ready.empty() || m_decodingDone; });
+        if (m_ready.empty())
+            return done > 0 ? done : m_lastResult;
+        m_current = std::move(m_ready.front());
+        m_ready.pop_front();
+        m_currentPosition = 0;
+    }
+    return done;
+}
 
 // Decodes the first bytes, where a file that only looks compressed fails: the header.
 bool DecompressingReader::looksDecodable(bool wholeFile) const {
@@ -99,11 +186,27 @@ qint64 DecompressingReader::size() const {
     return m_format == Compression::None ? m_file->size() : -1;
 }
 
+QString DecompressingReader::problem() const {
+    if (m_decoding.joinable()) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_decodingDone)
+            return QString();
+    }
+    return m_problem;
+}
+
 QString DecompressingReader::errorString() const {
+    if (m_decoding.joinable()) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_decodingDone)
+            return QString();
+    }
     return m_error.isEmpty() ? m_file->errorString() : m_error;
 }
 
 qint64 DecompressingReader::read(char *buffer, qint64 maxSize) {
+    if (m_format != Compression::None && m_decoding.joinable())
+        return readDecoded(buffer, maxSize);
     if (m_failed)
         return -1;
     if (m_format != Compression::None)

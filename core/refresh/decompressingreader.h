@@ -3,7 +3,11 @@
 #include "core/filesystem.h"
 #include "core/refresh/streamdecoder.h"
 
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace Orvik {
@@ -17,6 +21,11 @@ namespace Orvik {
 //
 // The text is never decoded past textLimit(): a text that would be longer fails the read
 // with the description of a want of memory.
+//
+// A compressed file is decoded on a thread of the reader's own, a few pieces ahead of
+// read(), so that decoding and what the caller does with the text share two processors.
+// That thread alone touches the file, the decoder and its input; the pieces pass under the
+// mutex, and problem() and errorString() tell what it found once it is done.
 class DecompressingReader : public FileReader {
 public:
     explicit DecompressingReader(std::unique_ptr<FileReader> file);
@@ -30,7 +39,7 @@ public:
     qint64 read(char *buffer, qint64 maxSize) override;
     QString errorString() const override;
     // Why the text ended before the data ("gzip data ends early"); empty when it did not.
-    QString problem() const { return m_problem; }
+    QString problem() const;
 
     // The longest text decoded: half the physical memory, and half the address space the
     // process may have when that is limited, so that a text can be read anew while its old
@@ -46,6 +55,13 @@ private:
     // After a stream's end: whether another of the same format follows.
     bool anotherStreamFollows();
     qint64 decodeInto(char *buffer, qint64 maxSize);
+    void decodeAhead();
+    qint64 readDecoded(char *buffer, qint64 maxSize);
+
+    struct Piece {
+        std::vector<char> bytes;
+        size_t size = 0;
+    };
 
     std::unique_ptr<FileReader> m_file;
     Compression m_format = Compression::None;
@@ -59,6 +75,17 @@ private:
     qint64 m_decoded = 0;
     QString m_problem;
     QString m_error;
+
+    std::thread m_decoding;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Piece> m_ready;             // decoded, in order
+    std::vector<std::vector<char>> m_free; // read, to decode into again
+    bool m_stop = false;
+    bool m_decodingDone = false;
+    qint64 m_lastResult = 0; // the decoding's end: 0, or -1 for a failure
+    Piece m_current;         // being read, from m_currentPosition
+    size_t m_currentPosition = 0;
 };
 
 } // namespace Orvik
