@@ -6,12 +6,14 @@ CMAKE_ARGS ?=
 
 ARCH       := $(shell dpkg --print-architecture 2>/dev/null)
 
-# Debian packages the build, the tests and the demo need. Hyperscan (plain-text highlight
+# Debian packages the build, the tests and the demo need (the compression libraries and their
+# tools: compressed logs are read as their text). Hyperscan (plain-text highlight
 # rules found in one sweep) is packaged for amd64 only; elsewhere the rules search one by one.
 DEPS = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev libtsan2 libpcre2-dev \
        libbenchmark-dev poppler-utils logrotate xvfb xauth imagemagick \
        clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file \
        fonts-dejavu-core adwaita-icon-theme xdotool dbus at-spi2-core python3-pyatspi \
+       zlib1g-dev libzstd-dev liblzma-dev libbz2-dev gzip zstd xz-utils bzip2 \
        $(if $(filter amd64,$(ARCH)),libhyperscan-dev)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

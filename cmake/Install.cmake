@@ -43,11 +43,13 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvik developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# The Qt libraries and PCRE2 (the filter's regular expressions) the program links, plus what
+# The Qt libraries, PCRE2 (the filter's regular expressions) and the decompressors of
+# compressed logs (zlib, libzstd, liblzma, libbz2) the program links, plus what
 # it loads at run time: the SVG icon engine (libqt6svg6) and the platform plugins.
 # dpkg-shlibdeps adds the C and C++ runtimes, and Hyperscan (libhyperscan5) where it is linked.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6svg6 (>= 6.4), \
-libqt6printsupport6 (>= 6.4), libqt6dbus6 (>= 6.4), qt6-qpa-plugins, libpcre2-8-0 (>= 10.34)")
+libqt6printsupport6 (>= 6.4), libqt6dbus6 (>= 6.4), qt6-qpa-plugins, libpcre2-8-0 (>= 10.34), \
+zlib1g, libzstd1, liblzma5, libbz2-1.0")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)

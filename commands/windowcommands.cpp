@@ -105,7 +105,7 @@ void WindowCommands::arrange(Arrangement arrangement) {
     }
     for (int slot = 1; slot <= module.DocCount; ++slot) {
         if (DocumentWindow *window = module.DocWindow[slot])
-            window->rtfText().setSelStart(module.DocFileSize[slot]);
+            window->rtfText().setSelStart(module.DocContents[slot].size());
     }
 }
 

@@ -12,6 +12,8 @@ namespace Orvik {
 class FileReader {
 public:
     virtual ~FileReader() = default;
+    // The length that will be read; -1 when only the end of the reading tells it (a text
+    // decoded from a compressed file).
     virtual qint64 size() const = 0;
     // Reads up to maxSize bytes; returns the count read, 0 at the end, -1 on failure.
     virtual qint64 read(char *buffer, qint64 maxSize) = 0;

@@ -25,6 +25,18 @@ namespace Orvik {
 
 namespace {
 const QString CaptionSeparator = QStringLiteral(" - ");
+
+// The size on disk; for a compressed file also its format, the size of its text and why the
+// text ends early: "2.1 MBytes (gzip, 14.8 MBytes of text) - gzip data ends early".
+QString sizeCaption(qint64 sizeOnDisk, const ReadOutcome &read) {
+    QString text = sizeText(sizeOnDisk);
+    if (read.compression != Compression::None)
+        text += QStringLiteral(" (") + StreamDecoder::name(read.compression) +
+                QStringLiteral(", ") + sizeText(read.contents.size()) + QStringLiteral(" of text)");
+    if (!read.problem.isEmpty())
+        text += CaptionSeparator + read.problem;
+    return text;
+}
 } // namespace
 
 // Applies what the workers handed back, in the order they finished.
@@ -136,7 +148,8 @@ void RefreshCycle::applyChange(int slot, Doc &doc, SlotRead &read) {
     const qint64 previousSize = m.DocContents[slot].size();
     m.DocContents[slot] = std::move(read.outcome.contents);
     m.DocFileTime[slot] = read.stamp;
-    m.DocFileSize[slot] = m.DocContents[slot].size();
+    m.DocFileSize[slot] = read.outcome.compression == Compression::None ? m.DocContents[slot].size()
+                                                                        : read.outcome.sizeOnDisk;
     doc.openLine = read.ruleMarks.open;
     DocumentWindow *window = m.DocWindow[slot];
     if (!window)
@@ -173,9 +186,9 @@ void RefreshCycle::applyChange(int slot, Doc &doc, SlotRead &read) {
     }
     window->setCaption(m.DocFileName[slot] + CaptionSeparator +
                        generalDateTimeText(m.clock().currentDateTime()) + CaptionSeparator +
-                       sizeText(m.DocFileSize[slot]));
+                       sizeCaption(m.DocFileSize[slot], read.outcome));
     if (follows || !append)
-        view.setSelStart(m.DocFileSize[slot]);
+        view.setSelStart(m.DocContents[slot].size());
 }
 
 void RefreshCycle::applyPass(int slot, const MarkPass &pass) {
@@ -193,7 +206,7 @@ void RefreshCycle::applyPass(int slot, const MarkPass &pass) {
         view.setLayerMarks(HighlightLayer,
                            std::make_shared<MarkRuns>(MarkRuns::united(*shown, *pass.marks)));
     if (view.followsEnd())
-        view.setSelStart(m.DocFileSize[slot]);
+        view.setSelStart(now.size());
 }
 
 void RefreshCycle::applyRulePass(int slot, Doc &doc, RulePass &pass) {

@@ -146,7 +146,7 @@ void frmMain::openCommandLine(const QString &argumentText) {
     WindowArranger::tileHorizontal(*m_workspace);
     for (int i = 1; i <= m_module.DocCount; ++i) {
         if (DocumentWindow *window = m_module.DocWindow[i])
-            window->rtfText().setSelStart(m_module.DocFileSize[i]);
+            window->rtfText().setSelStart(m_module.DocContents[i].size());
     }
 }
 

@@ -80,6 +80,19 @@ void ByteStore::reserveFor(qint64 count) {
     }
 }
 
+void ByteStore::reserve(qint64 count) {
+    for (qint64 want = roundUpToPage(qMax(count, PageSize)); !m_data; want = want / 2) {
+        void *p = mmap(nullptr, size_t(roundUpToPage(want)), PROT_NONE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (p != MAP_FAILED) {
+            m_data = static_cast<char *>(p);
+            m_reserved = roundUpToPage(want);
+        } else if (want <= PageSize) {
+            return;
+        }
+    }
+}
+
 void ByteStore::commit(qint64 bytes) {
     if (bytes > holdingLimit.load(std::memory_order_relaxed))
         throw std::bad_alloc();

@@ -46,6 +46,9 @@ public:
     // The first call reserves the address space, after the size it asks for.
     char *appendSpace(qint64 count);
     void commitAppend(qint64 count);
+    // Before the first append: reserves the address space of `count` bytes, or of as many as
+    // the process can map, so that a text of unknown length grows in place. Never throws.
+    void reserve(qint64 count);
 
     // The most bytes one store may hold (unlimited by default): growth beyond it fails with
     // std::bad_alloc as exhausted memory would. For tests.

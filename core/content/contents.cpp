@@ -85,6 +85,13 @@ char *Contents::appendSpace(qint64 count) {
     return room + m_size;
 }
 
+void Contents::reserve(qint64 count) {
+    if (m_store)
+        return;
+    m_store = std::make_shared<ByteStore>();
+    m_store->reserve(count);
+}
+
 void Contents::commitAppend(qint64 count) {
     m_store->commitAppend(count);
     m_size += count;

@@ -1,6 +1,7 @@
 #include "core/refresh/documentreader.h"
 
 #include "core/filesystem.h"
+#include "core/refresh/decompressingreader.h"
 
 #include <cstring>
 #include <pthread.h>
@@ -133,24 +134,36 @@ void DocumentReader::setChunkSize(qint64 bytes) {
 ReadOutcome DocumentReader::read(const QString &path, const Contents &previous,
                                  const Progress &progress) {
     QString error;
-    const std::unique_ptr<FileReader> file = m_fileSystem.openForRead(path, &error);
-    if (!file)
+    std::unique_ptr<FileReader> opened = m_fileSystem.openForRead(path, &error);
+    if (!opened)
         return failed(error);
-    const qint64 size = file->size();
+    DecompressingReader file(std::move(opened));
+    ReadOutcome outcome = readOpened(file, previous, progress);
+    if (file.format() != Compression::None && outcome.kind != ReadKind::Failed) {
+        outcome.compression = file.format();
+        outcome.sizeOnDisk = file.sizeOnDisk();
+        outcome.problem = file.problem();
+    }
+    return outcome;
+}
+
+ReadOutcome DocumentReader::readOpened(DecompressingReader &file, const Contents &previous,
+                                       const Progress &progress) {
+    const qint64 size = file.size(); // -1: known at the end
     const qint64 kept = previous.size();
 
-    if (kept == 0 || size < kept)
-        return readAfterMismatch(*file, previous, 0, 0, false, progress);
+    if (kept == 0 || (size >= 0 && size < kept))
+        return readAfterMismatch(file, previous, 0, 0, false, progress);
 
     if (qint64(m_chunk.size()) < qMin(m_chunkSize, kept))
         m_chunk.resize(size_t(qMin(m_chunkSize, kept)));
     // A large text's second half is compared beside the first, where the file allows it.
     std::unique_ptr<FarCompare> far;
     qint64 near = kept;
-    if (kept >= m_splitFrom && file->readAt(m_chunk.data(), 1, 0) == 1) {
+    if (kept >= m_splitFrom && file.readAt(m_chunk.data(), 1, 0) == 1) {
         const qint64 half = kept / 2 / m_chunkSize * m_chunkSize;
         try {
-            far = std::make_unique<FarCompare>(*file, previous, half, kept, m_chunkSize, m_cancel);
+            far = std::make_unique<FarCompare>(file, previous, half, kept, m_chunkSize, m_cancel);
             near = half;
         } catch (const std::system_error &) { // no thread to be had: one compares it all
         }
@@ -163,16 +176,16 @@ ReadOutcome DocumentReader::read(const QString &path, const Contents &previous,
             // A far half found equal is skipped; one that differs is compared again here, to
             // find where.
             near = kept;
-            if (far->same() && file->seek(kept))
+            if (far->same() && file.seek(kept))
                 break;
         }
         const qint64 want = qMin(m_chunkSize, near - compared);
-        const qint64 got = readFully(*file, m_chunk.data(), want);
+        const qint64 got = readFully(file, m_chunk.data(), want);
         if (got < 0)
-            return failed(file->errorString());
+            return failed(file.errorString());
         if (got < want || std::memcmp(m_chunk.data(), previous.data() + compared, size_t(got))) {
             far.reset();
-            return readAfterMismatch(*file, previous, compared, got, got < want, progress);
+            return readAfterMismatch(file, previous, compared, got, got < want, progress);
         }
         compared += got;
     }
@@ -183,18 +196,41 @@ ReadOutcome DocumentReader::read(const QString &path, const Contents &previous,
     outcome.kind = ReadKind::Append;
     outcome.processors = processors;
     outcome.contents = previous;
+    if (size < 0) {
+        if (!readToEnd(file, ReadKind::Append, outcome.contents, progress))
+            return failed(cancelled() ? Cancelled : file.errorString());
+        return outcome;
+    }
     const qint64 remainder = size - kept;
     if (remainder > 0) {
         char *whole = outcome.contents.appendSpace(remainder) - kept;
-        const qint64 got = readInto(*file, ReadKind::Append, whole, kept, remainder, progress);
+        const qint64 got = readInto(file, ReadKind::Append, whole, kept, remainder, progress);
         if (got < 0)
-            return failed(cancelled() ? Cancelled : file->errorString());
+            return failed(cancelled() ? Cancelled : file.errorString());
         outcome.contents.commitAppend(got);
     }
     return outcome;
 }
 
-qint64 DocumentReader::readInto(FileReader &file, ReadKind kind, char *whole, qint64 from,
+bool DocumentReader::readToEnd(DecompressingReader &file, ReadKind kind, Contents &contents,
+                               const Progress &progress) {
+    const qint64 stretch = progress ? FollowedStep : Stretch;
+    for (;;) {
+        if (cancelled())
+            return false;
+        char *space = contents.appendSpace(stretch);
+        const qint64 got = readFully(file, space, stretch);
+        if (got < 0)
+            return false;
+        contents.commitAppend(got);
+        if (progress && got > 0)
+            progress(kind, contents.data(), contents.size());
+        if (got < stretch)
+            return true;
+    }
+}
+
+qint64 DocumentReader::readInto(DecompressingReader &file, ReadKind kind, char *whole, qint64 from,
                                 qint64 count, const Progress &progress) {
     const qint64 stretch = progress ? FollowedStep : m_cancel ? Stretch : count;
     qint64 done = 0;
@@ -216,13 +252,23 @@ qint64 DocumentReader::readInto(FileReader &file, ReadKind kind, char *whole, qi
 
 // Builds a new whole: the `matched` bytes that equalled the previous contents, the
 // `chunkBytes` of the chunk in hand, then the rest of the file unless the end was reached.
-ReadOutcome DocumentReader::readAfterMismatch(FileReader &file, const Contents &previous,
+ReadOutcome DocumentReader::readAfterMismatch(DecompressingReader &file, const Contents &previous,
                                               qint64 matched, qint64 chunkBytes, bool atEnd,
                                               const Progress &progress) {
     ReadOutcome outcome;
     outcome.kind = ReadKind::Replacement;
     const qint64 size = file.size();
-    if (size <= 0)
+    if (size < 0) {
+        outcome.contents.reserve(DecompressingReader::textLimit());
+        outcome.contents.append(previous.data(), matched);
+        outcome.contents.append(m_chunk.data(), chunkBytes);
+        if (progress && outcome.contents.size() > 0)
+            progress(ReadKind::Replacement, outcome.contents.data(), outcome.contents.size());
+        if (!atEnd && !readToEnd(file, ReadKind::Replacement, outcome.contents, progress))
+            return failed(cancelled() ? Cancelled : file.errorString());
+        return outcome;
+    }
+    if (size == 0)
         return outcome;
     char *space = outcome.contents.appendSpace(size);
     if (matched > 0)

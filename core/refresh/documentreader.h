@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/content/contents.h"
+#include "core/refresh/streamdecoder.h"
 
 #include <QString>
 
@@ -10,7 +11,7 @@
 
 namespace Orvik {
 
-class FileReader;
+class DecompressingReader;
 class FileSystem;
 
 // How a read relates to the contents seen before.
@@ -22,17 +23,23 @@ enum class ReadKind {
 
 struct ReadOutcome {
     ReadKind kind = ReadKind::Failed;
-    Contents contents; // the whole file as read
+    Contents contents; // the whole text as read
     QString error;
     int processors = 1; // the threads that compared it at once
+    // A compressed file's format and size on disk, and why its text ends before its data
+    // does (empty when it does not); Compression::None for a file read as bytes.
+    Compression compression = Compression::None;
+    qint64 sizeOnDisk = 0;
+    QString problem;
 };
 
-// Reads a monitored file whole and classifies the change against what was read before.
-// The file's first bytes are compared with the previous contents chunk by chunk in one
-// reused buffer; on an append only the remainder is read, straight into the previous
-// contents' store past their end, where no other holder looks (so what is already held is
-// neither copied nor held twice, and the holders may read it meanwhile). Only the length
-// that the open saw is read.
+// Reads a monitored file's text whole (decompressed, see DecompressingReader) and classifies the
+// change against what was read before. The file's first bytes are compared with the previous
+// contents chunk by chunk in one reused buffer; on an append only the remainder is read, straight
+// into the previous contents' store past their end, where no other holder looks (so what is already
+// held is neither copied nor held twice, and the holders may read it meanwhile). Only the length
+// that the open saw is read; a text whose length only its end tells grows in a store whose
+// room is the most text a read may decode.
 class DocumentReader {
 public:
     static constexpr qint64 DefaultChunkSize = 256 * 1024;
@@ -64,14 +71,21 @@ public:
     ReadOutcome read(const QString &path, const Contents &previous, const Progress &progress = {});
 
 private:
-    ReadOutcome readAfterMismatch(FileReader &file, const Contents &previous, qint64 matched,
-                                  qint64 chunkBytes, bool atEnd, const Progress &progress);
+    ReadOutcome readOpened(DecompressingReader &file, const Contents &previous,
+                           const Progress &progress);
+    ReadOutcome readAfterMismatch(DecompressingReader &file, const Contents &previous,
+                                  qint64 matched, qint64 chunkBytes, bool atEnd,
+                                  const Progress &progress);
 
     bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
     // Reads `count` bytes to `whole + from`, in steps when the read is followed and in
     // stretches when it may be cancelled; the count read, or -1 on a failure or a cancel.
-    qint64 readInto(FileReader &file, ReadKind kind, char *whole, qint64 from, qint64 count,
-                    const Progress &progress);
+    qint64 readInto(DecompressingReader &file, ReadKind kind, char *whole, qint64 from,
+                    qint64 count, const Progress &progress);
+    // Appends to `contents` until the end of a text of unknown length; false on a failure or
+    // a cancel.
+    bool readToEnd(DecompressingReader &file, ReadKind kind, Contents &contents,
+                   const Progress &progress);
 
     FileSystem &m_fileSystem;
     const std::atomic<bool> *m_cancel = nullptr;

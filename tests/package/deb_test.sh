@@ -30,7 +30,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
     || fail "architecture is '$(field Architecture)'"
 depends=$(field Depends)
 for runtime in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6printsupport6 libqt6dbus6 \
-        qt6-qpa-plugins libpcre2-8-0 libc6; do
+        qt6-qpa-plugins libpcre2-8-0 zlib1g libzstd1 liblzma5 libbz2-1.0 libc6; do
     echo "$depends" | tr ',' '\n' | grep -q "^ *$runtime\( \|$\)" \
         || fail "does not depend on $runtime: $depends"
 done

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <cstring>
 
@@ -72,6 +73,16 @@ QString FileWriter::makeDirectory(const QString &name) {
 QString FileWriter::makeFifo(const QString &name) {
     check(::mkfifo(QFile::encodeName(path(name)).constData(), 0644) == 0, "mkfifo", path(name));
     return path(name);
+}
+
+QByteArray FileWriter::compressed(const QString &tool, const QByteArray &bytes) {
+    QProcess process;
+    process.start(tool, {QStringLiteral("-c")});
+    process.write(bytes);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qFatal("%s failed", qPrintable(tool));
+    return process.readAllStandardOutput();
 }
 
 } // namespace Orvik

@@ -29,6 +29,8 @@ public:
     QString writeAt(const QString &name, const QByteArray &bytes, const QDateTime &when);
     QString makeDirectory(const QString &name);
     QString makeFifo(const QString &name);
+    // `bytes` as the compressing tool (gzip, zstd, xz, bzip2) writes them.
+    static QByteArray compressed(const QString &tool, const QByteArray &bytes);
 
 private:
     QTemporaryDir m_dir;
