@@ -95,6 +95,11 @@ char *ByteStore::appendSpace(qint64 count) {
     return m_data + m_size;
 }
 
+void ByteStore::reserve(qint64 count) {
+    if (!m_data)
+        reserveFor(count);
+}
+
 void ByteStore::commitAppend(qint64 count) {
     Q_ASSERT(m_size + count <= m_committed);
     m_size += count;

@@ -46,6 +46,9 @@ public:
     // The first call reserves the address space, after the size it asks for.
     char *appendSpace(qint64 count);
     void commitAppend(qint64 count);
+    // Reserves the address space for at least `count` bytes before the first append, for a
+    // text that will grow without a known end; throws std::bad_alloc when none can be had.
+    void reserve(qint64 count);
 
     // The most bytes one store may hold (unlimited by default): growth beyond it fails with
     // std::bad_alloc as exhausted memory would. For tests.

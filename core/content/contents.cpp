@@ -90,6 +90,16 @@ void Contents::commitAppend(qint64 count) {
     m_size += count;
 }
 
+void Contents::reserve(qint64 count) {
+    if (m_store)
+        return;
+    auto store = std::make_shared<ByteStore>();
+    store->reserve(count);
+    m_store = std::move(store);
+    m_offset = 0;
+    m_size = 0;
+}
+
 void Contents::append(const char *bytes, qint64 count) {
     if (count <= 0)
         return;

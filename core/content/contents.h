@@ -47,6 +47,9 @@ public:
     // Room for `count` more bytes at the end, filled by the caller; then commitAppend().
     char *appendSpace(qint64 count);
     void commitAppend(qint64 count);
+    // An empty contents without a store gets one with address space for `count` bytes, so
+    // that a text growing without a known end is seldom copied; throws std::bad_alloc.
+    void reserve(qint64 count);
 
     const std::shared_ptr<ByteStore> &store() const { return m_store; }
     qint64 offset() const { return m_offset; }
