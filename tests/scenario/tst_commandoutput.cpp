@@ -48,7 +48,8 @@ private slots:
             matching += line.contains("7777");
         QTRY_COMPARE(pane.model().rowCount(), matching);
         QVERIFY(!h.view(1).layerMarks(HighlightLayer)->isEmpty());
-        QCOMPARE(h.view(1).layerMarks(FirstRuleLayer)->isEmpty(), !bytes.contains("99"));
+        const SharedMarks ruleMarks = h.view(1).layerMarks(FirstRuleLayer);
+        QCOMPARE(ruleMarks && !ruleMarks->isEmpty(), bytes.contains("99"));
         const QString saved = h.files.path(QStringLiteral("saved"));
         QVERIFY(h.view(1).SaveFile(saved, 1));
         QFile file(saved);
