@@ -132,15 +132,17 @@ void RefreshCycle::notify(quint64 serial) {
         doc.notified = true;
         return;
     }
-    // A stream's next part goes as soon as the one before is shown: one read in flight is
-    // all the spacing it needs.
-    if (m_module.DocStream[slot]) {
-        doc.notified = false;
-        begin(slot, true);
-        return;
-    }
     const double now = steadySeconds();
-    const double wait = doc.readEnded + qMax(doc.readTook, NotifiedReadsApart) - now;
+    // A stream's parts are shown a frame apart; one that keeps coming while its last part is
+    // still that near is spaced twice as far each time, up to StreamReadsApartMost, so that a
+    // flood of output costs the window a few updates a second.
+    const bool stream = bool(m_module.DocStream[slot]);
+    double apart = stream ? doc.streamApart : qMax(doc.readTook, NotifiedReadsApart);
+    double wait = doc.readEnded + apart - now;
+    if (stream) {
+        doc.streamApart = wait > 0 ? qMin(2 * apart, StreamReadsApartMost) : StreamReadsApart;
+        wait = doc.readEnded + doc.streamApart - now;
+    }
     if (wait > 0) {
         doc.notified = true;
         doc.notifyTimer = true;
