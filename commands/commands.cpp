@@ -17,6 +17,10 @@ void Commands::mnuFileOpen_Click() {
     m_file.open();
 }
 
+void Commands::mnuFileOpenCommand_Click() {
+    m_file.openCommand();
+}
+
 void Commands::mnuFileClose_Click() {
     m_file.close();
 }

@@ -19,6 +19,7 @@ public:
     Commands(CommandHost &host, Dialogs &dialogs);
 
     void mnuFileOpen_Click();
+    void mnuFileOpenCommand_Click();
     void mnuFileClose_Click();
     void mnuFileSaveAs_Click();
     void mnuFilePrint_Click();

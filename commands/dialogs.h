@@ -45,6 +45,12 @@ public:
     // The print dialog over `printer`, which it configures. With `offerSelection` the
     // selection is offered, and preselected, as the range to print. False on cancel.
     virtual bool printDialog(QPrinter &printer, const QString &title, bool offerSelection) = 0;
+    // The Open Command window: a command line typed or chosen among `recent` (newest first),
+    // or the empty text on cancel.
+    virtual QString commandLine(const QStringList &recent) {
+        Q_UNUSED(recent);
+        return QString();
+    }
     // The font chooser, not primed with any font; nothing on cancel.
     virtual std::optional<FontChoice> chooseFont() = 0;
     // The Highlight Rules window over a copy of `rules`: the rules as edited, or nothing on

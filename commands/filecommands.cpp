@@ -36,6 +36,20 @@ void FileCommands::open() {
     module.OpenDocument(path);
 }
 
+void FileCommands::openCommand() {
+    Module1 &module = m_host.module();
+    if (module.DocCount >= Module1::MaxDocuments) {
+        m_dialogs.messageBox(
+            QStringLiteral(
+                "Please close some of the currently opened files before adding any new ones."),
+            QStringLiteral("Too many files opened"), Dialogs::Icon::Warning);
+        return;
+    }
+    const QString command = m_dialogs.commandLine(module.RecentCommands).trimmed();
+    if (!command.isEmpty())
+        module.OpenCommand(command);
+}
+
 // Closes the active document as its close box does, which gives its slot back.
 void FileCommands::close() {
     if (frmDocument *document = m_host.activeDocument())

@@ -8,7 +8,7 @@ namespace Orvik {
 class CommandHost;
 class Dialogs;
 
-// The File menu: Open, Close, Save As, Print and Exit.
+// The File menu: Open, Open Command, Close, Save As, Print and Exit.
 class FileCommands {
 public:
     static const QStringList OpenFilters;
@@ -17,6 +17,8 @@ public:
     FileCommands(CommandHost &host, Dialogs &dialogs);
 
     void open();
+    // Asks for a command line, offering the recent ones, and follows its output.
+    void openCommand();
     void close();
     void saveAs();
     void print();

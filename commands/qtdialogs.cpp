@@ -1,5 +1,6 @@
 #include "qtdialogs.h"
 
+#include "frmcommand.h"
 #include "frmrules.h"
 
 #include <QApplication>
@@ -152,6 +153,14 @@ QtDialogs::editRules(const std::vector<HighlightRule> &rules) {
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.rules();
+}
+
+QString QtDialogs::commandLine(const QStringList &recent) {
+    ArrowPointer arrow;
+    frmCommand dialog(recent, m_owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.commandLine();
 }
 
 } // namespace Orvik

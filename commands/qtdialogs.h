@@ -22,6 +22,7 @@ public:
     std::optional<FontChoice> chooseFont() override;
     std::optional<std::vector<HighlightRule>>
     editRules(const std::vector<HighlightRule> &rules) override;
+    QString commandLine(const QStringList &recent) override;
 
 private:
     QWidget *m_owner;

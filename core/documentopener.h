@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace Orvik {
 
 class Module1;
@@ -19,10 +21,20 @@ public:
     explicit DocumentOpener(Module1 &module);
 
     void OpenDocument(const QString &path);
+    // Standard input for the empty text, else the output of the command line `command`: the
+    // document of the same stream (the same command line, trimmed) only has its window
+    // activated; a new one starts reading at once and is refreshed as its text comes.
+    void OpenStream(const QString &command);
     // Takes slot DocCount + 1 with a new window; false when no slot or window was had.
     bool NewDocumentWindow();
 
 private:
+    // The limit's warning; false when the table is full.
+    bool roomForOneMore();
+    // Timer off and busy pointer while the table changes; the returned call restores them.
+    std::function<void()> busy();
+    bool activateOpen(const std::function<bool(int slot)> &same);
+
     Module1 &m_module;
 };
 

@@ -6,6 +6,7 @@
 #include "core/mainwindow.h"
 #include "core/recentfiles.h"
 #include "core/refreshcycle.h"
+#include "core/stream/streamsource.h"
 #include "core/watch/filewatcher.h"
 
 namespace Orvik {
@@ -27,6 +28,21 @@ void Module1::setHighlightRules(std::vector<HighlightRule> rules) {
 
 void Module1::OpenDocument(const QString &path) {
     DocumentOpener(*this).OpenDocument(path);
+}
+
+void Module1::OpenStandardInput() {
+    DocumentOpener(*this).OpenStream(QString());
+}
+
+void Module1::OpenCommand(const QString &command) {
+    DocumentOpener(*this).OpenStream(command);
+}
+
+void Module1::AddToRecentCommands(const QString &command) {
+    RecentCommands.removeAll(command);
+    RecentCommands.prepend(command);
+    while (RecentCommands.size() > RecentCommandCount)
+        RecentCommands.removeLast();
 }
 
 void Module1::NewDocumentWindow() {
@@ -69,7 +85,7 @@ void Module1::setFileWatcher(FileWatcher *watcher) {
 }
 
 void Module1::watchDocument(int slot) {
-    if (!m_watcher || slot < 1 || slot > DocCount)
+    if (!m_watcher || slot < 1 || slot > DocCount || DocStream[slot])
         return;
     if (FollowInstantly)
         m_watcher->watch(DocSerial[slot], DocFileName[slot]);
@@ -89,6 +105,7 @@ void Module1::RemoveDocument(int slot) {
         DocFileSize[j - 1] = DocFileSize[j];
         DocContents[j - 1] = std::move(DocContents[j]);
         DocSerial[j - 1] = DocSerial[j];
+        DocStream[j - 1] = std::move(DocStream[j]);
         DocWindow[j - 1] = DocWindow[j];
         if (DocWindow[j - 1])
             DocWindow[j - 1]->setTag(QString::number(j - 1));
@@ -99,6 +116,7 @@ void Module1::RemoveDocument(int slot) {
     DocFileSize[DocCount] = 0;
     DocContents[DocCount] = Contents();
     DocSerial[DocCount] = 0;
+    DocStream[DocCount].reset();
     DocWindow[DocCount] = nullptr;
     --DocCount;
 }

@@ -6,8 +6,10 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <chrono>
 #include <memory>
 
 namespace Orvik {
@@ -18,6 +20,7 @@ class FileSystem;
 class FileWatcher;
 class MainWindow;
 class RefreshCycle;
+class StreamSource;
 
 // The shared state of the program: the document table, the display preferences, the
 // recently used files and the main window, with the operations shared by all windows.
@@ -49,6 +52,10 @@ public:
     // done for a document is never applied to another that took its slot meanwhile.
     std::array<quint64, MaxDocuments + 1> DocSerial{};
     quint64 newDocSerial() { return ++m_lastSerial; }
+    // The pipe a document's text arrives on (standard input or a command's output), or
+    // nullptr for a file. Such a document is never looked at by the timer or the watcher: its
+    // reader tells the refresh of each new part. Freeing the slot stops it.
+    std::array<std::unique_ptr<StreamSource>, MaxDocuments + 1> DocStream;
 
     // --- Display preferences.
     QString HighLightString;
@@ -79,6 +86,14 @@ public:
 
     // --- Recently used files: slots 1..10, newest first; the empty text is a free slot.
     std::array<QString, MruCount + 1> MRUFiles;
+    // The command lines opened last, newest first, at most ten; never in MRUFiles.
+    static constexpr int RecentCommandCount = 10;
+    QStringList RecentCommands;
+    void AddToRecentCommands(const QString &command);
+    // Standard input, for OpenStandardInput; how long a closed command's group has after
+    // SIGTERM before SIGKILL. Tests change both.
+    int StandardInput = 0;
+    std::chrono::milliseconds StreamStopGrace{2000};
 
     MainWindow *MainForm = nullptr;
 
@@ -86,6 +101,11 @@ public:
     // Opens `path` as a document, or activates its window when it is already open (compared
     // trimmed of blanks, any letter case); refuses an eleventh document with a warning.
     void OpenDocument(const QString &path);
+    // Opens what arrives on standard input, or the output of `command` run by /bin/sh, as a
+    // document; one already open only has its window activated, and nothing starts twice.
+    // Neither goes into the recently used files; a command goes into RecentCommands.
+    void OpenStandardInput();
+    void OpenCommand(const QString &command);
     // Takes slot DocCount + 1 with a new, placed window (called by OpenDocument).
     void NewDocumentWindow();
     // Runs one refresh cycle: slot `index` only when it is above 0, else every document. The

@@ -8,6 +8,7 @@
 #include "core/refresh/refreshmailbox.h"
 #include "core/refresh/rulepass.h"
 #include "core/refresh/slotread.h"
+#include "core/refresh/streamread.h"
 #include "core/rules/rulelayers.h"
 #include "core/text/sizetext.h"
 #include "core/text/timetext.h"
@@ -184,9 +185,13 @@ void RefreshCycle::applyChange(int slot, Doc &doc, SlotRead &read) {
         RuleLayers::replace(view, nullptr, read.rules, read.ruleMarks);
         doc.shownRules = read.rules;
     }
-    window->setCaption(m.DocFileName[slot] + CaptionSeparator +
-                       generalDateTimeText(m.clock().currentDateTime()) + CaptionSeparator +
-                       sizeCaption(m.DocFileSize[slot], read.outcome));
+    QString caption = m.DocFileName[slot] + CaptionSeparator +
+                      generalDateTimeText(m.clock().currentDateTime()) + CaptionSeparator +
+                      sizeCaption(m.DocFileSize[slot], read.outcome);
+    if (const auto *stream = dynamic_cast<const StreamRead *>(&read))
+        if (!stream->endText.isEmpty())
+            caption += CaptionSeparator + stream->endText;
+    window->setCaption(caption);
     if (follows || !append)
         view.setSelStart(m.DocContents[slot].size());
 }

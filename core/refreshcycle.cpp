@@ -8,8 +8,10 @@
 #include "core/refresh/refreshmailbox.h"
 #include "core/refresh/rulepass.h"
 #include "core/refresh/slotread.h"
+#include "core/refresh/streamread.h"
 #include "core/rules/rulelayers.h"
 #include "core/search/highlightsearch.h"
+#include "core/stream/streamsource.h"
 #include "core/text/sizetext.h"
 #include "core/text/timetext.h"
 
@@ -131,7 +133,16 @@ void RefreshCycle::notify(quint64 serial) {
         return;
     }
     const double now = steadySeconds();
-    const double wait = doc.readEnded + qMax(doc.readTook, NotifiedReadsApart) - now;
+    // A stream's parts are shown a frame apart; one that keeps coming while its last part is
+    // still that near is spaced twice as far each time, up to StreamReadsApartMost, so that a
+    // flood of output costs the window a few updates a second.
+    const bool stream = bool(m_module.DocStream[slot]);
+    double apart = stream ? doc.streamApart : qMax(doc.readTook, NotifiedReadsApart);
+    double wait = doc.readEnded + apart - now;
+    if (stream) {
+        doc.streamApart = wait > 0 ? qMin(2 * apart, StreamReadsApartMost) : StreamReadsApart;
+        wait = doc.readEnded + doc.streamApart - now;
+    }
     if (wait > 0) {
         doc.notified = true;
         doc.notifyTimer = true;
@@ -218,7 +229,8 @@ void RefreshCycle::begin(int index, bool notified) {
         auto [entry, fresh] = m_docs.try_emplace(serial);
         Doc &doc = entry->second;
         DocumentWindow *window = m.DocWindow[slot];
-        if (fresh && window && !m.DocFileTime[slot].isValid()) {
+        const bool stream = bool(m.DocStream[slot]);
+        if (fresh && window && !stream && !m.DocFileTime[slot].isValid()) {
             doc.opening = true;
             window->showReading(true);
         }
@@ -228,6 +240,10 @@ void RefreshCycle::begin(int index, bool notified) {
         }
         if (doc.task)
             continue; // busy: its passes wait behind its work
+        if (stream && !notified) {
+            startNext(serial); // its reader alone tells of new text
+            continue;
+        }
         doc.tick = tick;
         ++tick->pending;
         const QString failure =
@@ -244,7 +260,18 @@ void RefreshCycle::begin(int index, bool notified) {
 // A first read (an open) does not wait for a thread.
 void RefreshCycle::startRead(quint64 serial, int slot, Doc &doc, bool first, bool forced) {
     Module1 &m = m_module;
-    auto read = std::make_shared<SlotRead>();
+    std::shared_ptr<SlotRead> read;
+    if (const StreamSource *stream = m.DocStream[slot].get()) {
+        auto streamRead = std::make_shared<StreamRead>();
+        StreamSource::Snapshot snapshot = stream->snapshot();
+        streamRead->grown = std::move(snapshot.text);
+        streamRead->failure = std::move(snapshot.failure);
+        if (snapshot.ended)
+            streamRead->endText = std::move(snapshot.endText);
+        read = std::move(streamRead);
+    } else {
+        read = std::make_shared<SlotRead>();
+    }
     read->serial = serial;
     read->forced = forced;
     read->path = m.DocFileName[slot];

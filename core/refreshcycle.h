@@ -57,6 +57,9 @@ public:
     static constexpr qint64 DefaultMarkPassApart = 1024 * 1024;
     // A log written without a pause is read at most about sixteen times a second.
     static constexpr double NotifiedReadsApart = 0.06;
+    // A document whose text arrives on a pipe gets its new part at most about once a frame.
+    static constexpr double StreamReadsApart = 0.016;
+    static constexpr double StreamReadsApartMost = 0.25;
 
     explicit RefreshCycle(Module1 &module);
     // shutdown() with a second's wait; the pool does not wait again.
@@ -127,6 +130,7 @@ private:
         double readStarted = 0;   // steady clock seconds
         double readTook = 0;      // of the last read that spaces, by processors
         double readEnded = -1.0e9;
+        double streamApart = StreamReadsApart; // between a stream's parts, for now
     };
 
     void begin(int index, bool notified = false);

@@ -8,6 +8,7 @@
 #include "core/module1.h"
 #include "core/refresh/posixfilesystem.h"
 #include "core/refresh/systemclock.h"
+#include "core/stream/streamsource.h"
 #include "core/watch/filewatcher.h"
 #include "resources/resources.h"
 
@@ -97,8 +98,12 @@ int runApplication(int argc, char *argv[]) {
             mainWindow.close();
     });
 
-    mainWindow.Form_Load(CommandLine::argumentText(arguments));
-    return app.exec();
+    mainWindow.Form_Load(CommandLine::argumentText(arguments), CommandLine::commands(arguments));
+    const int status = app.exec();
+    // The commands of the documents closed are stopped on threads of their own: none is left
+    // running (SIGKILL comes after the grace).
+    StreamSource::waitForAllStopped(module.StreamStopGrace + std::chrono::seconds(1));
+    return status;
 }
 
 } // namespace Orvik

@@ -6,15 +6,37 @@ namespace Orvik::CommandLine {
 
 namespace {
 const QString EndOfOptions = QStringLiteral("--");
+const QString CommandOption = QStringLiteral("--command");
+const QString CommandOptionIs = QStringLiteral("--command=");
 
-// The options before "--", in order.
-QStringList options(const QStringList &arguments) {
-    QStringList result;
-    for (qsizetype i = 1; i < arguments.size() && arguments.at(i) != EndOfOptions; ++i) {
-        if (arguments.at(i).startsWith(QLatin1Char('-')))
-            result.append(arguments.at(i));
+// What the arguments after the program name are, in order.
+struct Parsed {
+    QStringList options; // before "--", but the commands
+    QStringList names;
+    QStringList commands;
+};
+
+Parsed parse(const QStringList &arguments) {
+    Parsed parsed;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (optionsEnded || argument == StandardInput || !argument.startsWith(QLatin1Char('-')))
+            parsed.names.append(argument);
+        else if (argument == EndOfOptions)
+            optionsEnded = true;
+        else if (argument.startsWith(CommandOptionIs))
+            parsed.commands.append(argument.mid(CommandOptionIs.size()));
+        else if (argument == CommandOption && i + 1 < arguments.size())
+            parsed.commands.append(arguments.at(++i));
+        else
+            parsed.options.append(argument);
     }
-    return result;
+    return parsed;
+}
+
+QStringList options(const QStringList &arguments) {
+    return parse(arguments).options;
 }
 
 Request optionRequest(const QString &option) {
@@ -41,11 +63,11 @@ QString unknownOptionText(const QString &option) {
 }
 
 QString argumentText(const QStringList &arguments) {
-    QStringList names = arguments.mid(1);
-    const qsizetype end = names.indexOf(EndOfOptions);
-    if (end >= 0)
-        names.removeAt(end);
-    return names.join(QLatin1Char(','));
+    return parse(arguments).names.join(QLatin1Char(','));
+}
+
+QStringList commands(const QStringList &arguments) {
+    return parse(arguments).commands;
 }
 
 QStringList names(const QString &argumentText) {
@@ -66,16 +88,18 @@ QStringList names(const QString &argumentText) {
 
 QString usage() {
     return QStringLiteral(
-        "Usage: orvik [options] [file[,file...] ...]\n"
+        "Usage: orvik [options] [file[,file...] ...] [-]\n"
         "Follows text files as they grow, one window per file.\n"
         "\n"
         "Files are separated by commas or given as separate arguments; a name may be\n"
-        "wrapped in double quotes.\n"
+        "wrapped in double quotes. A lone - follows standard input (journalctl -f | orvik -);\n"
+        "a file named - is ./-.\n"
         "\n"
         "Options:\n"
-        "  -h, --help     Show this help and exit.\n"
-        "  -v, --version  Show the version and exit.\n"
-        "  --             End of options: the arguments after it are file names.\n");
+        "  --command COMMAND  Follow the output of COMMAND, run by /bin/sh (repeatable).\n"
+        "  -h, --help         Show this help and exit.\n"
+        "  -v, --version      Show the version and exit.\n"
+        "  --                 End of options: the arguments after it are file names.\n");
 }
 
 QString versionText() {

@@ -77,6 +77,7 @@ void frmMain::createActions() {
         connect(action, &QAction::triggered, this, [this, handler] { (m_commands.*handler)(); });
     };
     wire(m.mnuFileOpen, &Commands::mnuFileOpen_Click);
+    wire(m.mnuFileOpenCommand, &Commands::mnuFileOpenCommand_Click);
     wire(m.mnuFileClose, &Commands::mnuFileClose_Click);
     // Ctrl+F4 closes the active document window on every desktop, as File, Close does; the
     // key belongs to the main window, so the menu item itself shows none.
@@ -120,9 +121,10 @@ void frmMain::createActions() {
     setStatusBar(m_statusBar);
 }
 
-void frmMain::Form_Load(const QString &argumentText) {
+void frmMain::Form_Load(const QString &argumentText, const QStringList &commands) {
     applyFrameTwips(Settings::LoadSettings(m_store, m_module));
     MRUList::LoadMRUList(m_store, m_module);
+    Settings::LoadRecentCommands(m_store, m_module);
     RuleSettings::LoadHighlightRules(m_store, m_module);
     m_menus->mnuFollowInstantly->setChecked(m_module.FollowInstantly);
     m_module.RefreshInterval = Settings::limitRefreshInterval(m_module.RefreshInterval);
@@ -133,15 +135,21 @@ void frmMain::Form_Load(const QString &argumentText) {
     m_module.HighLightPending = true;
     show();
     fitPendingFrame();
-    openCommandLine(argumentText);
+    openCommandLine(argumentText, commands);
 }
 
-void frmMain::openCommandLine(const QString &argumentText) {
+void frmMain::openCommandLine(const QString &argumentText, const QStringList &commands) {
     const QStringList names = CommandLine::names(argumentText);
-    if (names.isEmpty())
+    if (names.isEmpty() && commands.isEmpty())
         return;
-    for (const QString &name : names)
-        m_module.OpenDocument(name);
+    for (const QString &name : names) {
+        if (name == CommandLine::StandardInput)
+            m_module.OpenStandardInput();
+        else
+            m_module.OpenDocument(name);
+    }
+    for (const QString &command : commands)
+        m_module.OpenCommand(command);
     // Unlike the Tile Horizontal command, this leaves the timer and the pointer alone.
     WindowArranger::tileHorizontal(*m_workspace);
     for (int i = 1; i <= m_module.DocCount; ++i) {
@@ -182,6 +190,7 @@ void frmMain::saveSession() {
         frame = frameTwips();
     Settings::SaveSettings(m_store, m_module, frame);
     MRUList::SaveMRUList(m_store, m_module);
+    Settings::SaveRecentCommands(m_store, m_module);
     RuleSettings::SaveHighlightRules(m_store, m_module);
     QString error;
     if (!m_store.flush(&error))

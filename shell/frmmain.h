@@ -40,7 +40,8 @@ public:
     // The load: settings, recently used files, interval, highlight pending; then the window
     // is shown, and the named files are opened, tiled and scrolled to their ends. Documents
     // are opened once the window is on screen so that the tiling sees the final workspace.
-    void Form_Load(const QString &argumentText);
+    // The commands given with --command are started after the files, in order.
+    void Form_Load(const QString &argumentText, const QStringList &commands = {});
     // The unload: timer off, settings and the list written. Runs once; the documents have
     // closed before it.
     void Form_Unload();
@@ -97,7 +98,7 @@ protected:
 
 private:
     void createActions();
-    void openCommandLine(const QString &argumentText);
+    void openCommandLine(const QString &argumentText, const QStringList &commands);
     void closeAllDocuments();
     void fitPendingFrame();
     void MDIForm_OLEDragOver(QDragMoveEvent *event);

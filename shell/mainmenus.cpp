@@ -44,6 +44,8 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     mnuFile = menu(menuBar, "mnuFile", QStringLiteral("&File"));
     mnuFileOpen = item(mnuFile, "mnuFileOpen", QStringLiteral("&Open..."));
     mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileOpenCommand = item(mnuFile, "mnuFileOpenCommand", QStringLiteral("Open Co&mmand..."));
+    mnuFileOpenCommand->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     mnuFileClose = item(mnuFile, "mnuFileClose", QStringLiteral("&Close"));
     mnuFileBar0 = separator(mnuFile, "mnuFileBar0");
     mnuFileSaveAs = item(mnuFile, "mnuFileSaveAs", QStringLiteral("Save &As..."));

@@ -25,6 +25,7 @@ public:
 
     QMenu *mnuFile = nullptr;
     QAction *mnuFileOpen = nullptr;
+    QAction *mnuFileOpenCommand = nullptr;
     QAction *mnuFileClose = nullptr;
     QAction *mnuFileBar0 = nullptr;
     QAction *mnuFileSaveAs = nullptr;

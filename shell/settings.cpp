@@ -113,4 +113,27 @@ void SaveSettings(SettingsStore &store, const Module1 &module,
         store.write(Section, QStringLiteral("FollowInstantly"), boolText(false));
 }
 
+namespace {
+QString commandKey(int index) {
+    return QStringLiteral("%1").arg(index, 2, 10, QLatin1Char('0'));
+}
+} // namespace
+
+void LoadRecentCommands(SettingsStore &store, Module1 &module) {
+    module.RecentCommands.clear();
+    for (int i = 1; i <= Module1::RecentCommandCount; ++i) {
+        const QString command = store.read(RecentCommandsSection, commandKey(i), QString());
+        if (!command.trimmed().isEmpty() && !module.RecentCommands.contains(command))
+            module.RecentCommands.append(command);
+    }
+}
+
+void SaveRecentCommands(SettingsStore &store, const Module1 &module) {
+    if (module.RecentCommands.isEmpty())
+        return;
+    store.removeSection(RecentCommandsSection);
+    for (int i = 0; i < module.RecentCommands.size() && i < Module1::RecentCommandCount; ++i)
+        store.write(RecentCommandsSection, commandKey(i + 1), module.RecentCommands.at(i));
+}
+
 } // namespace Orvik::Settings

@@ -35,6 +35,12 @@ WindowTwips LoadSettings(SettingsStore &store, Module1 &module);
 void SaveSettings(SettingsStore &store, const Module1 &module,
                   const std::optional<WindowTwips> &frame);
 
+// Section "Recent Commands": the command lines opened last as "01" to "10", newest first. It
+// exists only once a command was opened.
+inline const QString RecentCommandsSection = QStringLiteral("Recent Commands");
+void LoadRecentCommands(SettingsStore &store, Module1 &module);
+void SaveRecentCommands(SettingsStore &store, const Module1 &module);
+
 // The value rules, shared with the tests.
 std::optional<double> readGeometry(const QString &text);
 std::optional<bool> readBoolean(const QString &text);

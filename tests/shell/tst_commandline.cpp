@@ -31,11 +31,17 @@ private slots:
         row("a lone quote opens nothing", {"\""}, {});
         row("tabs are not blanks", {"\ta.log\t"}, {"\ta.log\t"});
         row("end of options is left out", {"--", "--help"}, {"--help"});
+        row("a lone - is standard input", {"a.log", "-"}, {"a.log", "-"});
+        row("commands are no names", {"--command", "echo a,b", "a.log", "--command=ls"}, {"a.log"});
     }
     void namesOpened() {
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, names);
         QCOMPARE(CommandLine::names(CommandLine::argumentText(arguments)), names);
+    }
+    void commandsGiven() {
+        QCOMPARE(CommandLine::commands({"orvik", "--command", "echo a,b", "x", "--command=ls -l"}),
+                 QStringList({"echo a,b", "ls -l"}));
     }
 
     void request_data() {
@@ -54,6 +60,10 @@ private slots:
         QTest::newRow("unknown option refused") << QStringList{"orvik", "--bogus"} << unknown;
         QTest::newRow("unknown after a file") << QStringList{"orvik", "a.log", "-x"} << unknown;
         QTest::newRow("first option decides") << QStringList{"orvik", "-x", "--help"} << unknown;
+        QTest::newRow("- is standard input") << QStringList{"orvik", "-"} << open;
+        QTest::newRow("a command is --command's argument")
+            << QStringList{"orvik", "--command", "--help"} << open;
+        QTest::newRow("--command without one") << QStringList{"orvik", "--command"} << unknown;
     }
     void request() {
         QFETCH(QStringList, arguments);
@@ -66,6 +76,8 @@ private slots:
     void versionAndUsageTexts() {
         QCOMPARE(CommandLine::versionText(), QStringLiteral("Orvik 1.0.0"));
         QVERIFY(CommandLine::usage().contains(QLatin1String("--version")));
+        QVERIFY(CommandLine::usage().contains(QLatin1String("--command COMMAND")));
+        QVERIFY(CommandLine::usage().contains(QLatin1String("A lone - follows standard input")));
         QVERIFY(CommandLine::unknownOptionText("--bogus").startsWith(
             "orvik: unknown option '--bogus'\nUsage: orvik"));
     }

@@ -254,7 +254,8 @@ private slots:
             {menus.mnuEditFind, Qt::CTRL | Qt::Key_F},
             {menus.mnuEditFindNext, Qt::Key_F3},
             {menus.mnuEditFindPrevious, Qt::SHIFT | Qt::Key_F3},
-            {menus.mnuEditFilter, Qt::CTRL | Qt::Key_L}};
+            {menus.mnuEditFilter, Qt::CTRL | Qt::Key_L},
+            {menus.mnuFileOpenCommand, Qt::CTRL | Qt::SHIFT | Qt::Key_O}};
         for (const auto &[action, key] : keys) {
             QObject::disconnect(action, &QAction::triggered, &w, nullptr);
             QSignalSpy triggered(action, &QAction::triggered);

@@ -67,13 +67,10 @@ private slots:
     void menuItems_data() {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items");
-        QStringList file{"&Open...|Ctrl+O|1|0|0",
-                         "&Close||1|0|0",
-                         "-",
-                         "Save &As...||1|0|0",
-                         "-",
-                         "&Print...||1|0|0",
-                         "-"};
+        QStringList file{"&Open...|Ctrl+O|1|0|0", "Open Co&mmand...|Ctrl+Shift+O|1|0|0",
+                         "&Close||1|0|0",         "-",
+                         "Save &As...||1|0|0",    "-",
+                         "&Print...||1|0|0",      "-"};
         for (int i = 1; i <= 10; ++i)
             file << "||0|0|0";
         file << "(-)"
@@ -122,8 +119,8 @@ private slots:
         mru.setItem(3, QStringLiteral("/var/log/R&D.log"), true);
         mru.setSeparatorVisible(true);
         QStringList items = describe(f.menus.mnuFile);
-        QCOMPARE(items.mid(7, 3), (QStringList{"||0|0|0", "||0|0|0", "/var/log/R&&D.log||1|0|0"}));
-        QCOMPARE(items.at(17), QStringLiteral("-"));
+        QCOMPARE(items.mid(8, 3), (QStringList{"||0|0|0", "||0|0|0", "/var/log/R&&D.log||1|0|0"}));
+        QCOMPARE(items.at(18), QStringLiteral("-"));
         mru.setItem(3, QString(), false);
         QVERIFY(!f.menus.mnuFileMRU[3]->isVisible());
         mru.setItem(0, QStringLiteral("ignored"), true);

@@ -161,6 +161,7 @@ private slots:
                 minimised ? std::nullopt : std::optional<WindowTwips>({-60, 1000, 6500.5, 9000}));
             MRUList::SaveMRUList(store, module);
             RuleSettings::SaveHighlightRules(store, module); // none: no section
+            Settings::SaveRecentCommands(store, module);     // none: no section
             QVERIFY(store.flush(nullptr));
             module.RefreshInterval = 100;
         }
@@ -172,6 +173,26 @@ private slots:
                     "HighLightString=\"  ERROR \"\nLeft=-60\nRefreshInterval=100\nTop=1000\n"
                     "Width=6500.5\n";
         QCOMPARE(bytesOf(name), expected);
+    }
+
+    // Commands opened are kept newest first, ten at most, once one was.
+    void recentCommandsWrittenAndReadBack() {
+        Module1 module(m_fileSystem, m_clock);
+        for (int i = 0; i <= 11; ++i)
+            module.AddToRecentCommands(QStringLiteral("tail -F /var/log/%1").arg(i % 11));
+        const QString name = freshName();
+        {
+            IniSettingsStore store(m_files.path(name));
+            Settings::SaveRecentCommands(store, module);
+            QVERIFY(store.flush(nullptr));
+        }
+        QVERIFY(bytesOf(name).startsWith("[Recent Commands]\n01=tail -F /var/log/0\n"
+                                         "02=tail -F /var/log/10\n"));
+        IniSettingsStore store(m_files.path(name));
+        Module1 loaded(m_fileSystem, m_clock);
+        Settings::LoadRecentCommands(store, loaded);
+        QCOMPARE(loaded.RecentCommands, module.RecentCommands);
+        QCOMPARE(loaded.RecentCommands.size(), 10);
     }
 
     // Following at once is stored only while it is switched off.
