@@ -169,8 +169,11 @@ void RefreshCycle::notify(quint64 serial) {
 void RefreshCycle::workDone(quint64 serial, Doc &doc, bool spacing, int processors) {
     if (spacing) {
         const double now = steadySeconds();
-        // What the read cost the machine: a read that kept two processors busy counts twice.
-        doc.readTook = (now - doc.readStarted) * processors;
+        // The next notified read waits long enough that a log read again and again costs at
+        // most half the machine's time of one processor: a read of W seconds on one processor
+        // waits W, one that kept two busy for W costs 2W and so waits 3W.
+        const double took = now - doc.readStarted;
+        doc.readTook = took * (2 * processors - 1);
         doc.readEnded = now;
     }
     if (doc.notified && !doc.notifyTimer && !doc.task) {

@@ -74,7 +74,8 @@ public:
     // as a refresh of its slot would do, reading the file even when its size and stamp look
     // as they were. One read at a time: news that comes while a read is in flight brings one
     // more read after it, never a queue, and a document's next read starts no sooner after
-    // its last one ended than that one took, nor than NotifiedReadsApart.
+    // its last one ended than that one took (three times that when two processors compared
+    // it, so that a busy log costs half a processor), nor than NotifiedReadsApart.
     void notify(quint64 serial);
     // Work in flight or outcomes not yet applied.
     bool isRunning() const;
@@ -128,7 +129,7 @@ private:
         bool notified = false;
         bool notifyTimer = false; // a timer brings the next notified read
         double readStarted = 0;   // steady clock seconds
-        double readTook = 0;      // of the last read that spaces, by processors
+        double readTook = 0;      // the wait the last spacing read asks of the next
         double readEnded = -1.0e9;
         double streamApart = StreamReadsApart; // between a stream's parts, for now
     };
