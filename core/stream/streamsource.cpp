@@ -1,5 +1,6 @@
 #include "core/stream/streamsource.h"
 
+#include "core/content/textlimit.h"
 #include "core/stream/commandprocess.h"
 
 #include <condition_variable>
@@ -142,9 +143,12 @@ void StreamSource::startReader(int descriptor, std::unique_ptr<CommandProcess> p
 void StreamSource::readStream(const std::shared_ptr<Shared> &shared, int descriptor,
                               std::unique_ptr<CommandProcess> process,
                               std::chrono::milliseconds grace) {
+    // A text longer than the limit fails as memory that runs out would, before it takes the
+    // machine's memory: a command may write far faster than anyone reads.
+    const qint64 limit = TextLimit::bytes();
     Contents text;
     try {
-        text.reserve(StreamSource::Reservation);
+        text.reserve(qMin(StreamSource::Reservation, limit + ReadSize));
     } catch (const std::bad_alloc &) {
         // Grows by copies instead.
     }
@@ -179,6 +183,10 @@ void StreamSource::readStream(const std::shared_ptr<Shared> &shared, int descrip
         if (got == 0)
             break;
         text.commitAppend(got);
+        if (text.size() > limit) {
+            failure = NotEnoughMemory;
+            break;
+        }
         shared->publish(text, false, QString(), QString());
     }
     ::close(descriptor);

@@ -16,8 +16,8 @@ class CommandProcess;
 // (CommandProcess). A thread of its own reads the pipe into an append-only store as the bytes
 // come, and more() tells the object's thread, at most one notice on its way at a time, that
 // snapshot() holds more. The text only grows. When the pipe ends (and a command has ended)
-// the snapshot says so; when memory runs out, it gives the reason instead of the text and
-// the command is stopped.
+// the snapshot says so; when memory runs out or the text grows past TextLimit::bytes(), it
+// gives the reason instead of the text and the command is stopped.
 //
 // Going away asks the thread to stop and returns at once: a command's group is sent SIGTERM,
 // then SIGKILL after the grace, and is reaped on that thread. waitForAllStopped() waits for
