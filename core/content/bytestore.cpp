@@ -21,7 +21,8 @@ constexpr qint64 MinimumHeadroom = 8 << 20;
 constexpr qint64 HeadroomShare = 1;
 // A store for a text this large asks for huge pages: a read into it then takes one page fault
 // every 2 MiB instead of every 4 KiB. Smaller ones keep small pages, so that a small log
-// holds little memory.
+// holds little memory; a store reserved for a text of unknown length asks for them only past
+// its first HugeStoreFrom bytes, once the text is that large.
 constexpr qint64 HugePage = 2 << 20;
 constexpr qint64 HugeStoreFrom = 8 << 20;
 
@@ -31,6 +32,12 @@ std::atomic<quint64> lastSerial{0};
 
 qint64 roundUpToPage(qint64 n) {
     return (n + PageSize - 1) / PageSize * PageSize;
+}
+
+// The offset from `base` of the first huge page boundary at or after `base + offset`.
+qint64 hugeBoundaryFrom(const char *base, qint64 offset) {
+    const quintptr at = quintptr(base) + quintptr(offset);
+    return qint64((at + HugePage - 1) / HugePage * HugePage - quintptr(base));
 }
 } // namespace
 
@@ -66,7 +73,8 @@ void ByteStore::reserveFor(qint64 count) {
         if (p != MAP_FAILED) {
             m_data = static_cast<char *>(p);
             m_reserved = want;
-            m_huge = needed >= HugeStoreFrom && madvise(p, size_t(want), MADV_HUGEPAGE) == 0;
+            if (needed >= HugeStoreFrom && madvise(p, size_t(want), MADV_HUGEPAGE) == 0)
+                m_hugeFrom = 0;
             return;
         }
         if (headroom > 0)
@@ -87,6 +95,10 @@ void ByteStore::reserve(qint64 count) {
         if (p != MAP_FAILED) {
             m_data = static_cast<char *>(p);
             m_reserved = roundUpToPage(want);
+            const qint64 hugeFrom = hugeBoundaryFrom(m_data, HugeStoreFrom);
+            if (m_reserved - hugeFrom >= HugeStoreFrom &&
+                madvise(m_data + hugeFrom, size_t(m_reserved - hugeFrom), MADV_HUGEPAGE) == 0)
+                m_hugeFrom = hugeFrom;
         } else if (want <= PageSize) {
             return;
         }
@@ -97,8 +109,10 @@ void ByteStore::commit(qint64 bytes) {
     if (bytes > holdingLimit.load(std::memory_order_relaxed))
         throw std::bad_alloc();
     const qint64 wanted = qMax(bytes, m_committed + CommitStep);
-    const qint64 step = m_huge ? HugePage : PageSize; // whole huge pages, or none can be had
-    const qint64 target = qMin(m_reserved, (wanted + step - 1) / step * step);
+    // Whole huge pages where they are asked for, or none can be had.
+    const qint64 target =
+        qMin(m_reserved, m_hugeFrom >= 0 && wanted > m_hugeFrom ? hugeBoundaryFrom(m_data, wanted)
+                                                                : roundUpToPage(wanted));
     if (mprotect(m_data + m_committed, size_t(target - m_committed), PROT_READ | PROT_WRITE) != 0)
         throw std::bad_alloc();
     committedBytes += target - m_committed;

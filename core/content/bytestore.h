@@ -66,7 +66,7 @@ private:
     qint64 m_size = 0;
     qint64 m_committed = 0; // bytes usable from m_data
     qint64 m_reserved = 0;  // address space held from m_data
-    bool m_huge = false;    // asks for huge pages
+    qint64 m_hugeFrom = -1; // huge pages are asked for from here on; -1: none
 };
 
 } // namespace Orvik

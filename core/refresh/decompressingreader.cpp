@@ -1,13 +1,10 @@
 #include "core/refresh/decompressingreader.h"
 
+#include "core/content/textlimit.h"
 #include "core/refresh/slotread.h"
 
-#include <atomic>
 #include <cstring>
 #include <system_error>
-
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace Orvik {
 
@@ -20,18 +17,6 @@ constexpr size_t PieceBytes = 256 * 1024;
 constexpr size_t Pieces = 4;
 // A file that only looks compressed fails to decode within this many bytes.
 constexpr size_t HeaderBytes = 64;
-
-std::atomic<qint64> limitForTests{0};
-
-qint64 memoryTextLimit() {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    qint64 limit = pages > 0 && pageSize > 0 ? qint64(pages) * pageSize / 2 : qint64(1) << 30;
-    struct rlimit space;
-    if (getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_cur != RLIM_INFINITY)
-        limit = qMin(limit, qint64(space.rlim_cur / 2));
-    return limit;
-}
 
 // Reads until `count` bytes are in, the end, or a failure (-1).
 qint64 readFully(FileReader &file, char *buffer, qint64 count) {
@@ -259,7 +244,7 @@ bool DecompressingReader::anotherStreamFollows() {
 qint64 DecompressingReader::decodeInto(char *buffer, qint64 maxSize) {
     using Status = StreamDecoder::Status;
     char *out = buffer;
-    const qint64 room = qMin(maxSize, textLimit() - m_decoded);
+    const qint64 room = qMin(maxSize, TextLimit::bytes() - m_decoded);
     size_t outLeft = size_t(qMax<qint64>(0, room));
     while (!m_textEnded && outLeft > 0) {
         const char *in = m_input.data() + m_inputStart;
@@ -300,18 +285,6 @@ qint64 DecompressingReader::decodeInto(char *buffer, qint64 maxSize) {
         return -1;
     }
     return out - buffer;
-}
-
-qint64 DecompressingReader::textLimit() {
-    const qint64 forTests = limitForTests.load(std::memory_order_relaxed);
-    if (forTests > 0)
-        return forTests;
-    static const qint64 limit = memoryTextLimit();
-    return limit;
-}
-
-void DecompressingReader::setTextLimit(qint64 bytes) {
-    limitForTests.store(bytes, std::memory_order_relaxed);
 }
 
 } // namespace Orvik

@@ -19,8 +19,8 @@ namespace Orvik {
 // where decoding stopped, and problem() says why. A file that only looks compressed (its
 // first bytes do not decode: no header of the format) is read as bytes.
 //
-// The text is never decoded past textLimit(): a text that would be longer fails the read
-// with the description of a want of memory.
+// The text is never decoded past TextLimit::bytes(): a text that would be longer fails the
+// read with the description of a want of memory.
 //
 // A compressed file is decoded on a thread of the reader's own, a few pieces ahead of
 // read(), so that decoding and what the caller does with the text share two processors.
@@ -44,13 +44,6 @@ public:
     bool seek(qint64 offset) override;
     // Why the text ended before the data ("gzip data ends early"); empty when it did not.
     QString problem() const;
-
-    // The longest text decoded: half the physical memory, and half the address space the
-    // process may have when that is limited, so that a text can be read anew while its old
-    // one is still held.
-    static qint64 textLimit();
-    // Replaces textLimit() (0: back to the memory's). For tests.
-    static void setTextLimit(qint64 bytes);
 
 private:
     bool looksDecodable(bool wholeFile) const;

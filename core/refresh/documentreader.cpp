@@ -1,5 +1,6 @@
 #include "core/refresh/documentreader.h"
 
+#include "core/content/textlimit.h"
 #include "core/filesystem.h"
 #include "core/refresh/decompressingreader.h"
 
@@ -259,7 +260,7 @@ ReadOutcome DocumentReader::readAfterMismatch(DecompressingReader &file, const C
     outcome.kind = ReadKind::Replacement;
     const qint64 size = file.size();
     if (size < 0) {
-        outcome.contents.reserve(DecompressingReader::textLimit());
+        outcome.contents.reserve(TextLimit::bytes());
         outcome.contents.append(previous.data(), matched);
         outcome.contents.append(m_chunk.data(), chunkBytes);
         if (progress && outcome.contents.size() > 0)

@@ -1,8 +1,11 @@
 #include "core/stream/commandprocess.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -23,8 +26,45 @@ QString errorText(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
+// Whether a member of the group still runs. Members that have ended but wait to be reaped
+// (orphans wait for init, which may take its time) are gone for good and count as none: they
+// can neither write nor be stopped. Where /proc cannot be read, any member counts.
 bool groupAlive(pid_t group) {
-    return ::kill(-group, 0) == 0 || errno != ESRCH;
+    if (::kill(-group, 0) != 0 && errno == ESRCH)
+        return false;
+    DIR *proc = ::opendir("/proc");
+    if (!proc)
+        return true;
+    bool running = false;
+    while (const dirent *entry = ::readdir(proc)) {
+        char *end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (pid <= 0 || *end != '\0')
+            continue;
+        char path[64];
+        std::snprintf(path, sizeof path, "/proc/%ld/stat", pid);
+        char stat[512];
+        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        const ssize_t got = ::read(fd, stat, sizeof stat - 1);
+        ::close(fd);
+        if (got <= 0)
+            continue;
+        stat[got] = '\0';
+        // "PID (NAME) STATE PPID PGRP ...": the name may hold anything but ends at the last ')'.
+        const char *fields = std::strrchr(stat, ')');
+        char state = 0;
+        long ppid = 0;
+        long pgrp = 0;
+        if (fields && std::sscanf(fields + 1, " %c %ld %ld", &state, &ppid, &pgrp) == 3 &&
+            pgrp == group && state != 'Z' && state != 'X') {
+            running = true;
+            break;
+        }
+    }
+    ::closedir(proc);
+    return running;
 }
 
 void pause(int wake, int milliseconds) {

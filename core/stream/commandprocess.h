@@ -26,8 +26,9 @@ public:
     pid_t processGroup() const { return m_pid > 0 ? m_pid : 0; }
     // Waits until the process has ended, or until `wake` is readable (false then).
     bool waitForEnd(int wake);
-    // Stops the whole group: SIGTERM, then SIGKILL once `grace` passed with any member left;
-    // the process is reaped.
+    // Stops the whole group: SIGTERM, then SIGKILL once `grace` passed with any member still
+    // running (members ended and waiting to be reaped by another parent do not count); the
+    // process is reaped.
     void stop(std::chrono::milliseconds grace);
     // "ended with status N" or "ended by signal NAME", once the process was reaped.
     QString endText() const;

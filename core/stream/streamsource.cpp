@@ -1,5 +1,6 @@
 #include "core/stream/streamsource.h"
 
+#include "core/content/textlimit.h"
 #include "core/stream/commandprocess.h"
 
 #include <condition_variable>
@@ -41,7 +42,9 @@ Readers &readers() {
 struct StreamSource::Shared {
     std::mutex mutex;
     StreamSource *receiver = nullptr; // nullptr once the source is gone
-    bool posted = false;              // a more() is on its way
+    // A more() was sent and what it told of is not yet taken by snapshot(): while a part
+    // waits to be shown, the reader's further parts wake the source's thread no more.
+    bool posted = false;
     Snapshot published;
     int wake = -1; // an eventfd, readable once the source is gone
 
@@ -50,7 +53,8 @@ struct StreamSource::Shared {
             ::close(wake);
     }
 
-    // Publishes what was read and tells the source, unless a notice is already on its way.
+    // Publishes what was read and tells the source, unless a notice was sent since the last
+    // snapshot.
     void publish(const Contents &text, bool ended, const QString &endText, const QString &failure) {
         std::lock_guard<std::mutex> lock(mutex);
         published.text = text;
@@ -61,15 +65,7 @@ struct StreamSource::Shared {
             StreamSource *source = receiver;
             posted = true;
             QMetaObject::invokeMethod(
-                source,
-                [source] {
-                    {
-                        std::lock_guard<std::mutex> lock(source->m_shared->mutex);
-                        source->m_shared->posted = false;
-                    }
-                    emit source->more();
-                },
-                Qt::QueuedConnection);
+                source, [source] { emit source->more(); }, Qt::QueuedConnection);
         }
     }
 };
@@ -105,6 +101,7 @@ StreamSource::~StreamSource() {
 
 StreamSource::Snapshot StreamSource::snapshot() const {
     std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->posted = false;
     return m_shared->published;
 }
 
@@ -142,9 +139,12 @@ void StreamSource::startReader(int descriptor, std::unique_ptr<CommandProcess> p
 void StreamSource::readStream(const std::shared_ptr<Shared> &shared, int descriptor,
                               std::unique_ptr<CommandProcess> process,
                               std::chrono::milliseconds grace) {
+    // A text longer than the limit fails as memory that runs out would, before it takes the
+    // machine's memory: a command may write far faster than anyone reads.
+    const qint64 limit = TextLimit::bytes();
     Contents text;
     try {
-        text.reserve(StreamSource::Reservation);
+        text.reserve(qMin(StreamSource::Reservation, limit + ReadSize));
     } catch (const std::bad_alloc &) {
         // Grows by copies instead.
     }
@@ -179,6 +179,10 @@ void StreamSource::readStream(const std::shared_ptr<Shared> &shared, int descrip
         if (got == 0)
             break;
         text.commitAppend(got);
+        if (text.size() > limit) {
+            failure = NotEnoughMemory;
+            break;
+        }
         shared->publish(text, false, QString(), QString());
     }
     ::close(descriptor);

@@ -14,10 +14,10 @@ class CommandProcess;
 
 // A document's text that arrives on a pipe: standard input, or the output of a command line
 // (CommandProcess). A thread of its own reads the pipe into an append-only store as the bytes
-// come, and more() tells the object's thread, at most one notice on its way at a time, that
-// snapshot() holds more. The text only grows. When the pipe ends (and a command has ended)
-// the snapshot says so; when memory runs out, it gives the reason instead of the text and
-// the command is stopped.
+// come, and more() tells the object's thread that snapshot() holds more: once, until a
+// snapshot is taken, however many parts arrive meanwhile. The text only grows. When the pipe ends
+// (and a command has ended) the snapshot says so; when memory runs out or the text grows past
+// TextLimit::bytes(), it gives the reason instead of the text and the command is stopped.
 //
 // Going away asks the thread to stop and returns at once: a command's group is sent SIGTERM,
 // then SIGKILL after the grace, and is reaped on that thread. waitForAllStopped() waits for
@@ -51,7 +51,7 @@ public:
         QString endText; // "ended", "ended with status N" or "ended by signal NAME"
         QString failure; // why the text is gone (memory ran out, the pipe failed)
     };
-    // From any thread.
+    // From any thread; the next growth sends more() again.
     Snapshot snapshot() const;
 
     // Waits up to `wait` for the threads of the sources gone to have stopped; false when some
@@ -61,7 +61,8 @@ public:
     static const QString StandardInputName;
 
 signals:
-    // Called on the object's thread; snapshot() has more, or the end.
+    // Called on the object's thread; snapshot() has more, or the end. Not again until
+    // snapshot() was called.
     void more();
 
 private:

@@ -1,6 +1,7 @@
 #include "support/coreharness.h"
 
 #include "core/content/bytestore.h"
+#include "core/content/textlimit.h"
 #include "core/refreshcycle.h"
 #include "core/stream/streamsource.h"
 
@@ -123,15 +124,28 @@ private slots:
         QTRY_VERIFY(h.window(2)->caption().endsWith(" - ended with status 0"));
     }
 
-    // Output beyond the memory a document may hold fails as a file would, and the command is
-    // stopped.
+    // Output beyond the memory a document may hold, or past the longest text it may hold,
+    // fails as a file would, and the command is stopped.
+    void outOfMemoryStopsTheCommand_data() {
+        QTest::addColumn<qint64>("storeLimit");
+        QTest::addColumn<qint64>("textLimit");
+        QTest::newRow("memory runs out") << qint64(8 << 20) << qint64(0);
+        QTest::newRow("past the text limit")
+            << std::numeric_limits<qint64>::max() << qint64(1 << 20);
+    }
     void outOfMemoryStopsTheCommand() {
-        ByteStore::setReservationLimit(8 << 20);
+        QFETCH(qint64, storeLimit);
+        QFETCH(qint64, textLimit);
+        ByteStore::setReservationLimit(storeLimit);
+        TextLimit::setForTests(textLimit);
+        const auto restore = qScopeGuard([] {
+            ByteStore::setReservationLimit(std::numeric_limits<qint64>::max());
+            TextLimit::setForTests(0);
+        });
         CoreHarness h;
-        h.module.OpenCommand("yes");
+        h.module.OpenCommand("yes | head -c 16000000; sleep 60");
         QTRY_VERIFY_WITH_TIMEOUT(
             h.window(1)->caption().endsWith("not enough memory to hold this file"), 20000);
-        ByteStore::setReservationLimit(std::numeric_limits<qint64>::max());
         const qint64 group = h.module.DocStream[1]->processGroup();
         QTRY_VERIFY(groupGone(group));
         QCOMPARE(h.view(1).bytes(), QByteArray());

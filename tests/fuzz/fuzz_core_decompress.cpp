@@ -1,5 +1,6 @@
 // A file's text as the decompressing reader gives it, over any bytes: whatever the data, the
 // text is read to an end or a failure, in pieces of any size, never past the text limit.
+#include "core/content/textlimit.h"
 #include "core/refresh/decompressingreader.h"
 
 #include <QtGlobal>
@@ -43,7 +44,7 @@ private:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    DecompressingReader::setTextLimit(Limit);
+    TextLimit::setForTests(Limit);
     const char *bytes = reinterpret_cast<const char *>(data);
     DecompressingReader file(std::make_unique<MemoryReader>(bytes, size));
     std::vector<char> buffer(4096);

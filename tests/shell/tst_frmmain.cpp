@@ -6,10 +6,12 @@
 
 #include "support/filewriter.h"
 
+#include "commands/frmcommand.h"
 #include "commands/frmfind.h"
 #include "core/module1.h"
 #include "core/refresh/posixfilesystem.h"
 #include "core/refresh/systemclock.h"
+#include "core/stream/streamsource.h"
 #include "document/filter/filterpane.h"
 #include "document/frmdocument.h"
 #include "document/twips.h"
@@ -18,11 +20,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QUrl>
@@ -204,6 +209,74 @@ private slots:
                              QRegularExpression("settings were not saved.*Orvik.conf"));
         f.window->close();
         QVERIFY(f.window->isUnloaded());
+    }
+
+    // The Open Command window over the settings file: the last ten commands kept, newest
+    // first, or the examples while none are; a command opened goes first and is kept, one
+    // open already is not started again, an empty line or Cancel opens nothing, and the
+    // section is written only once a command was opened.
+    void openCommandWindow_data() {
+        QTest::addColumn<QByteArray>("storeText");
+        QTest::addColumn<QStringList>("lines");   // each typed into one window; "" cancels
+        QTest::addColumn<QStringList>("offered"); // the drop-down's items in the first
+        QTest::addColumn<int>("documents");
+        QTest::addColumn<QByteArray>("section"); // all of it as stored afterwards; "" none
+        QByteArray twelve = "[Recent Commands]\n";
+        QStringList ten;
+        for (int i = 1; i <= 12; ++i) {
+            twelve += QStringLiteral("%1=echo %2\n").arg(i, 2, 10, QChar('0')).arg(i).toUtf8();
+            if (i <= 10)
+                ten << QStringLiteral("echo %1").arg(i);
+        }
+        QTest::newRow("none kept: the examples, Cancel keeps none")
+            << QByteArray() << QStringList{""} << frmCommand::Examples << 0 << QByteArray();
+        QTest::newRow("an empty line opens nothing")
+            << QByteArray() << QStringList{"  "} << frmCommand::Examples << 0 << QByteArray();
+        QTest::newRow("the last ten of those kept")
+            << twelve << QStringList{""} << ten << 0 << twelve.left(twelve.indexOf("11="));
+        QTest::newRow("the same command twice opens one window")
+            << QByteArray() << QStringList{"echo same", " echo same "} << frmCommand::Examples << 1
+            << QByteArray("[Recent Commands]\n01=echo same\n");
+        QTest::newRow("a command opened goes first")
+            << QByteArray("[Recent Commands]\n01=echo 1\n02=echo 2\n") << QStringList{"echo 2"}
+            << QStringList{"echo 1", "echo 2"} << 1
+            << QByteArray("[Recent Commands]\n01=echo 2\n02=echo 1\n");
+    }
+    void openCommandWindow() {
+        QFETCH(QByteArray, storeText);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, offered);
+        QFETCH(int, documents);
+        QFETCH(QByteArray, section);
+        MainWindowFixture f(storeText);
+        f.window->Form_Load(QString());
+        QStringList seen;
+        QString proposed;
+        for (const QString &line : lines) {
+            QTimer::singleShot(0, f.window.get(), [&] {
+                auto *dialog = qobject_cast<frmCommand *>(QApplication::activeModalWidget());
+                QComboBox &box = dialog->cboCommand();
+                if (seen.isEmpty()) {
+                    for (int i = 0; i < box.count(); ++i)
+                        seen << box.itemText(i);
+                    proposed = box.currentText();
+                }
+                if (line.isEmpty())
+                    return dialog->reject();
+                box.setEditText(line);
+                dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            });
+            f.window->menus().mnuFileOpenCommand->trigger();
+        }
+        QCOMPARE(seen, offered);
+        QCOMPARE(proposed, storeText.isEmpty() ? QString() : offered.first());
+        QCOMPARE(f.module.DocCount, documents);
+        f.window->close();
+        QVERIFY(StreamSource::waitForAllStopped(std::chrono::seconds(10)));
+        if (section.isEmpty())
+            QVERIFY(!storeBytes(f).contains("[Recent Commands]"));
+        else
+            QVERIFY2(storeBytes(f).contains(section + '\n'), storeBytes(f)); // and no more
     }
 
     void menusToolbarShortcutsAndRecentFilesReachTheirCommands() {

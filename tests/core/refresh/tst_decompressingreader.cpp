@@ -1,6 +1,7 @@
 #include "support/fakes.h"
 #include "support/filewriter.h"
 
+#include "core/content/textlimit.h"
 #include "core/refresh/decompressingreader.h"
 #include "core/refresh/documentreader.h"
 #include "core/refresh/slotread.h"
@@ -111,8 +112,8 @@ private slots:
         QFETCH(QString, tool);
         QFETCH(qint64, textSize);
         QFETCH(bool, refused);
-        DecompressingReader::setTextLimit(100000);
-        const auto restore = qScopeGuard([] { DecompressingReader::setTextLimit(0); });
+        TextLimit::setForTests(100000);
+        const auto restore = qScopeGuard([] { TextLimit::setForTests(0); });
         const QString path =
             files.write("bomb", FileWriter::compressed(tool, QByteArray(textSize, 'z')));
         QString error;
