@@ -5,10 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace Orvik {
 
 // The builder's state, owned by the thread that feeds it. The lines before `lineStart` are
@@ -124,23 +120,12 @@ void LineTimesBuilder::Private::extend(const char *text, qint64 textSize) {
     resumedOpenTime = NoTime;
 }
 
+// Line by line with memchr: a log's lines are long enough that the library's vector search
+// costs less than a hand-written one that stops at every line feed of a 16-byte stretch.
 void LineTimesBuilder::Private::scan(qint64 to) {
     const char *p = data + lineStart;
     const char *end = data + to;
     const char *start = p;
-#if defined(__SSE2__)
-    const __m128i feed = _mm_set1_epi8('\n');
-    for (; end - p >= 16; p += 16) {
-        unsigned mask = unsigned(_mm_movemask_epi8(
-            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), feed)));
-        while (mask) {
-            const char *lf = p + __builtin_ctz(mask);
-            closeLine(start, lf);
-            start = lf + 1;
-            mask &= mask - 1;
-        }
-    }
-#endif
     while (const char *lf = static_cast<const char *>(std::memchr(p, '\n', end - p))) {
         closeLine(start, lf);
         start = p = lf + 1;

@@ -8,6 +8,14 @@
 
 namespace Orvik {
 
+inline bool isDigit(char c) {
+    return unsigned(c - '0') < 10;
+}
+
+inline bool isZone(char c) {
+    return c == 'Z' || c == 'z' || c == '+' || c == '-';
+}
+
 // Reads the times at the start of lines written in one form, fast: a line whose date, hour
 // and minute are written in the same bytes as the line read before it (and in the same zone)
 // costs a comparison and its seconds; only a new minute is worked out from the calendar, and
@@ -40,6 +48,24 @@ private:
     // Parses ":SS", an optional fraction and (for the forms that write one) a zone.
     bool parseTail(const char *p, const char *end, int &msInMinute, int &zone) const;
     qint64 localMinuteStart(qint64 naive, const Fields &fields);
+    // Whether the m_keyLength bytes at `p` are those of the minute read last: words compared,
+    // the last one overlapping the one before (every key is 12 to 24 bytes long).
+    bool sameKey(const char *p) const {
+        quint64 a, b;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, m_key, 8);
+        if (a != b)
+            return false;
+        std::memcpy(&a, p + m_keyLength - 8, 8);
+        std::memcpy(&b, m_key + m_keyLength - 8, 8);
+        if (a != b)
+            return false;
+        if (m_keyLength <= 16)
+            return true;
+        std::memcpy(&a, p + 8, 8);
+        std::memcpy(&b, m_key + 8, 8);
+        return a == b;
+    }
 
     TimeForm::Kind m_kind;
     int m_keyLength = 0;
@@ -60,8 +86,21 @@ inline qint64 TimeReader::read(const char *line, qint64 length) {
     const char *p = timeStart(line, end);
     if (!p)
         return NoTime;
-    if (end - p > m_keyLength + 2 && m_minuteStart != NoTime &&
-        std::memcmp(p, m_key, m_keyLength) == 0) {
+    if (end - p > m_keyLength + 8 && m_minuteStart != NoTime && sameKey(p)) {
+        // The usual line: the same minute, ":SS" and three digits of fraction or none, then
+        // neither a digit nor a zone, in a log whose times have no zone written.
+        const char *q = p + m_keyLength;
+        if (m_zone == LocalZone && q[0] == ':' && isDigit(q[1]) && isDigit(q[2])) {
+            const int seconds = (q[1] - '0') * 10 + (q[2] - '0');
+            if ((q[3] == '.' || q[3] == ',') && isDigit(q[4]) && isDigit(q[5]) && isDigit(q[6]) &&
+                !isDigit(q[7]) && !isZone(q[7]) && seconds <= 60 &&
+                m_kind != TimeForm::Kind::WebLog)
+                return m_minuteStart + seconds * 1000 +
+                       ((q[4] - '0') * 100 + (q[5] - '0') * 10 + (q[6] - '0'));
+            if (m_kind == TimeForm::Kind::Syslog && !isDigit(q[3]) && q[3] != '.' && q[3] != ',' &&
+                seconds <= 60)
+                return m_minuteStart + seconds * 1000;
+        }
         int ms = 0;
         int zone = LocalZone;
         if (parseTail(p + m_keyLength, end, ms, zone) && zone == m_zone)
@@ -77,10 +116,6 @@ inline qint64 TimeReader::read(const char *line, qint64 length) {
     m_zone = fields.zone;
     m_minuteStart = start;
     return start + fields.msInMinute;
-}
-
-inline bool isDigit(char c) {
-    return unsigned(c - '0') < 10;
 }
 
 inline const char *TimeReader::timeStart(const char *p, const char *end) const {

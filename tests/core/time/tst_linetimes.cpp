@@ -20,15 +20,18 @@ qint64 utc(const char *iso) {
 QByteArray sampleLog(int lines) {
     QByteArray text = "started\n";
     qint64 t = utc("2026-03-29T00:58:00Z");
-    for (int n = 1; text.count('\n') < lines; ++n) {
+    int count = 1; // lines of the text, each ended
+    for (int n = 1; count < lines; ++n, ++count) {
         t += 1500;
         qint64 written = n % 97 == 0 ? t - 4000 : n == 3000 ? t + 5LL * 365 * 86400000 : t;
         text += QDateTime::fromMSecsSinceEpoch(written, Qt::LocalTime)
                     .toString(n % 2 ? "yyyy-MM-dd HH:mm:ss.zzz" : "yyyy-MM-ddTHH:mm:ss,zzz")
                     .toLatin1() +
                 " worker: line " + QByteArray::number(n) + "\n";
-        if (n % 1000 == 0 || n == 2726)
+        if (n % 1000 == 0 || n == 2726) {
             text += "  at a.b(C.java:1)\n  at d.e(F.java:2)\n  at g.h(I.java:3)\n";
+            count += 3;
+        }
     }
     return text + "2026-03-29 05:00:00.000 unfinished";
 }
