@@ -1,6 +1,7 @@
 #include "core/merge/mergedrows.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace Orvik {
 
@@ -37,67 +38,95 @@ void MergedRows::renumber() {
 
 MergedRows MergedRows::merged(const std::vector<Source> &sources) {
     MergedRows list;
-    // Each log's lines in their order, less those older than a line before them; those are
-    // sorted apart. Every run is then in the list's order, and the runs are merged. A run
-    // keeps its times beside its rows, so that the merge asks no index.
+    const Key done{std::numeric_limits<qint64>::max(), ~Packed(0)};
+    // Each log's lines in their order, less those older than a line before them: those are
+    // sorted apart, as a run of their own. Every run is then in the list's order, and the
+    // runs are merged. A run holds its next row's key.
     struct Run {
-        std::vector<Key> keys;
+        const LineTimes *times = nullptr; // a log's lines in order, skipping `skip`
+        int source = 0;
+        qint64 line = 0;
+        qint64 lines = 0;
+        std::vector<qint64> skip; // ascending
+        size_t skipAt = 0;
+        std::vector<Key> keys; // or these, sorted
         size_t at = 0;
+        Key head;
     };
     std::vector<Run> runs;
+    const auto advance = [&done](Run &run) {
+        if (run.times) {
+            while (run.skipAt < run.skip.size() && run.skip[run.skipAt] == run.line) {
+                ++run.skipAt;
+                ++run.line;
+            }
+            run.head = run.line < run.lines
+                           ? Key{run.times->timeOf(run.line), pack(run.source, run.line)}
+                           : done;
+            ++run.line;
+        } else {
+            run.head = run.at < run.keys.size() ? run.keys[run.at++] : done;
+        }
+    };
     for (const Source &s : sources) {
         list.m_times[size_t(s.source)] = s.times;
         list.m_counts[size_t(s.source)] = s.lines;
         Run inOrder;
         Run late;
-        inOrder.keys.reserve(size_t(s.lines));
         qint64 latest = NoTime;
         for (qint64 line = 0; line < s.lines; ++line) {
-            const Key key{s.times->timeOf(line), pack(s.source, line)};
-            if (key.time >= latest) {
-                latest = key.time;
-                inOrder.keys.push_back(key);
+            const qint64 time = s.times->timeOf(line);
+            if (time >= latest) {
+                latest = time;
             } else {
-                late.keys.push_back(key);
+                inOrder.skip.push_back(line);
+                late.keys.push_back({time, pack(s.source, line)});
             }
         }
         std::sort(late.keys.begin(), late.keys.end());
-        if (!inOrder.keys.empty())
-            runs.push_back(std::move(inOrder));
+        inOrder.times = s.times.get();
+        inOrder.source = s.source;
+        inOrder.lines = s.lines;
+        runs.push_back(std::move(inOrder));
         if (!late.keys.empty())
             runs.push_back(std::move(late));
     }
+    for (Run &run : runs)
+        advance(run);
 
-    // The heap holds the runs by their next key; a run goes on while it stays ahead of the
-    // others, which in logs written a burst at a time saves most of the heap's work.
-    const auto later = [&runs](size_t a, size_t b) {
-        return runs[b].keys[runs[b].at] < runs[a].keys[runs[a].at];
+    // A tree of losers over the runs: each inner node holds the run that lost the match
+    // there, the root's winner is the next row, and taking it replays one path of the tree.
+    size_t leaves = 1;
+    while (leaves < runs.size())
+        leaves *= 2;
+    const auto head = [&runs, &done](size_t r) -> const Key & {
+        return r < runs.size() ? runs[r].head : done;
     };
-    std::vector<size_t> heap;
-    for (size_t r = 0; r < runs.size(); ++r)
-        heap.push_back(r);
-    std::make_heap(heap.begin(), heap.end(), later);
+    std::vector<size_t> losers(leaves, 0);
+    std::vector<size_t> winners(2 * leaves);
+    for (size_t r = 0; r < leaves; ++r)
+        winners[leaves + r] = r;
+    for (size_t node = leaves - 1; node >= 1; --node) {
+        const size_t a = winners[2 * node];
+        const size_t b = winners[2 * node + 1];
+        const bool aWins = !(head(b) < head(a));
+        winners[node] = aWins ? a : b;
+        losers[node] = aWins ? b : a;
+    }
+    size_t winner = leaves > 1 ? winners[1] : 0;
     std::vector<Packed> rows;
     rows.reserve(size_t(ChunkRows));
-    while (!heap.empty()) {
-        std::pop_heap(heap.begin(), heap.end(), later);
-        const size_t r = heap.back();
-        heap.pop_back();
-        Run &run = runs[r];
-        const Key *bound = heap.empty() ? nullptr : &runs[heap.front()].keys[runs[heap.front()].at];
-        do {
-            rows.push_back(run.keys[run.at].packed);
-            if (qint64(rows.size()) == ChunkRows) {
-                list.m_chunks.push_back(makeChunk(std::move(rows)));
-                rows = std::vector<Packed>();
-                rows.reserve(size_t(ChunkRows));
-            }
-        } while (++run.at < run.keys.size() && !(bound && *bound < run.keys[run.at]));
-        if (run.at < run.keys.size()) {
-            heap.push_back(r);
-            std::push_heap(heap.begin(), heap.end(), later);
-        } else {
-            run.keys = std::vector<Key>();
+    while (winner < runs.size() && runs[winner].head.time != done.time) {
+        rows.push_back(runs[winner].head.packed);
+        if (qint64(rows.size()) == ChunkRows) {
+            list.m_chunks.push_back(makeChunk(std::move(rows)));
+            rows = std::vector<Packed>();
+            rows.reserve(size_t(ChunkRows));
+        }
+        advance(runs[winner]);
+        for (size_t node = (winner + leaves) / 2; node >= 1; node /= 2) {
+            if (head(losers[node]) < head(winner))
+                std::swap(losers[node], winner);
         }
     }
     if (!rows.empty())
@@ -127,7 +156,20 @@ MergedRows MergedRows::withLines(int source, const SharedLineTimes &times, qint6
     chunks.reserve(m_chunks.size() + size_t((to - from) / ChunkRows) + 2);
     size_t next = 0;
     std::vector<Packed> rows;
-    for (size_t c = 0; c < m_chunks.size(); ++c) {
+    // The chunks before the one the first new row goes into, found by halving.
+    const Key first = list.keyOf(added.front());
+    const size_t skipped = size_t(std::max<qptrdiff>(
+        0, std::partition_point(m_chunks.begin(), m_chunks.end(),
+                                [&list, &first](const SharedChunk &c) {
+                                    return !(first < list.keyOf(c->rows.front()));
+                                }) -
+               m_chunks.begin() - 1));
+    chunks.insert(chunks.end(), m_chunks.begin(), m_chunks.begin() + qptrdiff(skipped));
+    for (size_t c = skipped; c < m_chunks.size(); ++c) {
+        if (next == added.size()) {
+            chunks.insert(chunks.end(), m_chunks.begin() + qptrdiff(c), m_chunks.end());
+            break;
+        }
         size_t end = added.size();
         if (c + 1 < m_chunks.size()) {
             const Key bound = list.keyOf(m_chunks[c + 1]->rows.front());
