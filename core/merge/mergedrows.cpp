@@ -27,11 +27,27 @@ void MergedRows::cut(std::vector<Packed> &rows, std::vector<SharedChunk> &into) 
     rows.clear();
 }
 
+void MergedRows::group(std::vector<SharedChunk> &chunks) {
+    for (size_t at = 0; at < chunks.size(); at += GroupChunks) {
+        auto group = std::make_shared<Group>();
+        const size_t end = std::min(chunks.size(), at + GroupChunks);
+        qint64 rows = 0;
+        for (size_t c = at; c < end; ++c) {
+            group->chunks.push_back(std::move(chunks[c]));
+            rows += qint64(group->chunks.back()->rows.size());
+            group->ends.push_back(rows);
+            group->sources |= group->chunks.back()->sources;
+        }
+        m_groups.push_back(std::move(group));
+    }
+    chunks.clear();
+}
+
 void MergedRows::renumber() {
-    m_starts.resize(m_chunks.size());
+    m_starts.resize(m_groups.size());
     qint64 total = 0;
-    for (size_t i = 0; i < m_chunks.size(); ++i) {
-        total += qint64(m_chunks[i]->rows.size());
+    for (size_t i = 0; i < m_groups.size(); ++i) {
+        total += m_groups[i]->rows();
         m_starts[i] = total;
     }
 }
@@ -114,12 +130,13 @@ MergedRows MergedRows::merged(const std::vector<Source> &sources) {
         losers[node] = aWins ? b : a;
     }
     size_t winner = leaves > 1 ? winners[1] : 0;
+    std::vector<SharedChunk> chunks;
     std::vector<Packed> rows;
     rows.reserve(size_t(ChunkRows));
     while (winner < runs.size() && runs[winner].head.time != done.time) {
         rows.push_back(runs[winner].head.packed);
         if (qint64(rows.size()) == ChunkRows) {
-            list.m_chunks.push_back(makeChunk(std::move(rows)));
+            chunks.push_back(makeChunk(std::move(rows)));
             rows = std::vector<Packed>();
             rows.reserve(size_t(ChunkRows));
         }
@@ -130,17 +147,57 @@ MergedRows MergedRows::merged(const std::vector<Source> &sources) {
         }
     }
     if (!rows.empty())
-        list.m_chunks.push_back(makeChunk(std::move(rows)));
+        chunks.push_back(makeChunk(std::move(rows)));
+    list.group(chunks);
     list.renumber();
     return list;
 }
 
+std::vector<MergedRows::SharedChunk>
+MergedRows::mergedInto(const std::vector<SharedChunk> &chunks,
+                       const std::vector<Packed> &added) const {
+    const auto before = [this](Packed a, Packed b) { return keyOf(a) < keyOf(b); };
+    std::vector<SharedChunk> out;
+    out.reserve(chunks.size() + added.size() / size_t(ChunkRows) + 2);
+    size_t next = 0;
+    std::vector<Packed> rows;
+    for (size_t c = 0; c < chunks.size(); ++c) {
+        size_t end = added.size();
+        if (c + 1 < chunks.size()) {
+            const Key bound = keyOf(chunks[c + 1]->rows.front());
+            end = size_t(std::lower_bound(added.begin() + qptrdiff(next), added.end(), bound,
+                                          [this](Packed p, const Key &k) { return keyOf(p) < k; }) -
+                         added.begin());
+        }
+        if (end == next) {
+            out.push_back(chunks[c]);
+            continue;
+        }
+        const std::vector<Packed> &old = chunks[c]->rows;
+        rows.resize(old.size() + (end - next));
+        std::merge(old.begin(), old.end(), added.begin() + qptrdiff(next),
+                   added.begin() + qptrdiff(end), rows.begin(), before);
+        next = end;
+        cut(rows, out);
+    }
+    if (next < added.size()) { // there were no chunks
+        rows.assign(added.begin() + qptrdiff(next), added.end());
+        cut(rows, out);
+    }
+    return out;
+}
+
 MergedRows MergedRows::withLines(int source, const SharedLineTimes &times, qint64 from,
                                  qint64 to) const {
-    MergedRows list = *this;
+    MergedRows list;
+    list.m_times = m_times;
+    list.m_counts = m_counts;
     list.m_times[size_t(source)] = times;
-    if (to <= from)
+    if (to <= from) {
+        list.m_groups = m_groups;
+        list.m_starts = m_starts;
         return list;
+    }
     list.m_counts[size_t(source)] += to - from;
     std::vector<Packed> added;
     added.reserve(size_t(to - from));
@@ -150,50 +207,41 @@ MergedRows MergedRows::withLines(int source, const SharedLineTimes &times, qint6
     if (!std::is_sorted(added.begin(), added.end(), before))
         std::stable_sort(added.begin(), added.end(), before);
 
-    // Each chunk takes the new rows up to the first row of the next; the chunks that take
-    // none are shared as they are.
-    std::vector<SharedChunk> chunks;
-    chunks.reserve(m_chunks.size() + size_t((to - from) / ChunkRows) + 2);
-    size_t next = 0;
-    std::vector<Packed> rows;
-    // The chunks before the one the first new row goes into, found by halving.
+    // Each group takes the new rows before the first row of the next; the groups that take
+    // none are shared as they are, and those before the first new row are not looked at.
     const Key first = list.keyOf(added.front());
-    const size_t skipped = size_t(std::max<qptrdiff>(
-        0, std::partition_point(m_chunks.begin(), m_chunks.end(),
-                                [&list, &first](const SharedChunk &c) {
-                                    return !(first < list.keyOf(c->rows.front()));
-                                }) -
-               m_chunks.begin() - 1));
-    chunks.insert(chunks.end(), m_chunks.begin(), m_chunks.begin() + qptrdiff(skipped));
-    for (size_t c = skipped; c < m_chunks.size(); ++c) {
-        if (next == added.size()) {
-            chunks.insert(chunks.end(), m_chunks.begin() + qptrdiff(c), m_chunks.end());
-            break;
-        }
+    const size_t skipped = size_t(
+        std::max<qptrdiff>(0, std::partition_point(m_groups.begin(), m_groups.end(),
+                                                   [&list, &first](const SharedGroup &g) {
+                                                       return !(first < list.keyOf(g->front()));
+                                                   }) -
+                                  m_groups.begin() - 1));
+    list.m_groups.assign(m_groups.begin(), m_groups.begin() + qptrdiff(skipped));
+    size_t next = 0;
+    std::vector<Packed> slice;
+    for (size_t g = skipped; g < m_groups.size(); ++g) {
         size_t end = added.size();
-        if (c + 1 < m_chunks.size()) {
-            const Key bound = list.keyOf(m_chunks[c + 1]->rows.front());
+        if (next < added.size() && g + 1 < m_groups.size()) {
+            const Key bound = list.keyOf(m_groups[g + 1]->front());
             end = size_t(
                 std::lower_bound(added.begin() + qptrdiff(next), added.end(), bound,
                                  [&list](Packed p, const Key &k) { return list.keyOf(p) < k; }) -
                 added.begin());
         }
         if (end == next) {
-            chunks.push_back(m_chunks[c]);
+            list.m_groups.push_back(m_groups[g]);
             continue;
         }
-        const std::vector<Packed> &old = m_chunks[c]->rows;
-        rows.resize(old.size() + (end - next));
-        std::merge(old.begin(), old.end(), added.begin() + qptrdiff(next),
-                   added.begin() + qptrdiff(end), rows.begin(), before);
+        slice.assign(added.begin() + qptrdiff(next), added.begin() + qptrdiff(end));
         next = end;
-        cut(rows, chunks);
+        std::vector<SharedChunk> chunks = list.mergedInto(m_groups[g]->chunks, slice);
+        list.group(chunks);
     }
     if (next < added.size()) { // the list was empty
-        rows.assign(added.begin() + qptrdiff(next), added.end());
-        cut(rows, chunks);
+        slice.assign(added.begin() + qptrdiff(next), added.end());
+        std::vector<SharedChunk> chunks = list.mergedInto({}, slice);
+        list.group(chunks);
     }
-    list.m_chunks = std::move(chunks);
     list.renumber();
     return list;
 }
@@ -206,32 +254,64 @@ MergedRows MergedRows::without(int source) const {
     list.m_counts[size_t(source)] = 0;
     const quint64 bit = quint64(1) << source;
     std::vector<Packed> rows; // what is left of neighbouring chunks that held the source
-    for (const SharedChunk &chunk : m_chunks) {
-        if (!(chunk->sources & bit)) {
-            if (!rows.empty())
-                cut(rows, list.m_chunks);
-            list.m_chunks.push_back(chunk);
+    std::vector<SharedChunk> chunks;
+    for (const SharedGroup &g : m_groups) {
+        if (!(g->sources & bit)) {
+            list.group(chunks);
+            list.m_groups.push_back(g);
             continue;
         }
-        for (const Packed p : chunk->rows) {
-            if (sourceOf(p) != source)
-                rows.push_back(p);
+        for (const SharedChunk &chunk : g->chunks) {
+            if (!(chunk->sources & bit)) {
+                if (!rows.empty())
+                    cut(rows, chunks);
+                chunks.push_back(chunk);
+                continue;
+            }
+            for (const Packed p : chunk->rows) {
+                if (sourceOf(p) != source)
+                    rows.push_back(p);
+            }
         }
+        if (!rows.empty())
+            cut(rows, chunks);
     }
-    if (!rows.empty())
-        cut(rows, list.m_chunks);
+    list.group(chunks);
     list.renumber();
     return list;
 }
 
-qint64 MergedRows::chunkAt(qint64 row) const {
-    return qint64(std::upper_bound(m_starts.begin(), m_starts.end(), row) - m_starts.begin());
+template <typename Before> MergedRows::Place MergedRows::partition(Before before) const {
+    const auto g =
+        std::partition_point(m_groups.begin(), m_groups.end(),
+                             [&before](const SharedGroup &x) { return before(x->back()); });
+    if (g == m_groups.end())
+        return {m_groups.size(), 0, 0};
+    const auto &chunks = (*g)->chunks;
+    const auto c =
+        std::partition_point(chunks.begin(), chunks.end(),
+                             [&before](const SharedChunk &x) { return before(x->rows.back()); });
+    const auto &rows = (*c)->rows;
+    const auto r = std::partition_point(rows.begin(), rows.end(), before);
+    return {size_t(g - m_groups.begin()), size_t(c - chunks.begin()), size_t(r - rows.begin())};
+}
+
+qint64 MergedRows::rowNumber(const Place &place) const {
+    if (place.group == m_groups.size())
+        return size();
+    const Group &g = *m_groups[place.group];
+    return (place.group == 0 ? 0 : m_starts[place.group - 1]) +
+           (place.chunk == 0 ? 0 : g.ends[place.chunk - 1]) + qint64(place.row);
 }
 
 MergedRows::Row MergedRows::at(qint64 row) const {
-    const qint64 c = chunkAt(row);
-    const qint64 first = c == 0 ? 0 : m_starts[size_t(c - 1)];
-    const Packed p = m_chunks[size_t(c)]->rows[size_t(row - first)];
+    const size_t g =
+        size_t(std::upper_bound(m_starts.begin(), m_starts.end(), row) - m_starts.begin());
+    const Group &group = *m_groups[g];
+    const qint64 inGroup = row - (g == 0 ? 0 : m_starts[g - 1]);
+    const size_t c = size_t(std::upper_bound(group.ends.begin(), group.ends.end(), inGroup) -
+                            group.ends.begin());
+    const Packed p = group.chunks[c]->rows[size_t(inGroup - (c == 0 ? 0 : group.ends[c - 1]))];
     return {sourceOf(p), lineOf(p)};
 }
 
@@ -241,44 +321,31 @@ qint64 MergedRows::timeAt(qint64 row) const {
 }
 
 qint64 MergedRows::firstAtOrAfter(qint64 time) const {
-    // The chunks, then the rows of the one that holds it.
-    const auto chunk =
-        std::partition_point(m_chunks.begin(), m_chunks.end(), [this, time](const SharedChunk &c) {
-            return keyOf(c->rows.back()).time < time;
-        });
-    if (chunk == m_chunks.end())
-        return size();
-    const auto &rows = (*chunk)->rows;
-    const auto at = std::partition_point(rows.begin(), rows.end(),
-                                         [this, time](Packed p) { return keyOf(p).time < time; });
-    const size_t c = size_t(chunk - m_chunks.begin());
-    return (c == 0 ? 0 : m_starts[c - 1]) + qint64(at - rows.begin());
+    return rowNumber(partition([this, time](Packed p) { return keyOf(p).time < time; }));
 }
 
 qint64 MergedRows::rowOf(int source, qint64 line) const {
     if (source < 0 || source >= MaxSources || !m_times[size_t(source)] || line < 0)
         return -1;
-    const Key key = keyOf(pack(source, line));
-    const auto chunk =
-        std::partition_point(m_chunks.begin(), m_chunks.end(), [this, &key](const SharedChunk &c) {
-            return keyOf(c->rows.back()) < key;
-        });
-    if (chunk == m_chunks.end())
+    const Packed wanted = pack(source, line);
+    const Key key = keyOf(wanted);
+    const Place place = partition([this, &key](Packed p) { return keyOf(p) < key; });
+    if (place.group == m_groups.size() ||
+        m_groups[place.group]->chunks[place.chunk]->rows[place.row] != wanted)
         return -1;
-    const auto &rows = (*chunk)->rows;
-    const auto at = std::partition_point(rows.begin(), rows.end(),
-                                         [this, &key](Packed p) { return keyOf(p) < key; });
-    if (at == rows.end() || *at != key.packed)
-        return -1;
-    const size_t c = size_t(chunk - m_chunks.begin());
-    return (c == 0 ? 0 : m_starts[c - 1]) + qint64(at - rows.begin());
+    return rowNumber(place);
 }
 
 qint64 MergedRows::memoryUsage() const {
-    qint64 bytes = qint64(sizeof(*this)) + qint64(m_chunks.capacity() * sizeof(SharedChunk) +
+    qint64 bytes = qint64(sizeof(*this)) + qint64(m_groups.capacity() * sizeof(SharedGroup) +
                                                   m_starts.capacity() * sizeof(qint64));
-    for (const SharedChunk &chunk : m_chunks)
-        bytes += qint64(sizeof(Chunk) + chunk->rows.capacity() * sizeof(Packed)) + 16;
+    for (const SharedGroup &g : m_groups) {
+        bytes += qint64(sizeof(Group) + g->chunks.capacity() * sizeof(SharedChunk) +
+                        g->ends.capacity() * sizeof(qint64)) +
+                 16;
+        for (const SharedChunk &chunk : g->chunks)
+            bytes += qint64(sizeof(Chunk) + chunk->rows.capacity() * sizeof(Packed)) + 16;
+    }
     return bytes;
 }
 

@@ -63,12 +63,29 @@ private:
         quint64 sources = 0; // bit n: holds rows of source n
     };
     using SharedChunk = std::shared_ptr<const Chunk>;
+    // Chunks in groups, so that a change copies the list of one group's chunks and the list
+    // of groups, never the list of every chunk.
+    struct Group {
+        std::vector<SharedChunk> chunks;
+        std::vector<qint64> ends; // row number in the group after each chunk's last
+        quint64 sources = 0;
+        const Packed &front() const { return chunks.front()->rows.front(); }
+        const Packed &back() const { return chunks.back()->rows.back(); }
+        qint64 rows() const { return ends.back(); }
+    };
+    using SharedGroup = std::shared_ptr<const Group>;
+    static constexpr size_t GroupChunks = 128;
     struct Key {
         qint64 time;
         Packed packed;
         friend bool operator<(const Key &a, const Key &b) {
             return a.time != b.time ? a.time < b.time : a.packed < b.packed;
         }
+    };
+    struct Place {
+        size_t group;
+        size_t chunk;
+        size_t row;
     };
 
     static Packed pack(int source, qint64 line) { return (Packed(source) << 56) | Packed(line); }
@@ -78,11 +95,20 @@ private:
     static SharedChunk makeChunk(std::vector<Packed> rows);
     // Chunks of at most ChunkRows, cut from sorted rows.
     static void cut(std::vector<Packed> &rows, std::vector<SharedChunk> &into);
-    qint64 chunkAt(qint64 row) const;
+    // Groups of at most GroupChunks, made of `chunks`, added to the list's.
+    void group(std::vector<SharedChunk> &chunks);
+    // `chunks` with the sorted `added` rows merged in, each chunk taking those before the
+    // next one's first row.
+    std::vector<SharedChunk> mergedInto(const std::vector<SharedChunk> &chunks,
+                                        const std::vector<Packed> &added) const;
+    // The place of the first row for which `before` is false (rows for which it is true
+    // come first).
+    template <typename Before> Place partition(Before before) const;
+    qint64 rowNumber(const Place &place) const;
     void renumber();
 
-    std::vector<SharedChunk> m_chunks;
-    std::vector<qint64> m_starts; // row number after each chunk's last
+    std::vector<SharedGroup> m_groups;
+    std::vector<qint64> m_starts; // row number after each group's last
     std::array<SharedLineTimes, MaxSources> m_times{};
     std::array<qint64, MaxSources> m_counts{};
 };

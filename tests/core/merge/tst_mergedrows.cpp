@@ -68,6 +68,15 @@ private slots:
         QTest::newRow("rows over several chunks") << Logs{many, others} << 1000 << expected;
         QTest::newRow("appends into the middle of full chunks")
             << Logs{many, others} << 5000 << expected;
+        QList<qint64> longer, longerOthers;
+        QStringList longerExpected;
+        for (qint64 i = 0; i < 300000; ++i) {
+            longer << 2 * i;
+            longerOthers << 2 * i + 1;
+            longerExpected << QStringLiteral("0:%1").arg(i) << QStringLiteral("1:%1").arg(i);
+        }
+        QTest::newRow("rows over several groups of chunks")
+            << Logs{longer, longerOthers} << 70000 << longerExpected;
     }
     void orderOfTimes() {
         QFETCH(Logs, logs);
