@@ -74,7 +74,7 @@ private:
         qint64 rows() const { return ends.back(); }
     };
     using SharedGroup = std::shared_ptr<const Group>;
-    static constexpr size_t GroupChunks = 128;
+    static constexpr size_t GroupChunks = 32;
     struct Key {
         qint64 time;
         Packed packed;

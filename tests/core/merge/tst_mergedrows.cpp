@@ -104,6 +104,16 @@ private slots:
         }
         QCOMPARE(rowsOf(grown), expected);
 
+        // The first log whole, then the others' lines a stretch at a time among its rows.
+        MergedRows among = MergedRows::merged({sources.front()});
+        for (int s = 1; s < logs.size(); ++s) {
+            for (qint64 from = 0; from < logs[s].size(); from += step) {
+                const qint64 to = qMin<qint64>(from + step, logs[s].size());
+                among = among.withLines(s, timesOf(logs[s], to), from, to);
+            }
+        }
+        QCOMPARE(rowsOf(among), expected);
+
         // The first log taken out (a rotation) and merged again.
         const MergedRows without = whole.without(0);
         QCOMPARE(without.rowsOf(0), 0);
