@@ -4,6 +4,7 @@
 #include "document/frmdocument.h"
 
 #include <QMdiArea>
+#include <QScopedValueRollback>
 
 namespace Orvik {
 
@@ -26,12 +27,13 @@ void TimeSync::setEnabled(bool enabled) {
 }
 
 void TimeSync::readerMoved(frmDocument &source) {
-    if (!m_enabled)
+    if (!m_enabled || m_syncing)
         return;
     const qint64 time = source.rtfText().caretTime();
     if (time == NoTime)
         return;
     source.rtfText().clearTimeBand();
+    const QScopedValueRollback<bool> syncing(m_syncing, true);
     forEachDocument(m_host.workspace(), [&](frmDocument &document) {
         RichTextView &view = document.rtfText();
         if (&document == &source || !view.hasTimes())

@@ -24,6 +24,7 @@ public:
 private:
     CommandHost &m_host;
     bool m_enabled = false;
+    bool m_syncing = false; // a move made by the sync itself is no reader's
 };
 
 } // namespace Orvik

@@ -65,7 +65,10 @@ struct TimeFixture {
     // Go to Time on the active document with `typed` entered.
     frmGoToTime &goToTime(const QString &typed) {
         w->menus().mnuEditGoToTime->trigger();
-        frmGoToTime &box = *w->commands().timeCommands().goToTimeWindow();
+        frmGoToTime *window = w->commands().timeCommands().goToTimeWindow();
+        if (!window)
+            qFatal("Go to Time did not open");
+        frmGoToTime &box = *window;
         box.setTimeText(typed);
         QTest::keyClick(&box.txtTime(), Qt::Key_Return);
         return box;
