@@ -21,14 +21,22 @@ public:
     enum class Kind { None, Iso, Syslog, WebLog };
 
     TimeForm() = default;
+    TimeForm(Kind kind, const QDateTime &stamp)
+        : m_kind(kind)
+        , m_stamp(stamp) {}
     // The form most of the first lines that carry a time are written in, or one of kind
     // None when too few of them parse as one form (a line of digits is no time). `stamp` is
     // the file's modification time, which gives syslog times their year.
+    // Looks at no more than the first DetectLines lines within the first DetectBytes bytes.
     static TimeForm detect(const char *text, qint64 size, const QDateTime &stamp);
+    static constexpr qint64 DetectLines = 200;
+    static constexpr qint64 DetectBytes = 64 * 1024;
 
     Kind kind() const { return m_kind; }
     bool isValid() const { return m_kind != Kind::None; }
+    const QDateTime &stamp() const { return m_stamp; }
     // The time at the start of the line of `length` bytes at `line` (no line feed), or NoTime.
+    // Works the calendar out each time: a reader of many lines uses a TimeReader.
     qint64 parse(const char *line, qint64 length) const;
 
 private:
