@@ -161,15 +161,17 @@ elif [ "$scene" = rules ]; then
     xdotool search --sync --name '^Highlight Rules$' windowsize 560 250 windowmove 400 345
     sleep 1
 elif [ "$scene" = time ]; then
-    # Window, Synchronize by Time; a click in the syslog and two pages up in it: the other two
-    # logs show the same moment, their lines marked by a band.
+    # Window, Synchronize by Time; a click in the syslog, then Go to Time there, a minute back:
+    # the other two logs show the same moment, their lines marked by a band.
     xdotool search --sync --name '^Orvik$' windowfocus --sync
     xdotool key alt+w
     sleep 0.3
     xdotool key s
-    xdotool mousemove 300 300 click 1
-    sleep 0.3
-    xdotool key Prior Prior
+    xdotool mousemove 300 300 click 1 key ctrl+t
+    xdotool search --sync --name '^Go to Time$' windowfocus --sync
+    xdotool key ctrl+a
+    xdotool type --delay 40 "$(date -d "@$((now - 60))" '+%H:%M:%S')"
+    xdotool key Return
     sleep 1.5
 fi
 import -window root "$output"
