@@ -14,7 +14,8 @@ namespace Orvik {
 // meanwhile.
 class PendingTimes {
 public:
-    explicit PendingTimes(SharedLineTimes previous = nullptr);
+    // `previousSize`: the bytes of the text `previous` was made of.
+    explicit PendingTimes(SharedLineTimes previous = nullptr, qint64 previousSize = 0);
     ~PendingTimes();
     PendingTimes(const PendingTimes &) = delete;
     PendingTimes &operator=(const PendingTimes &) = delete;
@@ -22,7 +23,9 @@ public:
     // Before the first extend(); until told, the stamp is the time the work was made.
     void setStamp(const QDateTime &stamp) { m_stamp = stamp; }
     QDateTime stamp() const { return m_stamp; }
-    // The text so far: its first `size` bytes from `data`.
+    // The text so far: its first `size` bytes from `data`. The builder is fed whole lines
+    // only, up to the last line feed: the line still open is read once, by finish(), so a
+    // line of any length costs what its bytes cost.
     void extend(const char *data, qint64 size);
     // The bytes fed so far.
     qint64 size() const { return m_size; }
@@ -33,8 +36,14 @@ public:
 private:
     SharedLineTimes m_previous;
     QDateTime m_stamp = QDateTime::currentDateTime();
+    void feed(qint64 size);
+
     std::unique_ptr<LineTimesBuilder> m_builder;
+    const char *m_data = nullptr;
     qint64 m_size = 0;
+    qint64 m_fed = 0;     // bytes the builder was given: to a line feed
+    qint64 m_scanned = 0; // bytes looked through for line feeds
+    bool m_extended = false;
 };
 
 } // namespace Orvik

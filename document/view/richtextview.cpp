@@ -89,7 +89,8 @@ std::unique_ptr<TextPreparation> RichTextView::prepareAppend() {
     if (!extension)
         return nullptr;
     return std::make_unique<AppendPreparation>(
-        std::move(extension), m_timesStale ? nullptr : std::make_unique<PendingTimes>(m_times));
+        std::move(extension),
+        m_timesStale ? nullptr : std::make_unique<PendingTimes>(m_times, m_text.size()));
 }
 
 void RichTextView::usePreparation(std::unique_ptr<TextPreparation> preparation) {
