@@ -75,6 +75,7 @@ bool RefreshCycle::shutdown(WorkerPool::Clock::duration wait) {
             entry.second.task->cancel = true;
     m_docs.clear();
     m_rounds.clear();
+    m_leftBehind.clear();
     return m_pool.shutdown(wait);
 }
 
@@ -247,6 +248,8 @@ void RefreshCycle::begin(int index, bool notified) {
             startNext(serial); // its reader alone tells of new text
             continue;
         }
+        if (!stream && waitsForStuckRead(m.DocFileName[slot]))
+            continue; // its passes wait behind the read it will get
         doc.tick = tick;
         ++tick->pending;
         const QString failure =
@@ -258,6 +261,23 @@ void RefreshCycle::begin(int index, bool notified) {
             fail(slot, failure);
         }
     }
+}
+
+// Forgets the reads left behind that came back; true when one of `path` is stuck, that is, busy
+// for longer than the pool's busy limit: another read of it would most likely hang as well.
+bool RefreshCycle::waitsForStuckRead(const QString &path) {
+    const double now = steadySeconds();
+    const double limit = std::chrono::duration<double>(m_pool.busyLimit()).count();
+    bool waits = false;
+    for (auto it = m_leftBehind.begin(); it != m_leftBehind.end();) {
+        if (it->second.task.expired()) {
+            it = m_leftBehind.erase(it);
+            continue;
+        }
+        waits = waits || (it->first == path && now - it->second.started >= limit);
+        ++it;
+    }
+    return waits;
 }
 
 // A first read (an open) does not wait for a thread.
@@ -385,7 +405,8 @@ void RefreshCycle::submit(const std::shared_ptr<RefreshTask> &task, WorkerPool::
     try {
         m_pool.submit(
             [task, mailbox = m_mailbox, fileSystem = &m_module.fileSystem()] {
-                task->run(*fileSystem);
+                if (!task->cancelled())
+                    task->run(*fileSystem);
                 if (task->cancelled())
                     mailbox->forgo();
                 else
@@ -404,8 +425,12 @@ void RefreshCycle::forget(quint64 serial) {
         return;
     const Doc doc = std::move(entry->second);
     m_docs.erase(entry);
-    if (doc.task)
+    if (doc.task) {
         doc.task->cancel = true;
+        const auto *read = dynamic_cast<const SlotRead *>(doc.task.get());
+        if (read && !dynamic_cast<const StreamRead *>(read))
+            m_leftBehind.emplace(read->path, LeftBehind{doc.task, doc.readStarted});
+    }
     if (doc.tick && --doc.tick->pending == 0)
         tickDone(doc.tick);
     if (doc.taskRound && --doc.taskRound->pending == 0)

@@ -32,7 +32,9 @@ struct SlotRead;
 // applied on the user-interface thread as soon as it is ready, whatever the other documents
 // are doing; a document whose work is still in flight when the timer ticks is not started
 // again until it is done. Its work is done in order: a read, then the full highlight passes
-// that wait for it. Its first read (the open) gets a worker at once.
+// that wait for it. Its first read (the open) gets a worker at once, unless a read of the same
+// file by a document closed before is stuck (a dead network mount, say): then it waits until
+// that read has come back, so closing and opening it again adds no thread.
 //
 // How the visible rules read with documents on their own:
 // - Panel 1 shows how long the work of a tick took: the reads that tick started, until their
@@ -134,7 +136,14 @@ private:
         double streamApart = StreamReadsApart; // between a stream's parts, for now
     };
 
+    // A read a closed document left behind, until it returns.
+    struct LeftBehind {
+        std::weak_ptr<RefreshTask> task; // expires once its worker is done with it
+        double started = 0;              // steady clock seconds
+    };
+
     void begin(int index, bool notified = false);
+    bool waitsForStuckRead(const QString &path);
     void startRead(quint64 serial, int slot, Doc &doc, bool first, bool forced);
     void workDone(quint64 serial, Doc &doc, bool spacing, int processors = 1);
     void startNext(quint64 serial);
@@ -161,7 +170,8 @@ private:
     qint64 m_chunkSize;
     qint64 m_markPassApart = DefaultMarkPassApart;
     std::map<quint64, Doc> m_docs;
-    std::deque<std::shared_ptr<Round>> m_rounds; // highlight rounds not yet done, oldest first
+    std::multimap<QString, LeftBehind> m_leftBehind; // by path
+    std::deque<std::shared_ptr<Round>> m_rounds;     // highlight rounds not yet done, oldest first
     QString m_lastHighlight; // the highlight text of the last change seen, active or not
     std::shared_ptr<RefreshMailbox> m_mailbox;
     bool m_draining = false;

@@ -115,6 +115,11 @@ void WorkerPool::setBusyLimit(Clock::duration limit) {
     m_state->busyLimit = limit;
 }
 
+WorkerPool::Clock::duration WorkerPool::busyLimit() const {
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->busyLimit;
+}
+
 void WorkerPool::setThreadStarter(ThreadStarter starter) {
     std::lock_guard<std::mutex> lock(m_state->mutex);
     m_state->starter = starter ? std::move(starter) : ThreadStarter(startDetached);

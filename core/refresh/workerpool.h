@@ -55,6 +55,7 @@ public:
     int usualThreads() const;
     // How long a thread may work on one task before waiting tasks get a thread of their own.
     void setBusyLimit(Clock::duration limit);
+    Clock::duration busyLimit() const;
     // How threads are started (tests make it fail).
     void setThreadStarter(ThreadStarter starter);
 

@@ -20,11 +20,14 @@ namespace Orvik {
 
 namespace {
 constexpr qint64 HugePage = 2 * 1024 * 1024;
-// The least a storage reserves, in lines; a larger text reserves four times its lines, so a
-// few small documents take little of a limited address space.
+// The least a segment reserves, in lines; each later one reserves as many as all before it, so
+// a few small documents take little of a limited address space and a large one little more
+// than twice its lines.
 constexpr qint64 MinimumLines = 256 * 1024;
+// Segments an index may have: with each as large as all before it, far more than any text.
+constexpr int MostSegments = 48;
 constexpr qint64 MaxDistance = std::numeric_limits<quint32>::max();
-// Blocks beyond one per BlockLines lines, for lines of 4 GiB and more.
+// Blocks beyond one per BlockLines lines and one per segment, for lines of 4 GiB and more.
 constexpr qint64 SpareBlocks = 1024;
 
 qint64 roundUp(qint64 n, qint64 step) {
@@ -40,72 +43,88 @@ void *reserveSpace(qint64 bytes) {
     madvise(p, size_t(bytes), MADV_HUGEPAGE); // advice only: fine where it is not offered
     return p;
 }
+
+// Makes the first `bytes` of a reserved array usable; false when it is not reserved that far.
+bool commit(void *array, qint64 capacityBytes, qint64 &committed, qint64 bytes) {
+    if (bytes <= committed)
+        return true;
+    if (bytes > capacityBytes)
+        return false;
+    const qint64 target = qMin(capacityBytes, roundUp(qMax(bytes, 2 * committed), HugePage));
+    if (mprotect(static_cast<char *>(array) + committed, size_t(target - committed),
+                 PROT_READ | PROT_WRITE) != 0)
+        throw std::bad_alloc();
+    committed = target;
+    return true;
+}
 } // namespace
 
-// Reserved arrays of line starts and blocks; pages are made usable as they are needed.
-struct LineIndex::Storage {
+// One reserved array of line starts; pages are made usable as they are needed. Only the one
+// state that may write past the lines the others show commits it.
+struct LineIndex::Segment {
     quint32 *starts = nullptr;
-    Block *blocks = nullptr;
-    qint64 startCapacity = 0; // reserved
-    qint64 blockCapacity = 0;
-    qint64 startBytes = 0; // committed
-    qint64 blockBytes = 0;
-    std::atomic<int> extensions{0}; // extensions writing past the owner's lines
+    qint64 capacity = 0;  // lines reserved
+    qint64 committed = 0; // bytes usable
 
     // The last holder may be the user-interface thread, replacing a large text.
-    ~Storage() {
+    ~Segment() {
         if (starts)
-            PageRelease::unmap(starts, startCapacity * qint64(sizeof(quint32)), startBytes);
-        if (blocks)
-            PageRelease::unmap(blocks, blockCapacity * qint64(sizeof(Block)), blockBytes);
+            PageRelease::unmap(starts, capacity * qint64(sizeof(quint32)), committed);
     }
-
-    // Storage for at least `lines` lines, taking less address space where plenty is refused.
-    static std::shared_ptr<Storage> make(qint64 lines) {
-        auto s = std::make_shared<Storage>();
-        for (qint64 want = qMax(MinimumLines, 4 * lines);; want /= 2) {
-            want = qMax(want, lines + 1);
-            const qint64 startBytes = roundUp(want * qint64(sizeof(quint32)), HugePage);
-            const qint64 blockBytes =
-                roundUp((want / BlockLines + SpareBlocks) * qint64(sizeof(Block)), HugePage);
-            void *starts = reserveSpace(startBytes);
-            void *blocks = starts ? reserveSpace(blockBytes) : nullptr;
-            if (blocks) {
-                s->starts = static_cast<quint32 *>(starts);
-                s->blocks = static_cast<Block *>(blocks);
-                s->startCapacity = startBytes / qint64(sizeof(quint32));
-                s->blockCapacity = blockBytes / qint64(sizeof(Block));
-                return s;
+    // Room for about `lines` lines, a multiple of BlockLines; less where that much address
+    // space is refused, down to one block.
+    static std::shared_ptr<Segment> make(qint64 lines) {
+        for (qint64 want = qMax(MinimumLines, lines);; want /= 2) {
+            want = qMax(want, BlockLines);
+            const qint64 bytes = want * qint64(sizeof(quint32)) >= HugePage
+                                     ? roundUp(want * qint64(sizeof(quint32)), HugePage)
+                                     : roundUp(want, BlockLines) * qint64(sizeof(quint32));
+            if (void *p = reserveSpace(bytes)) {
+                auto segment = std::make_shared<Segment>();
+                segment->starts = static_cast<quint32 *>(p);
+                segment->capacity = bytes / qint64(sizeof(quint32));
+                return segment;
             }
-            if (starts)
-                munmap(starts, size_t(startBytes));
-            if (want == lines + 1)
+            if (want == BlockLines)
                 throw std::bad_alloc();
         }
     }
-
-    // Makes the first `bytes` of an array usable; false when it is not reserved that far.
-    static bool commit(void *array, qint64 capacityBytes, qint64 &committed, qint64 bytes) {
-        if (bytes <= committed)
-            return true;
-        if (bytes > capacityBytes)
-            return false;
-        const qint64 target = qMin(capacityBytes, roundUp(qMax(bytes, 2 * committed), HugePage));
-        if (mprotect(static_cast<char *>(array) + committed, size_t(target - committed),
-                     PROT_READ | PROT_WRITE) != 0)
-            throw std::bad_alloc();
-        committed = target;
-        return true;
-    }
+    qint64 committedLines() const { return committed / qint64(sizeof(quint32)); }
+    // Makes the first `lines` entries usable; false past the capacity.
     bool commitLines(qint64 lines) {
-        return commit(starts, startCapacity * qint64(sizeof(quint32)), startBytes,
+        return commit(starts, capacity * qint64(sizeof(quint32)), committed,
                       lines * qint64(sizeof(quint32)));
+    }
+};
+
+// The blocks, which are few (one per BlockLines lines) and are copied into a larger storage
+// when they outgrow theirs, and the segments the lines are in, which are shared with it.
+struct LineIndex::Storage {
+    Block *blocks = nullptr;
+    qint64 blockCapacity = 0;
+    qint64 blockBytes = 0; // committed
+    // Entries past a state's `segments` are written only by the one state that may grow.
+    std::shared_ptr<Segment> segments[MostSegments];
+    std::atomic<int> extensions{0}; // extensions writing past the owner's lines
+
+    ~Storage() {
+        if (blocks)
+            PageRelease::unmap(blocks, blockCapacity * qint64(sizeof(Block)), blockBytes);
+    }
+    static std::shared_ptr<Storage> make(qint64 blocks) {
+        auto s = std::make_shared<Storage>();
+        const qint64 bytes = roundUp(blocks * qint64(sizeof(Block)), HugePage);
+        void *p = reserveSpace(bytes);
+        if (!p)
+            throw std::bad_alloc();
+        s->blocks = static_cast<Block *>(p);
+        s->blockCapacity = bytes / qint64(sizeof(Block));
+        return s;
     }
     bool commitBlocks(qint64 count) {
         return commit(blocks, blockCapacity * qint64(sizeof(Block)), blockBytes,
                       count * qint64(sizeof(Block)));
     }
-    qint64 committedLines() const { return startBytes / qint64(sizeof(quint32)); }
 };
 
 LineIndex::~LineIndex() = default;
@@ -121,39 +140,63 @@ LineIndex &LineIndex::operator=(LineIndex &&other) noexcept {
 }
 
 void LineIndex::clear() {
-    // Keeps the storage, unless an extension may still write into it.
+    // Keeps the storage and its segments, unless an extension may still write into them.
     std::shared_ptr<Storage> storage = std::move(m_state.storage);
     m_state = State();
     if (storage && storage->extensions.load() == 0)
         m_state.storage = std::move(storage);
 }
 
-void LineIndex::State::makeRoom(qint64 lines) {
-    if (storage && storage->commitLines(count + lines) &&
-        storage->commitBlocks(blocks + lines / BlockLines + 2))
+LineIndex::Segment &LineIndex::State::segment() const {
+    return *storage->segments[segments - 1];
+}
+
+void LineIndex::State::reserveBlocks(qint64 wanted) {
+    if (storage && storage->commitBlocks(wanted))
         return;
-    // Out of reserved room: the lines so far go to a larger storage.
-    std::shared_ptr<Storage> larger = Storage::make(2 * (count + lines));
-    if (!larger->commitLines(count + lines) ||
-        !larger->commitBlocks(blocks + lines / BlockLines + 2))
+    const qint64 capacity =
+        qMax(wanted, (storage ? 2 * storage->blockCapacity : 0) + MinimumLines / BlockLines +
+                         MostSegments + SpareBlocks);
+    std::shared_ptr<Storage> larger = Storage::make(capacity);
+    if (!larger->commitBlocks(wanted))
         throw std::bad_alloc();
     if (storage) {
-        std::memcpy(larger->starts, storage->starts, size_t(count) * sizeof(quint32));
         std::memcpy(larger->blocks, storage->blocks, size_t(blocks) * sizeof(Block));
+        std::copy(storage->segments, storage->segments + segments, larger->segments);
     }
     storage = std::move(larger);
 }
 
+// The next lines go to a segment of their own, starting at line `count`: one left past the
+// segments in use (by a cleared index or an extension that was not taken over) or a new one.
+void LineIndex::State::addSegment() {
+    if (segments == MostSegments)
+        throw std::bad_alloc();
+    std::shared_ptr<Segment> &next = storage->segments[segments];
+    if (!next)
+        next = Segment::make(count);
+    if (!next->commitLines(1))
+        throw std::bad_alloc();
+    ++segments;
+    segmentFirst = count;
+    segmentLimit = count + next->capacity;
+}
+
 void LineIndex::State::addStart(qint64 offset) {
-    makeRoom(1);
+    reserveBlocks(blocks + 1);
+    if (segments == 0 || count == segmentLimit)
+        addSegment();
+    else if (!segment().commitLines(count - segmentFirst + 1))
+        throw std::bad_alloc();
     Block *b = storage->blocks;
     if (blocks == 0 || count - b[blocks - 1].firstLine == BlockLines ||
-        offset - b[blocks - 1].base > MaxDistance) {
+        offset - b[blocks - 1].base > MaxDistance || b[blocks - 1].firstLine < segmentFirst) {
         if (blocks > 0 && count - b[blocks - 1].firstLine < BlockLines)
             regular = false;
-        b[blocks++] = {offset, count};
+        b[blocks++] = {offset, count, segment().starts + (count - segmentFirst)};
     }
-    storage->starts[count++] = quint32(offset - b[blocks - 1].base);
+    segment().starts[count - segmentFirst] = quint32(offset - b[blocks - 1].base);
+    ++count;
 }
 
 #if defined(__SSE2__)
@@ -172,21 +215,27 @@ quint64 feedMask(const char *p) {
 #endif
 
 void LineIndex::State::scan(const char *data, qint64 from, qint64 to) {
-    // The block's limits are kept in locals: this runs once per line of the text.
-    quint32 *starts = storage->starts;
-    qint64 base = storage->blocks[blocks - 1].base;
-    qint64 blockEnd = storage->blocks[blocks - 1].firstLine + BlockLines;
-    qint64 room = storage->committedLines();
+    // The block's limits are kept in locals: this runs once per line of the text. The last
+    // block lies in the last segment; past `limit` addStart() finds room or a new block.
+    quint32 *next = nullptr;
+    qint64 base = 0;
+    qint64 limit = 0;
+    const auto renew = [&] {
+        const Block &b = storage->blocks[blocks - 1];
+        next = segment().starts + (count - segmentFirst);
+        base = b.base;
+        limit = qMin(qMin(b.firstLine + BlockLines, segmentLimit),
+                     segmentFirst + segment().committedLines());
+    };
+    renew();
     const auto add = [&](qint64 offset) {
-        if (count < blockEnd && count < room && offset - base <= MaxDistance) {
-            starts[count++] = quint32(offset - base);
+        if (count < limit && offset - base <= MaxDistance) {
+            *next++ = quint32(offset - base);
+            ++count;
             return;
         }
         addStart(offset);
-        starts = storage->starts;
-        base = storage->blocks[blocks - 1].base;
-        blockEnd = storage->blocks[blocks - 1].firstLine + BlockLines;
-        room = storage->committedLines();
+        renew();
     };
     const char *p = data + from;
     const char *end = data + to;
@@ -221,18 +270,19 @@ void LineIndex::build(const char *data, qint64 size) {
 }
 
 void LineIndex::extend(const char *data, qint64 newSize) {
-    // An extension may be writing past the lines shown: grow apart from it.
+    // An extension may be writing past the lines shown: grow apart from it, in blocks of a
+    // storage of its own and from the next line on in a segment of its own.
     if (m_state.storage && m_state.storage->extensions.load() > 0) {
-        State own;
-        own.count = m_state.count;
-        own.blocks = m_state.blocks;
-        own.size = m_state.size;
-        own.regular = m_state.regular;
-        own.makeRoom(0);
-        std::memcpy(own.storage->starts, m_state.storage->starts,
-                    size_t(m_state.count) * sizeof(quint32));
+        State own = m_state;
+        own.storage.reset();
+        own.blocks = 0;
+        own.reserveBlocks(m_state.blocks + 1);
         std::memcpy(own.storage->blocks, m_state.storage->blocks,
                     size_t(m_state.blocks) * sizeof(Block));
+        std::copy(m_state.storage->segments, m_state.storage->segments + m_state.segments,
+                  own.storage->segments);
+        own.blocks = m_state.blocks;
+        own.segmentLimit = own.count;
         m_state = std::move(own);
     }
     m_state.extend(data, newSize);
@@ -242,7 +292,7 @@ std::unique_ptr<LineIndex::Extension> LineIndex::prepareExtension() {
     if (m_state.storage && m_state.storage->extensions.load() > 0)
         return nullptr; // one at a time
     if (!m_state.storage)
-        m_state.makeRoom(1);
+        m_state.reserveBlocks(1);
     return std::unique_ptr<Extension>(new Extension(m_state));
 }
 
@@ -279,7 +329,8 @@ qint64 LineIndex::lineStart(qint64 line) const {
         return 0;
     if (line >= m_state.count)
         return m_state.size;
-    return blockOfLine(line).base + m_state.storage->starts[line];
+    const Block &block = blockOfLine(line);
+    return block.base + block.starts[line - block.firstLine];
 }
 
 qint64 LineIndex::lineLimit(qint64 line) const {
@@ -297,9 +348,8 @@ qint64 LineIndex::lineAt(qint64 offset) const {
     const qint64 first = block->firstLine;
     const qint64 last = block + 1 == end ? m_state.count : (block + 1)->firstLine;
     const quint32 rel = quint32(qMin(offset - block->base, MaxDistance));
-    const quint32 *starts = m_state.storage->starts;
-    const quint32 *it = std::upper_bound(starts + first, starts + last, rel);
-    return qint64(it - starts) - 1;
+    const quint32 *it = std::upper_bound(block->starts, block->starts + (last - first), rel);
+    return first + qint64(it - block->starts) - 1;
 }
 
 qint64 LineIndex::memoryUsage() const {

@@ -10,9 +10,10 @@ namespace Orvik {
 // Where each line of a text starts, as byte offsets. A line ends at a line feed (the feed
 // belongs to the line it ends); the text has one line more than it has line feeds, the last
 // one possibly empty. Each line costs four bytes: its start as a distance from the start of
-// its block of lines. The arrays live in address space reserved up front (mapped for huge
-// pages where the system offers them), so they never move as the index grows; growing the
-// text scans only the new bytes.
+// its block of lines. The starts live in segments of address space reserved up front (mapped
+// for huge pages where the system offers them); a full segment is followed by another at least
+// as large as all before it, never copied, so the starts never move as the index grows and
+// growing it costs only the new lines. Growing the text scans only the new bytes.
 //
 // Growth can be worked out on another thread: an Extension scans appended bytes and writes
 // their lines past the ones the index shows, where none of its readers looks; publish() then
@@ -54,10 +55,13 @@ public:
 private:
     friend class Extension;
     static constexpr qint64 BlockLines = 4096;
+    // A block's lines all lie in one segment.
     struct Block {
-        qint64 base;      // start of the block's first line
-        qint64 firstLine; // number of the block's first line
+        qint64 base;           // start of the block's first line
+        qint64 firstLine;      // number of the block's first line
+        const quint32 *starts; // the first line's entry in its segment
     };
+    struct Segment;
     struct Storage;
     // The index's extent within its storage. The owner's thread and an extension each keep
     // one: entries below its counts are never written again.
@@ -66,13 +70,18 @@ private:
         qint64 count = 0;  // lines
         qint64 blocks = 0; // blocks
         qint64 size = 0;
-        // False once a line of 4 GiB or more forced a block to start early.
+        int segments = 0;        // segments in use
+        qint64 segmentFirst = 0; // the first line of the last one
+        qint64 segmentLimit = 0; // the line past the last this state may write there
+        // False once a block started early: a line of 4 GiB or more, or a new segment.
         bool regular = true;
 
+        Segment &segment() const;
         void addStart(qint64 offset);
+        void addSegment();
+        // Room for `count` blocks: committed in the storage, or in a larger one.
+        void reserveBlocks(qint64 count);
         void scan(const char *data, qint64 from, qint64 to);
-        // Room for `lines` more lines: committed in the storage, or in a new one.
-        void makeRoom(qint64 lines);
         void extend(const char *data, qint64 newSize);
     };
     const Block &blockOfLine(qint64 line) const;

@@ -285,21 +285,34 @@ private slots:
         for (int i = 1; i <= 3; ++i)
             QVERIFY(h.follows(i));
         QVERIFY(!h.module.HighLightPending);
+
+        // The pool counts only threads that started: a read that blocks leaves another worker.
+        h.module.refreshCycle().setBusyLimit(std::chrono::hours(1));
+        h.fs.holdRead(h.paths[0]);
+        h.files.append("1.log", "more\n");
+        h.files.append("2.log", "more\n");
+        h.module.timerUpdate_Timer();
+        QTRY_VERIFY(h.follows(2));
     }
 
-    // Reads hung in the kernel hold up no other document: with twenty left behind by closing
-    // and opening one document again, an append elsewhere still shows after one tick; and an
-    // open gets a thread at once while every worker was just taken by a read that blocks.
+    // Reads hung in the kernel hold up no other document: with twenty hung (of documents opened
+    // and closed one after another), an append elsewhere still shows after one tick; an open
+    // gets a thread at once while every worker was just taken by a read that blocks; and a
+    // document closed and opened again while its read is stuck waits for that read instead of
+    // adding a thread each time.
     void documentsGetThreadsWhileReadsHang_data() {
-        QTest::addColumn<int>("held");    // documents whose reads hang at the tick
-        QTest::addColumn<int>("reopens"); // of the first, each leaving a read hung
+        QTest::addColumn<int>("held");    // of the four documents, whose reads hang at the tick
+        QTest::addColumn<int>("opened");  // documents opened and closed next, their reads hung
+        QTest::addColumn<int>("reopens"); // of the first, while its read hangs
         QTest::addColumn<int>("busyLimitMs");
         QTest::addColumn<bool>("opens"); // a document opened, else one appended to
-        QTest::newRow("twenty reads hung, an append shows") << 1 << 20 << 0 << false;
-        QTest::newRow("every worker just taken, an open reads") << 4 << 0 << 3600000 << true;
+        QTest::newRow("twenty reads hung, an append shows") << 0 << 20 << 0 << 0 << false;
+        QTest::newRow("every worker just taken, an open reads") << 4 << 0 << 0 << 3600000 << true;
+        QTest::newRow("a document reopened waits for its stuck read") << 1 << 0 << 20 << 0 << false;
     }
     void documentsGetThreadsWhileReadsHang() {
         QFETCH(int, held);
+        QFETCH(int, opened);
         QFETCH(int, reopens);
         QFETCH(int, busyLimitMs);
         QFETCH(bool, opens);
@@ -308,18 +321,33 @@ private slots:
         h.write("4.log", "four\n");
         h.paths << h.open("4.log");
         h.module.setBackgroundCycles(true);
+        std::atomic<int> starts{0};
+        h.module.refreshCycle().setThreadStarter([&starts](std::function<void()> work) {
+            ++starts;
+            std::thread(std::move(work)).detach();
+        });
         h.module.refreshCycle().setBusyLimit(std::chrono::milliseconds(busyLimitMs));
         for (int i = 0; i < held; ++i) {
             h.fs.holdRead(h.paths[i]);
             h.files.append(QFileInfo(h.paths[i]).fileName(), "more\n");
         }
         h.module.timerUpdate_Timer();
+        for (int i = 0; i < opened; ++i) {
+            const QString path = h.write(QStringLiteral("hung%1.log").arg(i), "hung\n");
+            h.fs.holdRead(path);
+            h.module.OpenDocument(path);
+            QTRY_VERIFY(h.fs.readWaiting(path) > 0); // hung, not cancelled before it read
+            h.view(h.module.DocCount).setText(Contents());
+            h.module.RemoveDocument(h.module.DocCount);
+        }
+        const int startsBefore = starts;
         for (int i = 0; i < reopens; ++i) {
             const int slot = h.slotOf(h.paths[0]);
             h.view(slot).setText(Contents());
             h.module.RemoveDocument(slot);
             h.module.OpenDocument(h.paths[0]);
         }
+        QCOMPARE(starts - startsBefore, 0);
         QString checked = h.paths[3];
         if (opens) {
             checked = h.write("5.log", "five\n");
@@ -331,6 +359,7 @@ private slots:
         QTRY_VERIFY(h.follows(h.slotOf(checked)));
         h.fs.release();
         h.settle();
+        h.tickUntil([&h] { return h.follows(h.slotOf(h.paths[0])); });
     }
 
     // Two tasks given in a row to a pool whose one thread is idle: the first blocks, the

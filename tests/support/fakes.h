@@ -248,10 +248,10 @@ public:
         });
         m_released.notify_all();
     }
-    // True once a read of `path` waits on holdRead().
-    bool readWaiting(const QString &path) {
+    // How many reads of `path` wait on holdRead().
+    int readWaiting(const QString &path) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_waiting.contains(path);
+        return m_waiting.value(path);
     }
 
     QHash<QString, int> stampCalls;

@@ -309,33 +309,49 @@ private slots:
         QCOMPARE(view->text().size(), text.size());
     }
 
-    // Small texts built at once; enough lines for several blocks and a growth of the array,
-    // grown in steps that cut lines anywhere, as appends do.
+    // Small texts built at once; enough lines for several blocks, grown in steps that cut lines
+    // anywhere, as appends do; enough for several segments, grown as the view's own or through
+    // extensions made for each step.
     void lineIndex_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("step"); // 0: built at once
-        QTest::newRow("empty text has one empty line") << QByteArray() << 0;
-        QTest::newRow("final line feed opens an empty last line") << QByteArray("a\nbc\n") << 0;
-        QTest::newRow("empty lines") << QByteArray("\n\n") << 0;
-        QTest::newRow("CR LF: the line starts after the LF") << QByteArray("a\r\nb") << 0;
+        QTest::addColumn<bool>("extensions");
+        QTest::newRow("empty text has one empty line") << QByteArray() << 0 << false;
+        QTest::newRow("final line feed opens an empty last line")
+            << QByteArray("a\nbc\n") << 0 << false;
+        QTest::newRow("empty lines") << QByteArray("\n\n") << 0 << false;
+        QTest::newRow("CR LF: the line starts after the LF") << QByteArray("a\r\nb") << 0 << false;
         QByteArray numbers;
         for (int i = 0; i < 50000; ++i)
             numbers += QByteArray::number(i) + '\n';
-        QTest::newRow("many lines grown byte by byte") << numbers << 1;
-        QTest::newRow("many lines grown in cuts inside lines") << numbers << 7;
-        QTest::newRow("many lines grown in large steps") << numbers << 50000;
+        QTest::newRow("many lines grown byte by byte") << numbers << 1 << false;
+        QTest::newRow("many lines grown in cuts inside lines") << numbers << 7 << false;
+        QTest::newRow("many lines grown in large steps") << numbers << 50000 << false;
+        QByteArray more = QByteArray("\n").repeated(1100000) + numbers;
+        QTest::newRow("lines of several segments") << more << 300001 << false;
+        QTest::newRow("lines of several segments, through extensions") << more << 300001 << true;
     }
     void lineIndex() {
         QFETCH(QByteArray, text);
         QFETCH(int, step);
+        QFETCH(bool, extensions);
         QList<qint64> starts{0};
         for (qsizetype i = text.indexOf('\n'); i >= 0; i = text.indexOf('\n', i + 1))
             starts << i + 1;
         LineIndex index;
         index.build("x\ny\nz\n", 6); // rebuilt: the old text is forgotten
         index.build(text.constData(), step ? 0 : text.size());
-        for (qsizetype size = 0; step && size < text.size();)
-            index.extend(text.constData(), size = qMin(text.size(), size + step));
+        for (qsizetype size = 0; step && size < text.size();) {
+            size = qMin(text.size(), size + step);
+            const std::unique_ptr<LineIndex::Extension> extension =
+                extensions ? index.prepareExtension() : nullptr;
+            if (extension) {
+                extension->extend(text.constData(), size);
+                QVERIFY(index.publish(*extension));
+            } else {
+                index.extend(text.constData(), size);
+            }
+        }
         QCOMPARE(index.lineCount(), qint64(starts.size()));
         for (int line = 0; line < starts.size(); line += 1 + int(starts.size()) / 60) {
             QCOMPARE(index.lineStart(line), starts[line]);
