@@ -11,7 +11,9 @@ Commands::Commands(CommandHost &host, Dialogs &dialogs)
     : m_display(host.module(), dialogs)
     , m_file(host, dialogs)
     , m_window(host, dialogs)
-    , m_find(host, dialogs) {}
+    , m_find(host, dialogs)
+    , m_time(host)
+    , m_sync(host) {}
 
 void Commands::mnuFileOpen_Click() {
     m_file.open();
@@ -55,6 +57,10 @@ void Commands::mnuEditFindPrevious_Click() {
 
 void Commands::mnuEditFilter_Click() {
     m_window.filter();
+}
+
+void Commands::mnuEditGoToTime_Click() {
+    m_time.goToTime();
 }
 
 void Commands::mnuViewToolbar_Click() {

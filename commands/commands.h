@@ -3,6 +3,8 @@
 #include "displaycommands.h"
 #include "filecommands.h"
 #include "findcommands.h"
+#include "timecommands.h"
+#include "timesync.h"
 #include "windowcommands.h"
 
 #include <QString>
@@ -29,6 +31,7 @@ public:
     void mnuEditFindNext_Click();
     void mnuEditFindPrevious_Click();
     void mnuEditFilter_Click();
+    void mnuEditGoToTime_Click();
     void mnuViewToolbar_Click();
     void mnuViewStatusBar_Click();
     void mnuHighlightText_Click();
@@ -44,12 +47,16 @@ public:
     void tbToolBar_ButtonClick(const QString &key);
 
     FindCommands &findCommands() { return m_find; }
+    TimeCommands &timeCommands() { return m_time; }
+    TimeSync &timeSync() { return m_sync; }
 
 private:
     DisplayCommands m_display;
     FileCommands m_file;
     WindowCommands m_window;
     FindCommands m_find;
+    TimeCommands m_time;
+    TimeSync m_sync;
 };
 
 } // namespace Orvik

@@ -5,6 +5,7 @@
 #include "core/marks/markruns.h"
 
 #include <QByteArray>
+#include <QDateTime>
 
 #include <memory>
 
@@ -22,6 +23,9 @@ public:
     virtual ~TextPreparation() = default;
     // The text so far: its first `size` bytes from `data`; each call passes more of them.
     virtual void extend(const char *data, qint64 size) = 0;
+    // The time the text's file was last written, told before the first extend(): it gives the
+    // year to times written without one. A preparation told nothing takes the time it was made.
+    virtual void setStamp(const QDateTime &stamp) { Q_UNUSED(stamp); }
 };
 
 // Marks are kept in layers, each a set of ranges shown one way. The highlight's red text is

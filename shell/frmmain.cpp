@@ -96,8 +96,11 @@ void frmMain::createActions() {
     wire(m.mnuEditFindNext, &Commands::mnuEditFindNext_Click);
     wire(m.mnuEditFindPrevious, &Commands::mnuEditFindPrevious_Click);
     wire(m.mnuEditFilter, &Commands::mnuEditFilter_Click);
-    connect(m_workspace, &QMdiArea::subWindowActivated, this,
-            [this] { m_menus->setFindEnabled(!m_workspace->subWindowList().isEmpty()); });
+    wire(m.mnuEditGoToTime, &Commands::mnuEditGoToTime_Click);
+    connect(m_workspace, &QMdiArea::subWindowActivated, this, [this] {
+        m_menus->setFindEnabled(!m_workspace->subWindowList().isEmpty());
+        updateGoToTime();
+    });
     wire(m.mnuViewToolbar, &Commands::mnuViewToolbar_Click);
     wire(m.mnuViewStatusBar, &Commands::mnuViewStatusBar_Click);
     wire(m.mnuHighlightText, &Commands::mnuHighlightText_Click);
@@ -111,6 +114,8 @@ void frmMain::createActions() {
     wire(m.mnuWindowTileHorizontal, &Commands::mnuWindowTileHorizontal_Click);
     wire(m.mnuWindowTileVertical, &Commands::mnuWindowTileVertical_Click);
     wire(m.mnuWindowArrangeIcons, &Commands::mnuWindowArrangeIcons_Click);
+    connect(m.mnuWindowSynchronize, &QAction::toggled, this,
+            [this](bool on) { m_commands.timeSync().setEnabled(on); });
     wire(m.mnuHelpAbout, &Commands::mnuHelpAbout_Click);
 
     m_toolBar = new ToolBar(this);
@@ -272,6 +277,18 @@ DocumentWindow *frmMain::createDocumentWindow() {
                 action->setShortcuts(keys);
         }
     }
+    RichTextView &view = document->rtfText();
+    // Times come with the text: Go to Time follows the active document's.
+    const auto timesChanged = [this, document] {
+        if (activeDocument() == document)
+            updateGoToTime();
+    };
+    connect(&view, &RichTextView::appended, this, timesChanged);
+    connect(&view, &RichTextView::replaced, this, timesChanged);
+    connect(&view, &RichTextView::readerMoved, this,
+            [this, document] { m_commands.timeSync().readerMoved(*document); });
+    connect(&view, &RichTextView::endRequested, this,
+            [this, document] { m_commands.timeSync().endRequested(*document); });
     // One copy path: the view's own Copy is Edit, Copy on its document.
     connect(&document->rtfText(), &RichTextView::copyRequested, this, [this, document] {
         m_workspace->setActiveSubWindow(document);
@@ -279,6 +296,11 @@ DocumentWindow *frmMain::createDocumentWindow() {
     });
     document->show();
     return document;
+}
+
+void frmMain::updateGoToTime() {
+    frmDocument *document = activeDocument();
+    m_menus->setGoToTimeEnabled(document && document->rtfText().hasTimes());
 }
 
 QSize frmMain::outerSizePixels() const {

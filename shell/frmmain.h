@@ -100,6 +100,7 @@ private:
     void createActions();
     void openCommandLine(const QString &argumentText, const QStringList &commands);
     void closeAllDocuments();
+    void updateGoToTime();
     void fitPendingFrame();
     void MDIForm_OLEDragOver(QDragMoveEvent *event);
     void MDIForm_OLEDragDrop(QDropEvent *event);

@@ -76,7 +76,10 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     mnuEditFindPrevious->setShortcutContext(Qt::ApplicationShortcut);
     mnuEditFilter = item(mnuEdit, "mnuEditFilter", QStringLiteral("Fi&lter..."));
     mnuEditFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuEditGoToTime = item(mnuEdit, "mnuEditGoToTime", QStringLiteral("Go to &Time..."));
+    mnuEditGoToTime->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     setFindEnabled(false);
+    setGoToTimeEnabled(false);
 
     mnuView = menu(menuBar, "mnuView", QStringLiteral("&View"));
     mnuViewToolbar = item(mnuView, "mnuViewToolbar", QStringLiteral("&Toolbar"));
@@ -105,6 +108,10 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
         item(mnuWindow, "mnuWindowTileVertical", QStringLiteral("Tile &Vertical"));
     mnuWindowArrangeIcons =
         item(mnuWindow, "mnuWindowArrangeIcons", QStringLiteral("&Arrange Icons"));
+    // Off at every start: not kept in the settings.
+    mnuWindowSynchronize =
+        item(mnuWindow, "mnuWindowSynchronize", QStringLiteral("&Synchronize by Time"));
+    mnuWindowSynchronize->setCheckable(true);
     QObject::connect(mnuWindow, &QMenu::aboutToShow, mnuWindow, [this] { updateWindowList(); });
 
     mnuHelp = menu(menuBar, "mnuHelp", QStringLiteral("&Help"));
@@ -126,6 +133,10 @@ void MainMenus::setSeparatorVisible(bool visible) {
 void MainMenus::setFindEnabled(bool enabled) {
     for (QAction *action : {mnuEditFind, mnuEditFindNext, mnuEditFindPrevious, mnuEditFilter})
         action->setEnabled(enabled);
+}
+
+void MainMenus::setGoToTimeEnabled(bool enabled) {
+    mnuEditGoToTime->setEnabled(enabled);
 }
 
 void MainMenus::updateWindowList() {

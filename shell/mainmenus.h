@@ -43,6 +43,7 @@ public:
     QAction *mnuEditFindNext = nullptr;
     QAction *mnuEditFindPrevious = nullptr;
     QAction *mnuEditFilter = nullptr;
+    QAction *mnuEditGoToTime = nullptr;
 
     QMenu *mnuView = nullptr;
     QAction *mnuViewToolbar = nullptr;
@@ -61,6 +62,7 @@ public:
     QAction *mnuWindowTileHorizontal = nullptr;
     QAction *mnuWindowTileVertical = nullptr;
     QAction *mnuWindowArrangeIcons = nullptr;
+    QAction *mnuWindowSynchronize = nullptr;
 
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpAbout = nullptr;
@@ -68,6 +70,8 @@ public:
     // The Find and Filter items work on the active document: they are enabled while one is
     // open.
     void setFindEnabled(bool enabled);
+    // Go to Time is enabled while the active document's lines have times.
+    void setGoToTimeEnabled(bool enabled);
 
     // Rebuilds the window list below the Window menu's last item: a separator and one
     // numbered entry per document window with its caption, the active one checked; a window

@@ -6,6 +6,8 @@
 #   tools/screenshot.sh docs/filter.png filter  the application log with its filter open
 #   tools/screenshot.sh docs/rules.png rules    highlight rules in both logs, an alert on the
 #                                               log out of sight, and the Highlight Rules window
+#   tools/screenshot.sh docs/time.png time      three logs with three forms of time (ISO 8601,
+#                                               syslog, web server) synchronized on one moment
 # Needs the packages xvfb, xauth, imagemagick and xdotool (all in `make deps`) and a built
 # program.
 set -euo pipefail
@@ -87,15 +89,39 @@ write_app() { # <lines>
         echo "$(stamp) ${entry%% *} [worker-$((RANDOM % 4 + 1))] ${entry#* }"
     done >> "$work/app.log"
 }
-write_access 30
-write_app 30
-(while :; do write_access 1; sleep 0.3; done) &
-pids+=($!)
-(while :; do write_app 1; sleep 0.4; done) &
-pids+=($!)
+# The same service's times three ways: ISO 8601 with milliseconds and the zone, syslog's
+# "Dec  8 13:58:42" and the web server's "[08/Dec/2026:13:58:42 +0000]"; the history written
+# first covers the last two minutes, one line about every second in each.
+messages=("connection from 10.0.0.7 accepted" "session 42 opened for user alice"
+          "pam_unix: authentication failure for bob" "disk /dev/sda1 at 81%"
+          "CRON[2211]: (root) CMD (run-parts /etc/cron.hourly)" "session 42 closed")
+write_times() { # <seconds since 1970>
+    local at=$1
+    local entry=${entries[RANDOM % ${#entries[@]}]}
+    echo "$(date -d "@$at" '+%Y-%m-%dT%H:%M:%S').$((RANDOM % 900 + 100))$(date -d "@$at" '+%:z')" \
+         "${entry%% *} [worker-$((RANDOM % 4 + 1))] ${entry#* }" >> "$work/app.log"
+    echo "$(date -d "@$at" '+%b %e %H:%M:%S') gateway sshd[$((RANDOM % 900 + 100))]:" \
+         "${messages[RANDOM % ${#messages[@]}]}" >> "$work/syslog"
+    echo "10.0.0.$((RANDOM % 40 + 2)) - - [$(date -d "@$at" '+%d/%b/%Y:%H:%M:%S %z')]" \
+         "\"GET ${paths[RANDOM % 8]} HTTP/1.1\" 200 $((RANDOM % 9000 + 300))" >> "$work/access.log"
+}
+if [ "$scene" = time ]; then
+    now=$(date +%s)
+    for ((t = now - 120; t < now; t++)); do write_times "$t"; done
+    (while :; do write_times "$(date +%s)"; sleep 0.5; done) &
+    pids+=($!)
+else
+    write_access 30
+    write_app 30
+    (while :; do write_access 1; sleep 0.3; done) &
+    pids+=($!)
+    (while :; do write_app 1; sleep 0.4; done) &
+    pids+=($!)
+fi
 
 logs=("$work/access.log" "$work/app.log")
 [ "$scene" = filter ] && logs=("$work/app.log")
+[ "$scene" = time ] && logs=("$work/app.log" "$work/syslog" "$work/access.log")
 XDG_CONFIG_HOME="$work/config" "$BUILD/orvik" "${logs[@]}" &
 orvik=$!
 pids+=("$orvik")
@@ -134,6 +160,19 @@ elif [ "$scene" = rules ]; then
     xdotool key u
     xdotool search --sync --name '^Highlight Rules$' windowsize 560 250 windowmove 400 345
     sleep 1
+elif [ "$scene" = time ]; then
+    # Window, Synchronize by Time; a click in the syslog, then Go to Time there, a minute back:
+    # the other two logs show the same moment, their lines marked by a band.
+    xdotool search --sync --name '^Orvik$' windowfocus --sync
+    xdotool key alt+w
+    sleep 0.3
+    xdotool key s
+    xdotool mousemove 300 300 click 1 key ctrl+t
+    xdotool search --sync --name '^Go to Time$' windowfocus --sync
+    xdotool key ctrl+a
+    xdotool type --delay 40 "$(date -d "@$((now - 60))" '+%H:%M:%S')"
+    xdotool key Return
+    sleep 1.5
 fi
 import -window root "$output"
 echo "wrote $output"

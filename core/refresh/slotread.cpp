@@ -27,6 +27,9 @@ void SlotRead::run(FileSystem &fileSystem) {
         changed = looksChanged || forced;
         if (!changed || cancelled())
             return;
+        for (TextPreparation *p : {preparation.get(), appendPreparation.get()})
+            if (p)
+                p->setStamp(stamp);
         DocumentReader reader(fileSystem, chunkSize);
         reader.setCancel(&cancel);
         const qint64 kept = previous.size();

@@ -163,11 +163,9 @@ void FilterPane::showRow(const QModelIndex &index) {
     remember();
     const FilterModel::Line line = m_model.line(index.row());
     const qint64 size = m_view.viewText().size();
-    m_view.setSelStart(line.start);
     // An empty line is selected by its line break, so that something is selected.
-    m_view.setSelLength(line.end > line.start ? line.end - line.start
-                                              : qMin<qint64>(1, size - line.start));
-    m_view.centerOnOffset(line.start);
+    m_view.selectByReader(line.start, line.end > line.start ? line.end - line.start
+                                                            : qMin<qint64>(1, size - line.start));
 }
 
 // The selected rows in order, each once, or else the current one.

@@ -46,6 +46,10 @@ void RichTextView::keyPressEvent(QKeyEvent *event) {
         m_anchor = m_caret;
     revealCaret();
     syncScrollBars();
+    if (event->key() == Qt::Key_End && event->modifiers() == Qt::ControlModifier)
+        emit endRequested();
+    else
+        emit readerMoved();
 }
 
 void RichTextView::keyReleaseEvent(QKeyEvent *event) {
@@ -62,6 +66,7 @@ void RichTextView::mousePressEvent(QMouseEvent *event) {
     m_selecting = true;
     m_navigator.forgetColumn();
     setCaret(offsetAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+    emit readerMoved();
 }
 
 void RichTextView::mouseMoveEvent(QMouseEvent *event) {

@@ -155,6 +155,7 @@ void RichTextView::paintEvent(QPaintEvent *) {
     view.paint(painter, m_scroller.top(),
                QPointF(Padding - horizontalScrollBar()->value(), Padding),
                viewport()->height() - Padding, true);
+    paintTimeBand(painter);
 }
 
 } // namespace Orvik

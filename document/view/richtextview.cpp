@@ -1,5 +1,6 @@
 #include "document/view/richtextview.h"
 
+#include "document/view/pendingtimes.h"
 #include "document/view/richtextaccessible.h"
 #include "document/view/savebytes.h"
 #include "document/view/textprinter.h"
@@ -35,30 +36,46 @@ RichTextView::~RichTextView() = default;
 // --- The text and its colours.
 
 namespace {
-// The line index of a text being read, built as its bytes come in, and for accessibility
-// tools the text's character counts, so that the user-interface thread never counts a whole
-// text.
+// The line index and the lines' times of a text being read, built as its bytes come in, and
+// for accessibility tools the text's character counts, so that the user-interface thread
+// never counts a whole text.
 class LineIndexPreparation : public TextPreparation {
 public:
     explicit LineIndexPreparation(bool countChars)
         : countChars(countChars) {}
     void extend(const char *data, qint64 size) override {
         lines.extend(data, size);
+        times.extend(data, size);
         if (countChars)
             chars.countWholeLines(data, lines);
     }
+    void setStamp(const QDateTime &stamp) override { times.setStamp(stamp); }
     const bool countChars;
     LineIndex lines;
+    PendingTimes times;
     CharOffsets chars;
 };
 
-// The lines of bytes being appended, found where the view's readers do not look yet.
+// The lines of bytes being appended, and their times, found where the view's readers do not
+// look yet: the times past the view's index, which stays as it is meanwhile.
 class AppendPreparation : public TextPreparation {
 public:
-    explicit AppendPreparation(std::unique_ptr<LineIndex::Extension> extension)
-        : lines(std::move(extension)) {}
-    void extend(const char *data, qint64 size) override { lines->extend(data, size); }
+    // No `times` for a view that works its times out anew when asked.
+    AppendPreparation(std::unique_ptr<LineIndex::Extension> extension,
+                      std::unique_ptr<PendingTimes> times)
+        : lines(std::move(extension))
+        , times(std::move(times)) {}
+    void extend(const char *data, qint64 size) override {
+        lines->extend(data, size);
+        if (times)
+            times->extend(data, size);
+    }
+    void setStamp(const QDateTime &stamp) override {
+        if (times)
+            times->setStamp(stamp);
+    }
     std::unique_ptr<LineIndex::Extension> lines;
+    std::unique_ptr<PendingTimes> times;
 };
 } // namespace
 
@@ -71,7 +88,9 @@ std::unique_ptr<TextPreparation> RichTextView::prepareAppend() {
     auto extension = m_text.prepareAppend();
     if (!extension)
         return nullptr;
-    return std::make_unique<AppendPreparation>(std::move(extension));
+    return std::make_unique<AppendPreparation>(
+        std::move(extension),
+        m_timesStale ? nullptr : std::make_unique<PendingTimes>(m_times, m_text.size()));
 }
 
 void RichTextView::usePreparation(std::unique_ptr<TextPreparation> preparation) {
@@ -86,17 +105,23 @@ void RichTextView::setPreparedText(const Contents &text,
         return;
     }
     m_text.setText(text, std::move(prepared->lines), std::move(prepared->chars));
+    m_stamp = prepared->times.stamp();
+    m_times = prepared->times.finish();
+    m_timesStale = false;
     textReplaced();
 }
 
 void RichTextView::setText(const Contents &text) {
     m_text.setText(text);
+    m_times.reset();
+    m_timesStale = true;
     textReplaced();
 }
 
 void RichTextView::textReplaced() {
     m_marks.clear();
     m_appendPreparation.reset();
+    m_bandLine = -1;
     m_anchor = m_caret = 0;
     m_scrolledAway = false;
     m_layout.invalidate();
@@ -129,6 +154,8 @@ void RichTextView::setSelText(const Contents &text) {
         m_text.replace(start, length, bytes.constData(), bytes.size());
         m_marks.replace(start, length, bytes.size());
         m_appendPreparation.reset();
+        m_times.reset();
+        m_timesStale = true;
         m_layout.invalidate();
         m_scroller.setTopOffset(qMin(topOffset, m_text.size()));
     }
@@ -148,6 +175,15 @@ void RichTextView::appendAtEnd(const Contents &text) {
     const std::unique_ptr<TextPreparation> prepared = std::move(m_appendPreparation);
     auto *append = dynamic_cast<AppendPreparation *>(prepared.get());
     m_text.append(text, append ? append->lines.get() : nullptr);
+    // The times worked out on the reading thread, when they continue the index shown over
+    // exactly this text.
+    PendingTimes *times = append ? append->times.get() : nullptr;
+    if (times && times->previous() == m_times && times->size() == m_text.size()) {
+        m_stamp = times->stamp();
+        m_times = times->finish();
+    } else if (!m_timesStale) {
+        extendTimes();
+    }
     if (QAccessible::isActive())
         QAccessible::updateAccessibility(RichTextAccessible::insertion(this, start).get());
     emit appended(start);

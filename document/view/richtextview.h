@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/documentview.h"
+#include "core/time/linetimes.h"
 #include "document/view/caretnavigator.h"
 #include "document/view/rowscroller.h"
 #include "document/view/viewlayout.h"
@@ -10,6 +11,7 @@
 #include <QAbstractScrollArea>
 
 class QDragMoveEvent;
+class QPainter;
 class QDropEvent;
 class QPrinter;
 
@@ -93,6 +95,25 @@ public:
     // Scrolls the offset's row to the middle of the view, unless it is wholly shown already.
     void centerOnOffset(qint64 offset);
 
+    // The time of every line, published with the text it was read with; a text set or
+    // changed on this thread has its times worked out when they are first asked for.
+    const SharedLineTimes &lineTimes() const;
+    bool hasTimes() const { return lineTimes() && lineTimes()->hasTimes(); }
+    qint64 caretTime() const;
+    // The reader's move to [start, start + length): selected, its start centred, the view no
+    // longer following; readerMoved() tells of it.
+    void selectByReader(qint64 start, qint64 length);
+    // selectByReader() of a whole line without its line break (of the break, for an empty
+    // line).
+    void selectLineByReader(qint64 line);
+    // Shows the line another window's reader moved to the time of: the caret at its start,
+    // the line centred and, with `band`, marked by a thin band in the selection colour; the
+    // view no longer follows. Not a reader's move: readerMoved() stays silent.
+    void showTimeLine(qint64 line, bool band);
+    // The band goes; -1 when none is shown.
+    void clearTimeBand();
+    qint64 timeBandLine() const { return m_bandLine; }
+
 signals:
     // A drag over the view or a drop on it, reported instead of being inserted. The
     // receiver accepts or ignores the event.
@@ -104,6 +125,10 @@ signals:
     void appended(qint64 oldSize);
     // The whole text was replaced.
     void replaced();
+    // The reader moved the caret: a click, a key that moves it, selectByReader().
+    void readerMoved();
+    // The reader pressed Ctrl+End: the caret went to the end and the view follows it.
+    void endRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -142,11 +167,17 @@ private:
     int accessibleOffset(qint64 offset) const; // a byte offset in accessible characters
     void setCaret(qint64 offset, bool extend);
     void selectAll();
+    void extendTimes() const;
+    void paintTimeBand(QPainter &painter);
 
     ViewText m_text;
     ViewMarks m_marks;
     // Work done on a reading thread for the next append, see usePreparation().
     std::unique_ptr<TextPreparation> m_appendPreparation;
+    mutable SharedLineTimes m_times;
+    mutable bool m_timesStale = false; // to be worked out anew for the whole text
+    QDateTime m_stamp;                 // the file's, as the last preparation was told
+    qint64 m_bandLine = -1;
     ViewLayout m_layout{m_text};
     qint64 m_anchor = 0;
     qint64 m_caret = 0;

@@ -55,9 +55,13 @@ struct Fixture {
     }
 };
 
-const QStringList WindowMenu{"&New Window||1|0|0",    "-",
-                             "&Cascade||1|0|0",       "Tile &Horizontal||1|0|0",
-                             "Tile &Vertical||1|0|0", "&Arrange Icons||1|0|0"};
+const QStringList WindowMenu{"&New Window||1|0|0",
+                             "-",
+                             "&Cascade||1|0|0",
+                             "Tile &Horizontal||1|0|0",
+                             "Tile &Vertical||1|0|0",
+                             "&Arrange Icons||1|0|0",
+                             "&Synchronize by Time||1|1|0"};
 } // namespace
 
 class tst_MainMenus : public QObject {
@@ -84,7 +88,8 @@ private slots:
                                              "&Find...|Ctrl+F|1|0|0",
                                              "Find &Next|F3|1|0|0",
                                              "Find &Previous|Shift+F3|1|0|0",
-                                             "Fi&lter...|Ctrl+L|1|0|0"};
+                                             "Fi&lter...|Ctrl+L|1|0|0",
+                                             "Go to &Time...|Ctrl+T|1|0|0"};
         QTest::newRow("View") << "mnuView"
                               << QStringList{"&Toolbar||1|1|1",
                                              "Status &Bar||1|1|1",
@@ -107,10 +112,11 @@ private slots:
         QVERIFY(m);
         QCOMPARE(describe(m), items);
         const QList<QAction *> actions = m->actions();
-        // Hidden items count as disabled in Qt; every item that shows is enabled, but the Find
-        // and Filter items wait for a document.
+        // Hidden items count as disabled in Qt; every item that shows is enabled, but the Find,
+        // Filter and Go to Time items wait for a document.
         for (const QAction *a : actions)
-            QVERIFY(!a->isVisible() || a->isEnabled() || a->objectName().startsWith("mnuEditFi"));
+            QVERIFY(!a->isVisible() || a->isEnabled() || a->objectName().startsWith("mnuEditFi") ||
+                    a->objectName() == "mnuEditGoToTime");
     }
 
     void recentFileItemsShowTheirSlot() {

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/time/linetimes.h"
+
+#include <QDateTime>
+
+#include <memory>
+
+namespace Orvik {
+
+// The lines' times of a text being read, worked out with its line index: from scratch for a
+// new text, or past `previous` (the index of the text before the bytes appended). Owned by
+// the reading thread while it is fed; `previous` is immutable, so the view may show it
+// meanwhile.
+class PendingTimes {
+public:
+    // `previousSize`: the bytes of the text `previous` was made of.
+    explicit PendingTimes(SharedLineTimes previous = nullptr, qint64 previousSize = 0);
+    ~PendingTimes();
+    PendingTimes(const PendingTimes &) = delete;
+    PendingTimes &operator=(const PendingTimes &) = delete;
+
+    // Before the first extend(); until told, the stamp is the time the work was made.
+    void setStamp(const QDateTime &stamp) { m_stamp = stamp; }
+    QDateTime stamp() const { return m_stamp; }
+    // The text so far: its first `size` bytes from `data`. The builder is fed whole lines
+    // only, up to the last line feed: the line still open is read once, by finish(), so a
+    // line of any length costs what its bytes cost.
+    void extend(const char *data, qint64 size);
+    // The bytes fed so far.
+    qint64 size() const { return m_size; }
+    const SharedLineTimes &previous() const { return m_previous; }
+    // The index of the text fed; the work is done.
+    SharedLineTimes finish();
+
+private:
+    SharedLineTimes m_previous;
+    QDateTime m_stamp = QDateTime::currentDateTime();
+    void feed(qint64 size);
+
+    std::unique_ptr<LineTimesBuilder> m_builder;
+    const char *m_data = nullptr;
+    qint64 m_size = 0;
+    qint64 m_fed = 0;     // bytes the builder was given: to a line feed
+    qint64 m_scanned = 0; // bytes looked through for line feeds
+    bool m_extended = false;
+};
+
+} // namespace Orvik
