@@ -33,6 +33,7 @@ private:
     const char *data = nullptr;
     qint64 size = 0;
     qint64 lineStart = 0;
+    qint64 searched = 0; // no line feed lies in [lineStart, searched)
     qint64 carry = NoTime;
     qint64 firstTimedLine = -1;
     // The open line's time as the index resumed from had it, for a finish without news.
@@ -83,6 +84,7 @@ void LineTimesBuilder::Private::resume(const BlockLineTimes::Parts &parts) {
 void LineTimesBuilder::Private::restart() {
     reader = TimeReader(form);
     lineStart = 0;
+    searched = 0;
     carry = NoTime;
     firstTimedLine = -1;
     chunks.clear();
@@ -123,14 +125,17 @@ void LineTimesBuilder::Private::extend(const char *text, qint64 textSize) {
 // Line by line with memchr: a log's lines are long enough that the library's vector search
 // costs less than a hand-written one that stops at every line feed of a 16-byte stretch.
 void LineTimesBuilder::Private::scan(qint64 to) {
-    const char *p = data + lineStart;
+    const char *start = data + lineStart;
+    // The open line's bytes searched before are not searched again, so that a long line
+    // fed a stretch at a time costs its length once.
+    const char *p = data + std::max(lineStart, searched);
     const char *end = data + to;
-    const char *start = p;
     while (const char *lf = static_cast<const char *>(std::memchr(p, '\n', end - p))) {
         closeLine(start, lf);
         start = p = lf + 1;
     }
     lineStart = start - data;
+    searched = to;
 }
 
 inline void LineTimesBuilder::Private::closeLine(const char *start, const char *end) {
