@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <ctime>
 #include <deque>
 #include <mutex>
 #include <system_error>
@@ -100,6 +101,12 @@ void WorkerPool::State::work(const std::shared_ptr<State> &state) {
 WorkerPool::WorkerPool(int threads)
     : m_state(std::make_shared<State>()) {
     m_state->usual = std::clamp(threads, 1, MostThreads);
+    // The C library reads the system zone's name on its first local-time conversion and
+    // stores a copy; later conversions only compare with it. Workers convert line times,
+    // and the library's own lock around that store is invisible to the race checker, so
+    // the first reading is made here, on the creating thread, before any worker exists.
+    static std::once_flag zoneRead;
+    std::call_once(zoneRead, [] { tzset(); });
 }
 
 WorkerPool::~WorkerPool() {

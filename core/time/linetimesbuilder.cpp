@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
-#include <mutex>
 
 namespace Orvik {
 
@@ -53,13 +51,7 @@ private:
 };
 
 LineTimesBuilder::Private::Private(const QDateTime &stamp)
-    : stamp(stamp) {
-    // The C library reads the system zone's name on its first conversion and keeps a copy;
-    // builders start on several workers at once, so that first reading is made once, under
-    // a once-flag every thread sees, and later conversions only compare with the copy.
-    static std::once_flag zoneRead;
-    std::call_once(zoneRead, [] { tzset(); });
-}
+    : stamp(stamp) {}
 
 void LineTimesBuilder::Private::resume(const BlockLineTimes::Parts &parts) {
     form = parts.form;
