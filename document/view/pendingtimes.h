@@ -20,7 +20,8 @@ public:
     PendingTimes(const PendingTimes &) = delete;
     PendingTimes &operator=(const PendingTimes &) = delete;
 
-    // Before the first extend(); until told, the stamp is the time the work was made.
+    // Before the first extend(); until told, the stamp is the time the work was made. A
+    // UTC one: the reading thread takes its ms, which for a local one would load the zone.
     void setStamp(const QDateTime &stamp) { m_stamp = stamp; }
     QDateTime stamp() const { return m_stamp; }
     // The text so far: its first `size` bytes from `data`. The builder is fed whole lines
@@ -35,7 +36,7 @@ public:
 
 private:
     SharedLineTimes m_previous;
-    QDateTime m_stamp = QDateTime::currentDateTime();
+    QDateTime m_stamp = QDateTime::currentDateTimeUtc(); // UTC: no zone on the worker
     void feed(qint64 size);
 
     std::unique_ptr<LineTimesBuilder> m_builder;
