@@ -10,8 +10,9 @@ namespace Orvik {
 
 // The lines' times of a text being read, worked out with its line index: from scratch for a
 // new text, or past `previous` (the index of the text before the bytes appended). Owned by
-// the reading thread while it is fed; `previous` is immutable, so the view may show it
-// meanwhile.
+// the reading thread while it is fed (a stretch at a time lent to a thread of its own, which
+// reads the lines' times while the reading thread finds their ends); `previous` is
+// immutable, so the view may show it meanwhile.
 class PendingTimes {
 public:
     // `previousSize`: the bytes of the text `previous` was made of.
@@ -28,6 +29,14 @@ public:
     // only, up to the last line feed: the line still open is read once, by finish(), so a
     // line of any length costs what its bytes cost.
     void extend(const char *data, qint64 size);
+    // extend() on a thread of the times' own while the caller goes on with the same bytes
+    // (their line index), when the whole lines are many; wait() ends it. Until then the
+    // builder belongs to that thread and the caller keeps the bytes as they are.
+    void extendBeside(const char *data, qint64 size);
+    // Rethrows what the builder threw there, as extend() would have.
+    void wait();
+    // wait() for a caller that is leaving by an error of its own: the times' is dropped.
+    void waitQuietly() noexcept;
     // The bytes fed so far.
     qint64 size() const { return m_size; }
     const SharedLineTimes &previous() const { return m_previous; }
@@ -35,6 +44,7 @@ public:
     SharedLineTimes finish();
 
 private:
+    class Beside;
     SharedLineTimes m_previous;
     QDateTime m_stamp = QDateTime::currentDateTimeUtc(); // UTC: no zone on the worker
     void feed(qint64 size);
@@ -45,6 +55,7 @@ private:
     qint64 m_fed = 0;     // bytes the builder was given: to a line feed
     qint64 m_scanned = 0; // bytes looked through for line feeds
     bool m_extended = false;
+    std::unique_ptr<Beside> m_beside;
 };
 
 } // namespace Orvik

@@ -1,5 +1,7 @@
 #include "document/view/richtextview.h"
 
+#include <exception>
+
 #include "document/view/pendingtimes.h"
 #include "document/view/richtextaccessible.h"
 #include "document/view/savebytes.h"
@@ -43,11 +45,18 @@ class LineIndexPreparation : public TextPreparation {
 public:
     explicit LineIndexPreparation(bool countChars)
         : countChars(countChars) {}
+    // The times on a thread of their own while this one finds the lines.
     void extend(const char *data, qint64 size) override {
-        lines.extend(data, size);
-        times.extend(data, size);
-        if (countChars)
-            chars.countWholeLines(data, lines);
+        times.extendBeside(data, size);
+        try {
+            lines.extend(data, size);
+            if (countChars)
+                chars.countWholeLines(data, lines);
+        } catch (...) {
+            times.waitQuietly(); // the bytes it reads stay put until it is done
+            throw;
+        }
+        times.wait();
     }
     void setStamp(const QDateTime &stamp) override { times.setStamp(stamp); }
     const bool countChars;
@@ -66,9 +75,18 @@ public:
         : lines(std::move(extension))
         , times(std::move(times)) {}
     void extend(const char *data, qint64 size) override {
-        lines->extend(data, size);
-        if (times)
-            times->extend(data, size);
+        if (!times) {
+            lines->extend(data, size);
+            return;
+        }
+        times->extendBeside(data, size);
+        try {
+            lines->extend(data, size);
+        } catch (...) {
+            times->waitQuietly();
+            throw;
+        }
+        times->wait();
     }
     void setStamp(const QDateTime &stamp) override {
         if (times)
