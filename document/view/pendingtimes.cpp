@@ -13,9 +13,9 @@
 namespace Orvik {
 
 // The thread that feeds the builder beside the caller. It runs one job at a time, from
-// extendBeside() to wait(); between the two the builder and the counts of bytes fed are its
-// own, and the bytes it reads were written before the job was handed over and stay as they
-// are until wait() returns: the lock hands both ways.
+// extendBeside() to the next wait(); between the two the builder and the counts of bytes fed
+// are its own, and the bytes it reads were written before the job was handed over and stay
+// as they are (the job holds their store): the lock hands both ways.
 class PendingTimes::Beside {
 public:
     Beside()
@@ -89,6 +89,12 @@ PendingTimes::~PendingTimes() {
 }
 
 void PendingTimes::extend(const char *data, qint64 size) {
+    wait();
+    m_given = size;
+    extendHere(data, size);
+}
+
+void PendingTimes::extendHere(const char *data, qint64 size) {
     const qint64 from = m_scanned;
     m_extended = true;
     m_data = data;
@@ -101,34 +107,30 @@ void PendingTimes::extend(const char *data, qint64 size) {
         this->feed(static_cast<const char *>(feed) - data + 1);
 }
 
-void PendingTimes::extendBeside(const char *data, qint64 size) {
+void PendingTimes::extendBeside(const std::shared_ptr<const ByteStore> &store, const char *data,
+                                qint64 size) {
+    wait();
+    m_given = size;
     // A thread of its own pays only for whole lines of a few hundred kilobytes at once.
     constexpr qint64 WorthAThread = 128 * 1024;
     if (size - m_scanned < WorthAThread) {
-        extend(data, size);
+        extendHere(data, size);
         return;
     }
     if (!m_beside) {
         try {
             m_beside = std::make_unique<Beside>();
         } catch (const std::system_error &) {
-            extend(data, size); // no thread to be had: the work is done here
+            extendHere(data, size); // no thread to be had: the work is done here
             return;
         }
     }
-    m_beside->start([this, data, size] { extend(data, size); });
+    m_beside->start([this, store, data, size] { extendHere(data, size); });
 }
 
 void PendingTimes::wait() {
     if (m_beside)
         m_beside->wait();
-}
-
-void PendingTimes::waitQuietly() noexcept {
-    try {
-        wait();
-    } catch (...) {
-    }
 }
 
 void PendingTimes::feed(qint64 size) {
@@ -140,6 +142,7 @@ void PendingTimes::feed(qint64 size) {
 }
 
 SharedLineTimes PendingTimes::finish() {
+    wait();
     if (!m_extended)
         return m_previous;
     if (!m_builder || m_fed < m_size)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/content/bytestore.h"
 #include "core/time/linetimes.h"
 
 #include <QDateTime>
@@ -29,16 +30,16 @@ public:
     // only, up to the last line feed: the line still open is read once, by finish(), so a
     // line of any length costs what its bytes cost.
     void extend(const char *data, qint64 size);
-    // extend() on a thread of the times' own while the caller goes on with the same bytes
-    // (their line index), when the whole lines are many; wait() ends it. Until then the
-    // builder belongs to that thread and the caller keeps the bytes as they are.
-    void extendBeside(const char *data, qint64 size);
+    // extend() on a thread of the times' own, when the whole lines are many, while the
+    // caller goes on (to their line index, to reading the next stretch); the next call,
+    // wait() or finish() waits for it first. Until then the builder and the counts are that
+    // thread's, which keeps `store`; the bytes below `size` stay as they are in it (a null
+    // `store`: the caller keeps them until wait()).
+    void extendBeside(const std::shared_ptr<const ByteStore> &store, const char *data, qint64 size);
     // Rethrows what the builder threw there, as extend() would have.
     void wait();
-    // wait() for a caller that is leaving by an error of its own: the times' is dropped.
-    void waitQuietly() noexcept;
-    // The bytes fed so far.
-    qint64 size() const { return m_size; }
+    // The bytes given so far.
+    qint64 size() const { return m_given; }
     const SharedLineTimes &previous() const { return m_previous; }
     // The index of the text fed; the work is done.
     SharedLineTimes finish();
@@ -47,10 +48,13 @@ private:
     class Beside;
     SharedLineTimes m_previous;
     QDateTime m_stamp = QDateTime::currentDateTimeUtc(); // UTC: no zone on the worker
+    void extendHere(const char *data, qint64 size);
     void feed(qint64 size);
 
     std::unique_ptr<LineTimesBuilder> m_builder;
     const char *m_data = nullptr;
+    qint64 m_given = 0; // the caller's: bytes given
+    // From here on the work's: the caller's only between jobs beside.
     qint64 m_size = 0;
     qint64 m_fed = 0;     // bytes the builder was given: to a line feed
     qint64 m_scanned = 0; // bytes looked through for line feeds

@@ -1,7 +1,5 @@
 #include "document/view/richtextview.h"
 
-#include <exception>
-
 #include "document/view/pendingtimes.h"
 #include "document/view/richtextaccessible.h"
 #include "document/view/savebytes.h"
@@ -45,18 +43,21 @@ class LineIndexPreparation : public TextPreparation {
 public:
     explicit LineIndexPreparation(bool countChars)
         : countChars(countChars) {}
-    // The times on a thread of their own while this one finds the lines.
     void extend(const char *data, qint64 size) override {
-        times.extendBeside(data, size);
-        try {
-            lines.extend(data, size);
-            if (countChars)
-                chars.countWholeLines(data, lines);
-        } catch (...) {
-            times.waitQuietly(); // the bytes it reads stay put until it is done
-            throw;
-        }
-        times.wait();
+        times.extend(data, size);
+        findLines(data, size);
+    }
+    // The times on a thread of their own while this one finds the lines and reads on.
+    void extendHeld(const std::shared_ptr<const ByteStore> &store, const char *data,
+                    qint64 size) override {
+        times.extendBeside(store, data, size);
+        findLines(data, size);
+    }
+    void settle() override { times.wait(); }
+    void findLines(const char *data, qint64 size) {
+        lines.extend(data, size);
+        if (countChars)
+            chars.countWholeLines(data, lines);
     }
     void setStamp(const QDateTime &stamp) override { times.setStamp(stamp); }
     const bool countChars;
@@ -75,18 +76,19 @@ public:
         : lines(std::move(extension))
         , times(std::move(times)) {}
     void extend(const char *data, qint64 size) override {
-        if (!times) {
-            lines->extend(data, size);
-            return;
-        }
-        times->extendBeside(data, size);
-        try {
-            lines->extend(data, size);
-        } catch (...) {
-            times->waitQuietly();
-            throw;
-        }
-        times->wait();
+        lines->extend(data, size);
+        if (times)
+            times->extend(data, size);
+    }
+    void extendHeld(const std::shared_ptr<const ByteStore> &store, const char *data,
+                    qint64 size) override {
+        if (times)
+            times->extendBeside(store, data, size);
+        lines->extend(data, size);
+    }
+    void settle() override {
+        if (times)
+            times->wait();
     }
     void setStamp(const QDateTime &stamp) override {
         if (times)
