@@ -12,14 +12,18 @@
 
 namespace Orvik {
 
-// The thread that feeds the builder beside the caller. It runs one job at a time, from
-// extendBeside() to the next wait(); between the two the builder and the counts of bytes fed
-// are its own, and the bytes it reads were written before the job was handed over and stay
-// as they are (the job holds their store): the lock hands both ways.
+// The thread that feeds the builder beside the caller. The caller offers the text as it
+// grows; the thread takes the latest offer whenever it is done with the one before, so that
+// it lags by what came while it worked and is woken only when it caught up. From the first
+// offer to the end of wait() the builder and the counts of bytes fed are its own; the bytes
+// it reads were written before they were offered and stay as they are (it holds their
+// store). The lock hands both ways.
 class PendingTimes::Beside {
 public:
-    Beside()
-        : m_thread((loadZone(), [this] { run(); })) {}
+    using Work = std::function<void(const char *data, qint64 size)>;
+    explicit Beside(Work work)
+        : m_work(std::move(work))
+        , m_thread((loadZone(), [this] { run(); })) {}
     ~Beside() {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -28,17 +32,23 @@ public:
         m_changed.notify_all();
         m_thread.join();
     }
-    void start(std::function<void()> job) {
+    void offer(const std::shared_ptr<const ByteStore> &store, const char *data, qint64 size) {
+        bool idle;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_job = std::move(job);
+            m_store = store;
+            m_data = data;
+            m_size = size;
+            idle = !m_busy;
         }
-        m_changed.notify_all();
+        if (idle)
+            m_changed.notify_all();
     }
-    // Rethrows what the job threw (the builder out of memory), as extend() would have.
+    // Until everything offered was worked on; rethrows what the work threw (the builder out
+    // of memory), as extend() would have.
     void wait() {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_job; });
+        m_changed.wait(lock, [this] { return !m_busy && (m_done == m_size || m_error); });
         if (std::exception_ptr error = std::exchange(m_error, nullptr))
             std::rethrow_exception(error);
     }
@@ -55,26 +65,36 @@ private:
     void run() {
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
-            m_changed.wait(lock, [this] { return m_stopping || m_job; });
-            if (!m_job)
+            m_changed.wait(lock, [this] { return m_stopping || (m_size != m_done && !m_error); });
+            if (m_stopping)
                 return;
+            const std::shared_ptr<const ByteStore> store = m_store; // held while worked on
+            const char *data = m_data;
+            const qint64 size = m_size;
+            m_busy = true;
             lock.unlock();
             std::exception_ptr error;
             try {
-                m_job();
+                m_work(data, size);
             } catch (...) {
                 error = std::current_exception();
             }
             lock.lock();
             m_error = error;
-            m_job = nullptr;
+            m_done = size;
+            m_busy = false;
             m_changed.notify_all();
         }
     }
 
+    const Work m_work;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::function<void()> m_job;
+    std::shared_ptr<const ByteStore> m_store; // of the latest offer
+    const char *m_data = nullptr;
+    qint64 m_size = 0;
+    qint64 m_done = 0; // the size of the offer worked on last
+    bool m_busy = false;
     std::exception_ptr m_error;
     bool m_stopping = false;
     std::thread m_thread; // last: started once the rest is made
@@ -109,23 +129,23 @@ void PendingTimes::extendHere(const char *data, qint64 size) {
 
 void PendingTimes::extendBeside(const std::shared_ptr<const ByteStore> &store, const char *data,
                                 qint64 size) {
-    wait();
     m_given = size;
-    // A thread of its own pays only for whole lines of a few hundred kilobytes at once.
-    constexpr qint64 WorthAThread = 128 * 1024;
-    if (size - m_scanned < WorthAThread) {
-        extendHere(data, size);
-        return;
-    }
     if (!m_beside) {
+        // A thread of its own pays only for whole lines of a few hundred kilobytes at once.
+        constexpr qint64 WorthAThread = 128 * 1024;
+        if (size - m_scanned < WorthAThread) {
+            extendHere(data, size);
+            return;
+        }
         try {
-            m_beside = std::make_unique<Beside>();
+            m_beside = std::make_unique<Beside>(
+                [this](const char *bytes, qint64 count) { extendHere(bytes, count); });
         } catch (const std::system_error &) {
             extendHere(data, size); // no thread to be had: the work is done here
             return;
         }
     }
-    m_beside->start([this, store, data, size] { extendHere(data, size); });
+    m_beside->offer(store, data, size);
 }
 
 void PendingTimes::wait() {

@@ -30,11 +30,12 @@ public:
     // only, up to the last line feed: the line still open is read once, by finish(), so a
     // line of any length costs what its bytes cost.
     void extend(const char *data, qint64 size);
-    // extend() on a thread of the times' own, when the whole lines are many, while the
-    // caller goes on (to their line index, to reading the next stretch); the next call,
-    // wait() or finish() waits for it first. Until then the builder and the counts are that
-    // thread's, which keeps `store`; the bytes below `size` stay as they are in it (a null
-    // `store`: the caller keeps them until wait()).
+    // extend() on a thread of the times' own, once the whole lines are many, while the
+    // caller goes on (to their line index, to reading the next stretch); the thread takes the
+    // latest text offered when it is done with the one before, and wait() or finish() waits
+    // until it caught up. Until then the builder and the counts are that thread's, which
+    // keeps `store`; the bytes below `size` stay as they are in it (a null `store`: the
+    // caller keeps them until wait()). Not mixed with extend() before a wait().
     void extendBeside(const std::shared_ptr<const ByteStore> &store, const char *data, qint64 size);
     // Rethrows what the builder threw there, as extend() would have.
     void wait();

@@ -122,6 +122,7 @@ private slots:
                                                             "2026-12-08T13:58:42Z a\n"
                                                             "2026-12-08T13:58:43Z b\n")
                                               << true;
+        QTest::newRow("no text at all") << QByteArray() << false;
     }
     void firstLinesDecideTheForm() {
         QFETCH(QByteArray, text);
@@ -129,9 +130,16 @@ private slots:
         QList<qint64> lineEnds;
         for (int at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1))
             lineEnds.append(at + 1);
+        if (lineEnds.isEmpty())
+            lineEnds.append(text.size());
         for (const SharedLineTimes &times : {build(text, {text.size()}), build(text, lineEnds)}) {
             QCOMPARE(times->hasTimes(), hasTimes);
             QCOMPARE(times->lineCount(), text.count('\n') + 1);
+        }
+        if (text.isEmpty()) { // as an empty view hands it over: no bytes anywhere
+            LineTimesBuilder builder(Stamp);
+            builder.extend(nullptr, 0);
+            QCOMPARE(builder.finish()->lineCount(), 1);
         }
     }
 
