@@ -1,5 +1,6 @@
 #include "merged/mergedview.h"
 
+#include "merged/mergedaccessible.h"
 #include "merged/mergedlogs.h"
 #include "merged/mergedrowlist.h"
 
@@ -22,6 +23,7 @@ MergedView::MergedView(const MergedLogs &logs, const MergedRowList &list, QWidge
     : QAbstractScrollArea(parent)
     , m_logs(logs)
     , m_list(list) {
+    MergedAccessible::installFactory();
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::ArrowCursor);
     viewport()->setBackgroundRole(QPalette::Base);
@@ -246,6 +248,10 @@ void MergedView::mouseReleaseEvent(QMouseEvent *event) {
         return;
     if (rowAt(event->position().toPoint()) == pressed)
         emit rowActivated(m_list.row(pressed));
+}
+
+qint64 MergedView::rowsShown() const {
+    return m_list.rowCount() - m_top;
 }
 
 QString MergedView::rowText(qint64 index) const {

@@ -35,6 +35,8 @@ public:
     void clearSelection();
     // The row's tag and text as painted, for screen readers.
     QString rowText(qint64 index) const;
+    // The rows from the top one to the end of the list.
+    qint64 rowsShown() const;
 
     // For Copy: the selected rows, or every row when none is, each its tag and its line. The
     // bytes are counted no further than needed to tell whether they pass `atMost`.

@@ -15,6 +15,7 @@
 #include "document/frmdocument.h"
 #include "resources/resources.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -133,6 +134,12 @@ private slots:
         frmMerged &merged = f.merged();
         QCOMPARE(rowsOf(merged), rows);
         QCOMPARE(merged.windowTitle(), caption);
+        // Screen readers read each row with its tag.
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(&merged.view());
+        QVERIFY(list && list->childCount() == rows.size());
+        QCOMPARE(list->child(0)->text(QAccessible::Name), merged.view().rowText(0));
+        QVERIFY(
+            list->child(0)->text(QAccessible::Name).startsWith(rows[0].section(':', 0, 0) + ": "));
         // One window, listed with the documents, taking no slot of the table.
         QCOMPARE(&f.merged(), &merged);
         QCOMPARE(f.module.DocCount, logs.size());
