@@ -1,5 +1,6 @@
 #include "merged/mergedview.h"
 
+#include "document/view/richtextview.h"
 #include "merged/mergedaccessible.h"
 #include "merged/mergedlogs.h"
 #include "merged/mergedrowlist.h"
@@ -285,19 +286,68 @@ void MergedView::paintEvent(QPaintEvent *) {
             metrics.elidedText(m_logs.tagOf(row.source), Qt::ElideMiddle, tag - StripeWidth - 12);
         painter.drawText(QRect(Padding + StripeWidth + 4, y, tag, height),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, name);
-        const QString text = m_logs.lineText(row);
-        const int textWidth = metrics.horizontalAdvance(text);
-        widest = qMax(widest, textWidth);
         painter.save();
         painter.setClipRect(QRect(tag, y, width - tag, height));
-        painter.setPen(colors.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter.drawText(QPoint(tag - shift, y + metrics.ascent()), text);
+        const int textWidth = paintLine(painter, row, QPoint(tag - shift, y), selected);
         painter.restore();
+        widest = qMax(widest, textWidth);
     }
     if (widest != m_textWidth) {
         m_textWidth = widest;
         syncScrollBars();
     }
+}
+
+namespace {
+QColor colorOf(ColorNumber color) {
+    return QColor(int(color & 0xff), int((color >> 8) & 0xff), int((color >> 16) & 0xff));
+}
+} // namespace
+
+// The line as its view shows it: the rows its rules give a background on their tint, the
+// text in the colours of its highlight and rule marks. Gives the width painted.
+int MergedView::paintLine(QPainter &painter, const MergedRows::Row &row, const QPoint &at,
+                          bool selected) const {
+    const RichTextView *view = m_logs.viewOf(row.source);
+    if (!view || row.line >= view->viewText().lineCount())
+        return 0;
+    const ViewText &text = view->viewText();
+    const ViewMarks &marks = view->marks();
+    const qint64 start = text.lineStart(row.line);
+    const qint64 end = qMin(text.lineEnd(row.line), start + MergedLogs::RowBytes);
+    const bool utf8 = text.isUtf8(row.line);
+    const QFontMetrics metrics = fontMetrics();
+    const QColor plain = palette().color(selected ? QPalette::HighlightedText : QPalette::Text);
+    if (!selected) {
+        const ColorNumber background = marks.backgroundAt(start);
+        if (background != ViewMarks::NoColor) {
+            QColor tint = colorOf(background);
+            tint.setAlpha(64);
+            painter.fillRect(QRect(at.x(), at.y(), viewport()->width() - at.x(), rowHeight()),
+                             tint);
+        }
+    }
+    int x = at.x();
+    const int baseline = at.y() + metrics.ascent();
+    const auto piece = [&](qint64 from, qint64 to, const QColor &color) {
+        if (to <= from)
+            return;
+        QString decoded;
+        decodeBytes(text.data() + from, to - from, utf8, true, decoded);
+        painter.setPen(color);
+        painter.drawText(QPoint(x, baseline), decoded);
+        x += metrics.horizontalAdvance(decoded);
+    };
+    qint64 done = start;
+    for (const ViewMarks::Run &run : marks.runs(start, end)) {
+        piece(done, qMax(done, run.start), plain);
+        const qint64 from = qMax(done, run.start);
+        const qint64 to = qMin(end, run.end);
+        piece(from, to, selected || run.color == ViewMarks::NoColor ? plain : colorOf(run.color));
+        done = qMax(done, to);
+    }
+    piece(done, end, plain);
+    return x - at.x();
 }
 
 std::pair<qint64, qint64> MergedView::copyRange() const {

@@ -4,6 +4,8 @@
 
 #include <QAbstractScrollArea>
 
+class QPainter;
+
 namespace Orvik {
 
 class MergedLogs;
@@ -67,6 +69,8 @@ private:
     void setCurrent(qint64 index, bool extend);
     void followEnd();
     std::pair<qint64, qint64> copyRange() const;
+    int paintLine(QPainter &painter, const MergedRows::Row &row, const QPoint &at,
+                  bool selected) const;
 
     const MergedLogs &m_logs;
     const MergedRowList &m_list;
