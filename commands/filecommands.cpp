@@ -4,8 +4,10 @@
 #include "core/module1.h"
 #include "dialogs.h"
 #include "document/frmdocument.h"
+#include "merged/frmmerged.h"
 
 #include <QDir>
+#include <QMdiArea>
 #include <QPrinter>
 
 namespace Orvik {
@@ -50,10 +52,13 @@ void FileCommands::openCommand() {
         module.OpenCommand(command);
 }
 
-// Closes the active document as its close box does, which gives its slot back.
+// Closes the active document as its close box does, which gives its slot back; or the window
+// of all logs when it is the active one.
 void FileCommands::close() {
     if (frmDocument *document = m_host.activeDocument())
         document->close();
+    else if (auto *merged = qobject_cast<frmMerged *>(m_host.workspace().currentSubWindow()))
+        merged->close();
 }
 
 // The window keeps following the file it was opened from; only its caption shows the saved
