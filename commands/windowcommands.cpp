@@ -130,14 +130,16 @@ void WindowCommands::filter() {
         merged->showFilter(m_filterHistory);
 }
 
-// One window at most, made on first use, listed in the Window menu as the documents are.
+// One window at most, made on first use, listed in the Window menu as the documents are. It
+// opens on the right half of the workspace, beside the documents, which stay where they are.
 void WindowCommands::allLogsByTime() {
     QMdiArea &area = m_host.workspace();
     if (!m_merged) {
         m_merged = new frmMerged(m_host.module());
         area.addSubWindow(m_merged);
         const QSize room = area.viewport()->size();
-        m_merged->resize(qMax(320, room.width() * 2 / 3), qMax(200, room.height() * 2 / 3));
+        const int width = qMax(320, room.width() / 2);
+        m_merged->setGeometry(qMax(0, room.width() - width), 0, width, qMax(200, room.height()));
         m_merged->show();
     }
     area.setActiveSubWindow(m_merged);
