@@ -27,7 +27,9 @@ struct MergedFilter::Source {
 MergedFilter::MergedFilter(MergedLogs &logs, QObject *parent)
     : QObject(parent)
     , m_logs(logs) {
+    // A log's times may come or go with a new text.
     connect(&logs, &MergedLogs::logsChanged, this, &MergedFilter::logsChanged);
+    connect(&logs, &MergedLogs::rowsChanged, this, &MergedFilter::logsChanged);
     logsChanged();
 }
 
@@ -55,9 +57,13 @@ qint64 MergedFilter::tooComplexLine() const {
     return 0;
 }
 
-// A filter for each log followed, and no other.
+// A filter for each log merged, and no other.
 void MergedFilter::logsChanged() {
-    const std::vector<const MergedLogs::Log *> logs = m_logs.logs();
+    std::vector<const MergedLogs::Log *> logs = m_logs.logs();
+    logs.erase(std::remove_if(
+                   logs.begin(), logs.end(),
+                   [](const MergedLogs::Log *log) { return !log->document->rtfText().hasTimes(); }),
+               logs.end());
     bool any = false;
     for (auto it = m_sources.begin(); it != m_sources.end();) {
         const int number = (*it)->source;
