@@ -280,7 +280,8 @@ DocumentWindow *frmMain::createDocumentWindow() {
         }
     }
     RichTextView &view = document->rtfText();
-    // Times come with the text: Go to Time follows the active document's.
+    // Times come with the text: Go to Time follows the active document's, All Logs by Time
+    // every document's (a closing document's text is emptied first).
     const auto timesChanged = [this, document] {
         if (activeDocument() == document)
             updateGoToTime();
@@ -297,7 +298,6 @@ DocumentWindow *frmMain::createDocumentWindow() {
         m_workspace->setActiveSubWindow(document);
         m_menus->mnuEditCopy->trigger();
     });
-    connect(document, &QObject::destroyed, this, &frmMain::updateAllLogsByTime);
     m_commands.windowCommands().documentOpened(*document);
     document->show();
     return document;

@@ -159,6 +159,8 @@ private slots:
         f.files.write(MergedFixture::name(1), logText({"40 now with a time"}));
         f.cycle();
         QVERIFY(f.w->menus().mnuWindowAllLogsByTime->isEnabled());
+        f.document(1)->close();
+        QVERIFY(!f.w->menus().mnuWindowAllLogsByTime->isEnabled());
     }
 
     // The logs change under the open window: its rows are those of a merge made anew.
@@ -187,9 +189,10 @@ private slots:
         QTest::newRow("a log opened joins")
             << "open3" << QStringList{"1.log:a1", "2.log:b1", "3.log:d1", "1.log:a2", "2.log:b2"}
             << "All Logs by Time - 3 logs - 5 lines";
-        QTest::newRow("on a thread when large")
-            << "thread" << QStringList{"1.log:a1", "2.log:b1", "3.log:d1", "1.log:a2", "2.log:b2"}
-            << "All Logs by Time - 3 logs - 5 lines";
+        QTest::newRow("on a thread when large, what came meanwhile after it")
+            << "thread"
+            << QStringList{"1.log:a1", "2.log:b1", "3.log:d1", "1.log:a2", "2.log:b2", "1.log:a3"}
+            << "All Logs by Time - 3 logs - 6 lines";
     }
     void liveChanges() {
         QFETCH(QString, change);
@@ -218,6 +221,9 @@ private slots:
             if (change == "thread")
                 merged.logs().setSliceLines(0);
             f.module.OpenDocument(f.files.write(MergedFixture::name(3), logText({"41.5 d1"})));
+            // The build's lists come by queued calls: this append is seen while it runs.
+            if (change == "thread")
+                f.append(1, {"44 a3"});
         }
         f.cycle();
         QTRY_COMPARE(merged.windowTitle(), caption);
