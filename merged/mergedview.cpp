@@ -49,9 +49,10 @@ int MergedView::tagChars() const {
     return qMin(chars, MaxTagChars);
 }
 
+// One character more than the longest tag, as room between the tag and the line.
 int MergedView::tagWidth() const {
     return StripeWidth + 4 +
-           fontMetrics().horizontalAdvance(QString(tagChars(), QLatin1Char('x'))) + 8;
+           fontMetrics().horizontalAdvance(QString(tagChars() + 1, QLatin1Char('x'))) + 8;
 }
 
 qint64 MergedView::maxTop() const {
@@ -283,7 +284,8 @@ void MergedView::paintEvent(QPaintEvent *) {
         painter.fillRect(QRect(Padding, y, StripeWidth, height), color);
         painter.setPen(selected ? colors.color(QPalette::HighlightedText) : color);
         const QString name =
-            metrics.elidedText(m_logs.tagOf(row.source), Qt::ElideMiddle, tag - StripeWidth - 12);
+            metrics.elidedText(m_logs.tagOf(row.source), Qt::ElideMiddle,
+                               tag - StripeWidth - 12 - metrics.averageCharWidth() + 2);
         painter.drawText(QRect(Padding + StripeWidth + 4, y, tag, height),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, name);
         painter.save();
