@@ -23,6 +23,17 @@ public:
     virtual ~TextPreparation() = default;
     // The text so far: its first `size` bytes from `data`; each call passes more of them.
     virtual void extend(const char *data, qint64 size) = 0;
+    // The same for bytes that `store` holds: the preparation may keep it and go on working on
+    // them on a thread of its own after it returns, until the next call or settle(). A null
+    // `store`: the caller keeps the bytes as they are until then.
+    virtual void extendHeld(const std::shared_ptr<const ByteStore> &store, const char *data,
+                            qint64 size) {
+        Q_UNUSED(store);
+        extend(data, size);
+    }
+    // Ends the work on the bytes given, on the reading thread once it gave them all, so that
+    // the view finds it done; rethrows what that work threw.
+    virtual void settle() {}
     // The time the text's file was last written, told before the first extend(): it gives the
     // year to times written without one. A preparation told nothing takes the time it was made.
     virtual void setStamp(const QDateTime &stamp) { Q_UNUSED(stamp); }

@@ -9,7 +9,7 @@ MergedRows::SharedChunk MergedRows::makeChunk(std::vector<Packed> rows) {
     auto chunk = std::make_shared<Chunk>();
     for (const Packed p : rows)
         chunk->sources |= quint64(1) << sourceOf(p);
-    chunk->rows = std::move(rows);
+    chunk->rows = PackedRows(rows);
     return chunk;
 }
 
@@ -160,6 +160,7 @@ MergedRows::mergedInto(const std::vector<SharedChunk> &chunks,
     std::vector<SharedChunk> out;
     out.reserve(chunks.size() + added.size() / size_t(ChunkRows) + 2);
     size_t next = 0;
+    std::vector<Packed> old; // a chunk's rows unpacked
     std::vector<Packed> rows;
     for (size_t c = 0; c < chunks.size(); ++c) {
         size_t end = added.size();
@@ -173,7 +174,10 @@ MergedRows::mergedInto(const std::vector<SharedChunk> &chunks,
             out.push_back(chunks[c]);
             continue;
         }
-        const std::vector<Packed> &old = chunks[c]->rows;
+        const PackedRows &packed = chunks[c]->rows;
+        old.resize(packed.size());
+        for (size_t i = 0; i < packed.size(); ++i)
+            old[i] = packed[i];
         rows.resize(old.size() + (end - next));
         std::merge(old.begin(), old.end(), added.begin() + qptrdiff(next),
                    added.begin() + qptrdiff(end), rows.begin(), before);
@@ -268,7 +272,8 @@ MergedRows MergedRows::without(int source) const {
                 chunks.push_back(chunk);
                 continue;
             }
-            for (const Packed p : chunk->rows) {
+            for (size_t i = 0; i < chunk->rows.size(); ++i) {
+                const Packed p = chunk->rows[i];
                 if (sourceOf(p) != source)
                     rows.push_back(p);
             }
@@ -291,9 +296,8 @@ template <typename Before> MergedRows::Place MergedRows::partition(Before before
     const auto c =
         std::partition_point(chunks.begin(), chunks.end(),
                              [&before](const SharedChunk &x) { return before(x->rows.back()); });
-    const auto &rows = (*c)->rows;
-    const auto r = std::partition_point(rows.begin(), rows.end(), before);
-    return {size_t(g - m_groups.begin()), size_t(c - chunks.begin()), size_t(r - rows.begin())};
+    return {size_t(g - m_groups.begin()), size_t(c - chunks.begin()),
+            (*c)->rows.partitionPoint(before)};
 }
 
 qint64 MergedRows::rowNumber(const Place &place) const {
@@ -344,7 +348,7 @@ qint64 MergedRows::memoryUsage() const {
                         g->ends.capacity() * sizeof(qint64)) +
                  16;
         for (const SharedChunk &chunk : g->chunks)
-            bytes += qint64(sizeof(Chunk) + chunk->rows.capacity() * sizeof(Packed)) + 16;
+            bytes += qint64(sizeof(Chunk)) + chunk->rows.memoryUsage() + 16;
     }
     return bytes;
 }

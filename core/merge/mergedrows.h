@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/merge/packedrows.h"
 #include "core/time/linetimes.h"
 
 #include <QtGlobal>
@@ -12,7 +13,7 @@ namespace Orvik {
 
 // The lines of several logs in the order of their times, as one list of rows. A row names
 // its log (a source number from 0 to MaxSources - 1, which also orders lines of the same
-// time: the lower first, then by line) and the line; it costs eight bytes. A line's time is
+// time: the lower first, then by line) and the line; it costs six bytes. A line's time is
 // its log's `LineTimes::timeOf`, so a line without a time of its own rides with the line
 // before it, and lines before a log's first time come first.
 //
@@ -57,9 +58,10 @@ public:
     qint64 memoryUsage() const;
 
 private:
-    using Packed = quint64; // source in the top byte, line below
+    using Packed = quint64; // source in the six bits above the line's 42
+    static constexpr int LineBits = 42;
     struct Chunk {
-        std::vector<Packed> rows;
+        PackedRows rows;
         quint64 sources = 0; // bit n: holds rows of source n
     };
     using SharedChunk = std::shared_ptr<const Chunk>;
@@ -69,8 +71,8 @@ private:
         std::vector<SharedChunk> chunks;
         std::vector<qint64> ends; // row number in the group after each chunk's last
         quint64 sources = 0;
-        const Packed &front() const { return chunks.front()->rows.front(); }
-        const Packed &back() const { return chunks.back()->rows.back(); }
+        Packed front() const { return chunks.front()->rows.front(); }
+        Packed back() const { return chunks.back()->rows.back(); }
         qint64 rows() const { return ends.back(); }
     };
     using SharedGroup = std::shared_ptr<const Group>;
@@ -88,9 +90,11 @@ private:
         size_t row;
     };
 
-    static Packed pack(int source, qint64 line) { return (Packed(source) << 56) | Packed(line); }
-    static int sourceOf(Packed p) { return int(p >> 56); }
-    static qint64 lineOf(Packed p) { return qint64(p & ((Packed(1) << 56) - 1)); }
+    static Packed pack(int source, qint64 line) {
+        return (Packed(source) << LineBits) | Packed(line);
+    }
+    static int sourceOf(Packed p) { return int(p >> LineBits); }
+    static qint64 lineOf(Packed p) { return qint64(p & ((Packed(1) << LineBits) - 1)); }
     Key keyOf(Packed p) const { return {m_times[size_t(sourceOf(p))]->timeOf(lineOf(p)), p}; }
     static SharedChunk makeChunk(std::vector<Packed> rows);
     // Chunks of at most ChunkRows, cut from sorted rows.

@@ -204,8 +204,9 @@ ReadOutcome DocumentReader::readOpened(DecompressingReader &file, const Contents
     }
     const qint64 remainder = size - kept;
     if (remainder > 0) {
-        char *whole = outcome.contents.appendSpace(remainder) - kept;
-        const qint64 got = readInto(file, ReadKind::Append, whole, kept, remainder, progress);
+        outcome.contents.appendSpace(remainder);
+        const qint64 got =
+            readInto(file, ReadKind::Append, outcome.contents, kept, remainder, progress);
         if (got < 0)
             return failed(cancelled() ? Cancelled : file.errorString());
         outcome.contents.commitAppend(got);
@@ -225,26 +226,27 @@ bool DocumentReader::readToEnd(DecompressingReader &file, ReadKind kind, Content
             return false;
         contents.commitAppend(got);
         if (progress && got > 0)
-            progress(kind, contents.data(), contents.size());
+            progress(kind, contents.store(), contents.data(), contents.size());
         if (got < stretch)
             return true;
     }
 }
 
-qint64 DocumentReader::readInto(DecompressingReader &file, ReadKind kind, char *whole, qint64 from,
-                                qint64 count, const Progress &progress) {
+qint64 DocumentReader::readInto(DecompressingReader &file, ReadKind kind, const Contents &whole,
+                                qint64 from, qint64 count, const Progress &progress) {
+    char *start = const_cast<char *>(whole.data()); // the room past its end is the read's
     const qint64 stretch = progress ? FollowedStep : m_cancel ? Stretch : count;
     qint64 done = 0;
     while (done < count) {
         if (cancelled())
             return -1;
         const qint64 want = qMin(stretch, count - done);
-        const qint64 got = readFully(file, whole + from + done, want);
+        const qint64 got = readFully(file, start + from + done, want);
         if (got < 0)
             return -1;
         done += got;
         if (progress)
-            progress(kind, whole, from + done);
+            progress(kind, whole.store(), start, from + done);
         if (got < want)
             break;
     }
@@ -264,7 +266,8 @@ ReadOutcome DocumentReader::readAfterMismatch(DecompressingReader &file, const C
         outcome.contents.append(previous.data(), matched);
         outcome.contents.append(m_chunk.data(), chunkBytes);
         if (progress && outcome.contents.size() > 0)
-            progress(ReadKind::Replacement, outcome.contents.data(), outcome.contents.size());
+            progress(ReadKind::Replacement, outcome.contents.store(), outcome.contents.data(),
+                     outcome.contents.size());
         if (!atEnd && !readToEnd(file, ReadKind::Replacement, outcome.contents, progress))
             return failed(cancelled() ? Cancelled : file.errorString());
         return outcome;
@@ -278,10 +281,10 @@ ReadOutcome DocumentReader::readAfterMismatch(DecompressingReader &file, const C
         std::memcpy(space + matched, m_chunk.data(), size_t(chunkBytes));
     qint64 total = matched + chunkBytes;
     if (progress && total > 0)
-        progress(ReadKind::Replacement, space, total);
+        progress(ReadKind::Replacement, outcome.contents.store(), space, total);
     if (!atEnd && total < size) {
         const qint64 got =
-            readInto(file, ReadKind::Replacement, space, total, size - total, progress);
+            readInto(file, ReadKind::Replacement, outcome.contents, total, size - total, progress);
         if (got < 0)
             return failed(cancelled() ? Cancelled : file.errorString());
         total += got;

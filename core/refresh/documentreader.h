@@ -62,9 +62,11 @@ public:
     // While `*cancel` is true a read stops at the next stretch and fails; nullptr reads on.
     void setCancel(const std::atomic<bool> *cancel) { m_cancel = cancel; }
 
-    // Told the bytes of the new whole text in so far (`size` bytes from `data`), as they come,
-    // and whether the text continues the previous contents (Append) or is new (Replacement).
-    using Progress = std::function<void(ReadKind kind, const char *data, qint64 size)>;
+    // Told the bytes of the new whole text in so far (`size` bytes from `data`, held by
+    // `store`), as they come, and whether the text continues the previous contents (Append)
+    // or is new (Replacement).
+    using Progress = std::function<void(ReadKind kind, const std::shared_ptr<ByteStore> &store,
+                                        const char *data, qint64 size)>;
     // The outcome's contents are the whole text: for an append the previous contents and the
     // bytes after them, in the same store when it had room at their end. `progress` follows
     // the whole text as it is read (for an append, from the previous contents' end on).
@@ -78,9 +80,10 @@ private:
                                   const Progress &progress);
 
     bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
-    // Reads `count` bytes to `whole + from`, in steps when the read is followed and in
-    // stretches when it may be cancelled; the count read, or -1 on a failure or a cancel.
-    qint64 readInto(DecompressingReader &file, ReadKind kind, char *whole, qint64 from,
+    // Reads `count` bytes to `whole` at `from` (into the room made past its end), in steps when the
+    // read is followed and in stretches when it may be cancelled; the count read, or -1 on a
+    // failure or a cancel.
+    qint64 readInto(DecompressingReader &file, ReadKind kind, const Contents &whole, qint64 from,
                     qint64 count, const Progress &progress);
     // Appends to `contents` until the end of a text of unknown length; false on a failure or
     // a cancel.

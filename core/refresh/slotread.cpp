@@ -33,12 +33,15 @@ void SlotRead::run(FileSystem &fileSystem) {
         DocumentReader reader(fileSystem, chunkSize);
         reader.setCancel(&cancel);
         const qint64 kept = previous.size();
-        outcome = reader.read(path, previous, [this](ReadKind kind, const char *data, qint64 size) {
-            TextPreparation *p =
-                kind == ReadKind::Append ? appendPreparation.get() : preparation.get();
-            if (p)
-                p->extend(data, size);
-        });
+        outcome = reader.read(path, previous,
+                              [this](ReadKind kind, const std::shared_ptr<ByteStore> &store,
+                                     const char *data, qint64 size) {
+                                  TextPreparation *p = kind == ReadKind::Append
+                                                           ? appendPreparation.get()
+                                                           : preparation.get();
+                                  if (p)
+                                      p->extendHeld(store, data, size);
+                              });
         previous = Contents(); // what the document showed goes as soon as the view lets it
         if (!looksChanged && outcome.kind == ReadKind::Append && outcome.contents.size() == kept) {
             changed = false; // told of a write that left the file as it was
@@ -57,6 +60,10 @@ void SlotRead::run(FileSystem &fileSystem) {
             ruleMarks.collect(rules ? *rules : RuleSet(), outcome.contents.data(),
                               outcome.contents.size(), outcome.kind == ReadKind::Append ? kept : 0,
                               &cancel);
+        // The preparations' own work on the last bytes went on beside the searches.
+        for (TextPreparation *p : {preparation.get(), appendPreparation.get()})
+            if (p)
+                p->settle();
     } catch (const std::bad_alloc &) {
         outcome = ReadOutcome();
         outcome.error = NotEnoughMemory;

@@ -23,13 +23,15 @@ void StreamRead::run(FileSystem &) {
         if (appendPreparation) {
             for (qint64 end = kept; end < grown.size();) {
                 end = qMin(grown.size(), end + DocumentReader::FollowedStep);
-                appendPreparation->extend(grown.data(), end);
+                appendPreparation->extendHeld(grown.store(), grown.data(), end);
             }
         }
         HighlightSearch(pattern).collect(grown.data() + kept, grown.size() - kept, kept, marks,
                                          &cancel);
         marks.squeeze();
         ruleMarks.collect(rules ? *rules : RuleSet(), grown.data(), grown.size(), kept, &cancel);
+        if (appendPreparation)
+            appendPreparation->settle(); // its work beside went on with the searches
     } catch (const std::bad_alloc &) {
         outcome = ReadOutcome();
         outcome.error = NotEnoughMemory;

@@ -1,8 +1,9 @@
 #include "core/time/timereader.h"
 
-#include <QDate>
 #include <QDateTime>
-#include <QTime>
+
+#include <algorithm>
+#include <ctime>
 
 namespace Orvik {
 
@@ -42,10 +43,27 @@ qint64 daysFromCivil(int year, int month, int day) {
     return era * 146097 + doe - 719468;
 }
 
-// What the system zone makes of a local time: UTC ms.
+// The system zone's offset from UTC at `seconds`. Workers convert times, so only
+// localtime_r is used: mktime, and Qt's local conversions, reload the zone (tzset) each
+// time, writing the C library's copy of it while other threads read it; localtime_r reads
+// the copy made once before any worker starts (the worker pool makes it).
+long offsetAt(qint64 seconds) {
+    const time_t t = time_t(seconds);
+    tm parts{};
+    localtime_r(&t, &parts);
+    return parts.tm_gmtoff;
+}
+
+// What the system zone makes of a local time: UTC ms. A time the clocks skipped (the hour
+// lost in spring) is read with the offset from before the change, as a clock set forward
+// would show it; one they showed twice, as the later of the two.
 qint64 localToUtc(int year, int month, int day, int hour, int minute) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::LocalTime)
-        .toMSecsSinceEpoch();
+    const qint64 naive = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60;
+    const long first = offsetAt(naive);
+    const long second = offsetAt(naive - first);
+    if (offsetAt(naive - second) == second)
+        return (naive - second) * 1000;
+    return (naive - std::min(first, second)) * 1000;
 }
 
 } // namespace
@@ -65,10 +83,14 @@ TimeReader::TimeReader(const TimeForm &form)
     case TimeForm::Kind::None:
         break;
     }
-    const QDateTime stamp =
-        form.stamp().isValid() ? form.stamp().toLocalTime() : QDateTime::currentDateTime();
-    m_stampYear = stamp.date().year();
-    m_stampMonth = stamp.date().month();
+    // The stamps handed to workers are UTC ones, whose ms need no zone.
+    const qint64 stampMs = form.stamp().isValid() ? form.stamp().toMSecsSinceEpoch()
+                                                  : QDateTime::currentMSecsSinceEpoch();
+    const time_t stampSeconds = time_t(stampMs / 1000);
+    tm stamp{};
+    localtime_r(&stampSeconds, &stamp);
+    m_stampYear = stamp.tm_year + 1900;
+    m_stampMonth = stamp.tm_mon + 1;
 }
 
 bool TimeReader::parseFields(const char *p, const char *end, Fields &f) const {

@@ -44,8 +44,18 @@ public:
     explicit LineIndexPreparation(bool countChars)
         : countChars(countChars) {}
     void extend(const char *data, qint64 size) override {
-        lines.extend(data, size);
         times.extend(data, size);
+        findLines(data, size);
+    }
+    // The times on a thread of their own while this one finds the lines and reads on.
+    void extendHeld(const std::shared_ptr<const ByteStore> &store, const char *data,
+                    qint64 size) override {
+        times.extendBeside(store, data, size);
+        findLines(data, size);
+    }
+    void settle() override { times.wait(); }
+    void findLines(const char *data, qint64 size) {
+        lines.extend(data, size);
         if (countChars)
             chars.countWholeLines(data, lines);
     }
@@ -69,6 +79,16 @@ public:
         lines->extend(data, size);
         if (times)
             times->extend(data, size);
+    }
+    void extendHeld(const std::shared_ptr<const ByteStore> &store, const char *data,
+                    qint64 size) override {
+        if (times)
+            times->extendBeside(store, data, size);
+        lines->extend(data, size);
+    }
+    void settle() override {
+        if (times)
+            times->wait();
     }
     void setStamp(const QDateTime &stamp) override {
         if (times)

@@ -21,14 +21,19 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <time.h>
+
 using namespace Orvik;
 
 namespace {
-// Times in the system zone, one a line, with a line of a stack trace.
+// Times in the system zone (UTC here), one a line, with a line of a stack trace.
 const QString Iso = QStringLiteral("2026-12-08 13:58:40 start\n2026-12-08 13:58:42.500 b\n"
                                    "  at trace\n2026-12-08 13:59:00 c\n");
-const QString Later = QStringLiteral("2026-12-08 13:58:41 one\n2026-12-08 13:58:43 two\n"
-                                     "2026-12-08 13:58:45 three\n");
+// The same moments in the web server's form, with its offset.
+const QString Later =
+    QStringLiteral("10.0.0.1 - - [08/Dec/2026:13:58:41 +0000] \"GET /one HTTP/1.1\" 200 5\n"
+                   "10.0.0.1 - - [08/Dec/2026:14:58:43 +0100] \"GET /two HTTP/1.1\" 200 5\n"
+                   "10.0.0.1 - - [08/Dec/2026:13:58:45 +0000] \"GET /three HTTP/1.1\" 200 5\n");
 const QString NoTimes = QStringLiteral("no time\nat all\n");
 
 // The real main window over real files, its settings file in the files' folder, with the
@@ -81,6 +86,10 @@ class tst_TimeWindows : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        qputenv("TZ", "UTC");
+        tzset();
+    }
     void goToTime_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("line"); // selected; -1: nothing moved

@@ -72,8 +72,9 @@ private slots:
         const QString path = files.write("f", bytes);
         DocumentReader reader(fs, 1000);
         qint64 followed = 0;
-        const ReadOutcome read =
-            reader.read(path, Contents(), [&](ReadKind, const char *, qint64 size) {
+        const ReadOutcome read = reader.read(
+            path, Contents(),
+            [&](ReadKind, const std::shared_ptr<ByteStore> &, const char *, qint64 size) {
                 QVERIFY(size > followed);
                 followed = size;
             });

@@ -196,7 +196,8 @@ private slots:
         DocumentReader reader(fs, 4);
         reader.setCancel(&cancel);
         fs.resetCounters();
-        const auto cancelNow = [&cancel](ReadKind, const char *, qint64) { cancel = true; };
+        const auto cancelNow = [&cancel](ReadKind, const std::shared_ptr<ByteStore> &, const char *,
+                                         qint64) { cancel = true; };
         QCOMPARE(reader.read(path, Contents(), cancelNow).kind, ReadKind::Failed);
         QVERIFY(fs.bytesRead[path] <= 4 << 20);
     }
