@@ -85,6 +85,12 @@ void FileCommands::saveAs() {
 // keep a selection, and without one the caret stays where they put it. A selection that a new
 // text (a rotated log) took away is gone: the view's whole text is printed.
 void FileCommands::print() {
+    if (auto *merged = qobject_cast<frmMerged *>(m_host.workspace().currentSubWindow())) {
+        QPrinter printer(QPrinter::HighResolution);
+        if (m_dialogs.printDialog(printer, QStringLiteral("Print"), merged->hasSelection()))
+            merged->print(printer);
+        return;
+    }
     frmDocument *document = m_host.activeDocument();
     if (!document)
         return;

@@ -1,6 +1,7 @@
 #include "merged/frmmerged.h"
 
 #include "document/frmdocument.h"
+#include "document/view/textprinter.h"
 #include "merged/mergedfilterpane.h"
 #include "merged/mergedview.h"
 
@@ -74,6 +75,19 @@ qint64 frmMerged::copyBytes(qint64 atMost) const {
 
 QString frmMerged::copyText() const {
     return copiedView().copyText();
+}
+
+bool frmMerged::hasSelection() const {
+    return copiedView().selection().first >= 0;
+}
+
+bool frmMerged::print(QPrinter &printer) const {
+    const QByteArray bytes = copyText().toUtf8();
+    Contents contents;
+    contents.append(bytes.constData(), bytes.size());
+    ViewText text;
+    text.setText(contents);
+    return TextPrinter(text, ViewMarks(), m_view->font()).print(printer, 0, text.size());
 }
 
 void frmMerged::showLine(const MergedRows::Row &row) {

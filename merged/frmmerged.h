@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class QPrinter;
 class QSplitter;
 
 namespace Orvik {
@@ -37,6 +38,11 @@ public:
     // For Copy: the filter's rows while they have the focus, else the view's.
     qint64 copyBytes(qint64 atMost) const;
     QString copyText() const;
+
+    // File, Print: the rows as Copy takes them (the selected rows, or all when none is), page
+    // after page in the view's font; false when the printer cannot be painted on.
+    bool print(QPrinter &printer) const;
+    bool hasSelection() const;
 
     // Selects the row's line in its log's window, centred, and activates that window.
     void showLine(const MergedRows::Row &row);

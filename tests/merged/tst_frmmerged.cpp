@@ -7,6 +7,7 @@
 #include "shell/settingsstore.h"
 
 #include "support/filewriter.h"
+#include "support/guihost.h"
 
 #include "commands/windowcommands.h"
 #include "core/module1.h"
@@ -23,6 +24,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -361,6 +363,16 @@ private slots:
         f.w->menus().mnuEditCopy->trigger();
         WindowCommands::setClipboardLimit(INT_MAX);
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+        if (limit < 1000)
+            return;
+        // Printing takes the same rows.
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = f.files.path(QStringLiteral("rows.pdf"));
+        printer.setOutputFileName(pdf);
+        QVERIFY(merged.print(printer));
+        PDF_TEXT_OR_SKIP(text, pdf);
+        QVERIFY2(text.contains("1.log") && text.contains("13:58:41 b1"), qPrintable(text));
     }
 };
 
