@@ -24,11 +24,7 @@ frmMerged::frmMerged(Module1 &module, QWidget *parent)
     setWidget(m_splitter);
     setFocusProxy(m_view);
     connect(&m_logs, &MergedLogs::rowsChanged, this, &frmMerged::rowsChanged);
-    connect(&m_logs, &MergedLogs::logsChanged, m_view, [this] {
-        if (const auto logs = m_logs.logs(); !logs.empty())
-            m_view->setFont(logs.front()->document->rtfText().font());
-        m_view->viewport()->update();
-    });
+    connect(&m_logs, &MergedLogs::logsChanged, m_view, [this] { m_view->viewport()->update(); });
     connect(m_view, &MergedView::rowActivated, this, &frmMerged::showLine);
     m_logs.trackAll();
     rowsChanged();
@@ -39,7 +35,16 @@ frmMerged::~frmMerged() {
     delete m_splitter;
 }
 
+// The rows are shown in the logs' font, as it is when they change.
 void frmMerged::rowsChanged() {
+    if (const auto logs = m_logs.logs(); !logs.empty()) {
+        const QFont font = logs.front()->document->rtfText().font();
+        if (font != m_view->font()) {
+            m_view->setFont(font);
+            if (m_filterPane)
+                m_filterPane->rows().setFont(font);
+        }
+    }
     setWindowTitle(m_logs.caption());
     m_view->listChanged();
 }

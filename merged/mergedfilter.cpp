@@ -60,9 +60,10 @@ qint64 MergedFilter::tooComplexLine() const {
 // A filter for each log merged, and no other.
 void MergedFilter::logsChanged() {
     std::vector<const MergedLogs::Log *> logs = m_logs.logs();
-    logs.erase(std::remove_if(
-                   logs.begin(), logs.end(),
-                   [](const MergedLogs::Log *log) { return !log->document->rtfText().hasTimes(); }),
+    logs.erase(std::remove_if(logs.begin(), logs.end(),
+                              [](const MergedLogs::Log *log) {
+                                  return !MergedLogs::hasTimes(log->document->rtfText());
+                              }),
                logs.end());
     bool any = false;
     for (auto it = m_sources.begin(); it != m_sources.end();) {
@@ -114,7 +115,7 @@ void MergedFilter::sync(Source &source) {
         removeFrom(source.source, known[keep], known.size() - keep);
         known.resize(keep);
     }
-    const SharedLineTimes &times = source.view->lineTimes();
+    const SharedLineTimes times = MergedLogs::timesOf(*source.view);
     if (!times || !times->hasTimes() || qint64(keep) >= count)
         return;
     std::vector<Key> keys;
@@ -159,7 +160,7 @@ qint64 MergedFilter::indexOf(const MergedRows::Row &row) const {
     for (const auto &source : m_sources) {
         if (source->source != row.source)
             continue;
-        const SharedLineTimes &times = source->view->lineTimes();
+        const SharedLineTimes times = MergedLogs::timesOf(*source->view);
         if (!times)
             return -1;
         const Key key{times->timeOf(row.line), row.source, row.line};

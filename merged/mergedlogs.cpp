@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QScopedValueRollback>
 
+#include <algorithm>
 #include <array>
 
 namespace Orvik {
@@ -175,7 +176,7 @@ void MergedLogs::update() {
         if (!log.document)
             continue;
         const RichTextView &view = log.document->rtfText();
-        const SharedLineTimes times = view.lineTimes();
+        const SharedLineTimes times = timesOf(view);
         const bool hasTimes = times && times->hasTimes();
         // The stripe shows in the windows of the logs merged.
         log.document->setLogColor(hasTimes ? log.color : QColor());
@@ -267,7 +268,7 @@ void MergedLogs::delivered(quint64 build, const MergedRows &rows, size_t done) {
 int MergedLogs::mergedCount() const {
     int count = 0;
     for (const Log &log : m_logs)
-        if (log.document && log.document->rtfText().hasTimes())
+        if (log.document && hasTimes(log.document->rtfText()))
             ++count;
     return count;
 }
@@ -275,7 +276,7 @@ int MergedLogs::mergedCount() const {
 int MergedLogs::withoutTimesCount() const {
     int count = 0;
     for (const Log &log : m_logs)
-        if (log.document && !log.document->rtfText().hasTimes())
+        if (log.document && !hasTimes(log.document->rtfText()))
             ++count;
     return count;
 }
@@ -297,6 +298,15 @@ QString MergedLogs::caption() const {
 
 qint64 MergedLogs::indexOf(const MergedRows::Row &row) const {
     return m_rows.rowOf(row.source, row.line);
+}
+
+SharedLineTimes MergedLogs::timesOf(const RichTextView &view) {
+    return view.viewText().size() > 0 ? view.lineTimes() : nullptr;
+}
+
+bool MergedLogs::hasTimes(const RichTextView &view) {
+    const SharedLineTimes times = timesOf(view);
+    return times && times->hasTimes();
 }
 
 RichTextView *MergedLogs::viewOf(int source) const {

@@ -77,6 +77,10 @@ public:
     QColor colorOf(int source) const;
     // The view of a source's document, or nullptr.
     RichTextView *viewOf(int source) const;
+    // The times of a view's lines when it has any; nullptr for an empty text, whose index is
+    // never asked for (no time index is made of nothing).
+    static SharedLineTimes timesOf(const RichTextView &view);
+    static bool hasTimes(const RichTextView &view);
 
     void setSliceLines(qint64 lines) { m_sliceLines = lines; }
     // What sliceLines() is for lists made from now on (tests make it small).

@@ -11,6 +11,7 @@
 #include "document/filedrop.h"
 #include "document/frmdocument.h"
 #include "document/twips.h"
+#include "merged/mergedlogs.h"
 #include "resources/resources.h"
 
 #include <QCloseEvent>
@@ -312,7 +313,7 @@ void frmMain::updateAllLogsByTime() {
     bool times = false;
     for (int slot = 1; slot <= m_module.DocCount && !times; ++slot)
         if (auto *document = dynamic_cast<frmDocument *>(m_module.DocWindow[slot]))
-            times = document->rtfText().hasTimes();
+            times = MergedLogs::hasTimes(document->rtfText());
     m_menus->setAllLogsByTimeEnabled(times);
 }
 
