@@ -103,6 +103,10 @@ void Commands::mnuWindowArrangeIcons_Click() {
     m_window.arrange(WindowCommands::Arrangement::ArrangeIcons);
 }
 
+void Commands::mnuWindowAllLogsByTime_Click() {
+    m_window.allLogsByTime();
+}
+
 void Commands::mnuHelpAbout_Click() {
     m_window.about();
 }

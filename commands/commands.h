@@ -42,6 +42,7 @@ public:
     void mnuWindowTileHorizontal_Click();
     void mnuWindowTileVertical_Click();
     void mnuWindowArrangeIcons_Click();
+    void mnuWindowAllLogsByTime_Click();
     void mnuHelpAbout_Click();
     // Runs the command of the toolbar button with this key; an unknown key does nothing.
     void tbToolBar_ButtonClick(const QString &key);
@@ -49,6 +50,7 @@ public:
     FindCommands &findCommands() { return m_find; }
     TimeCommands &timeCommands() { return m_time; }
     TimeSync &timeSync() { return m_sync; }
+    WindowCommands &windowCommands() { return m_window; }
 
 private:
     DisplayCommands m_display;

@@ -4,8 +4,10 @@
 #include "core/module1.h"
 #include "dialogs.h"
 #include "document/frmdocument.h"
+#include "merged/frmmerged.h"
 
 #include <QDir>
+#include <QMdiArea>
 #include <QPrinter>
 
 namespace Orvik {
@@ -50,10 +52,13 @@ void FileCommands::openCommand() {
         module.OpenCommand(command);
 }
 
-// Closes the active document as its close box does, which gives its slot back.
+// Closes the active document as its close box does, which gives its slot back; or the window
+// of all logs when it is the active one.
 void FileCommands::close() {
     if (frmDocument *document = m_host.activeDocument())
         document->close();
+    else if (auto *merged = qobject_cast<frmMerged *>(m_host.workspace().currentSubWindow()))
+        merged->close();
 }
 
 // The window keeps following the file it was opened from; only its caption shows the saved
@@ -80,6 +85,12 @@ void FileCommands::saveAs() {
 // keep a selection, and without one the caret stays where they put it. A selection that a new
 // text (a rotated log) took away is gone: the view's whole text is printed.
 void FileCommands::print() {
+    if (auto *merged = qobject_cast<frmMerged *>(m_host.workspace().currentSubWindow())) {
+        QPrinter printer(QPrinter::HighResolution);
+        if (m_dialogs.printDialog(printer, QStringLiteral("Print"), merged->hasSelection()))
+            merged->print(printer);
+        return;
+    }
     frmDocument *document = m_host.activeDocument();
     if (!document)
         return;

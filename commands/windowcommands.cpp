@@ -8,12 +8,15 @@
 #include "dialogs.h"
 #include "document/filter/filterpane.h"
 #include "document/frmdocument.h"
+#include "merged/frmmerged.h"
+#include "merged/mergedview.h"
 #include "timeroffscope.h"
 #include "windowarranger.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMdiArea>
 #include <QWidget>
 
 #include <climits>
@@ -46,8 +49,13 @@ void WindowCommands::setClipboardLimit(qint64 bytes) {
 
 // The text as the user sees it: the selection, or the whole text when nothing is selected; from
 // the filter pane when its rows have the focus, their lines. Text too large for the clipboard is
-// refused with a message; the clipboard stays as it was.
+// refused with a message; the clipboard stays as it was. In the window of all logs, its rows
+// with their tags.
 void WindowCommands::copy() {
+    if (auto *merged = qobject_cast<frmMerged *>(m_host.workspace().currentSubWindow())) {
+        putOnClipboard(merged->copyBytes(clipboardLimit), [merged] { return merged->copyText(); });
+        return;
+    }
     frmDocument *document = m_host.activeDocument();
     if (!document)
         return;
@@ -57,14 +65,20 @@ void WindowCommands::copy() {
     const qint64 bytes = rows                   ? pane->selectedBytes(clipboardLimit)
                          : view.selLength() > 0 ? view.selLength()
                                                 : view.text().size();
+    putOnClipboard(bytes, [&] {
+        return rows                   ? pane->selectedText()
+               : view.selLength() > 0 ? view.selectedPlainText()
+                                      : view.plainText();
+    });
+}
+
+void WindowCommands::putOnClipboard(qint64 bytes, const std::function<QString()> &text) {
     bool copied = false;
     if (bytes <= clipboardLimit) {
         try {
-            const QString text = rows                   ? pane->selectedText()
-                                 : view.selLength() > 0 ? view.selectedPlainText()
-                                                        : view.plainText();
+            const QString copiedText = text();
             if (QClipboard *clipboard = QGuiApplication::clipboard())
-                clipboard->setText(text);
+                clipboard->setText(copiedText);
             copied = true;
         } catch (const std::bad_alloc &) {
         }
@@ -112,6 +126,29 @@ void WindowCommands::arrange(Arrangement arrangement) {
 void WindowCommands::filter() {
     if (frmDocument *document = m_host.activeDocument())
         document->showFilter(m_filterHistory);
+    else if (auto *merged = qobject_cast<frmMerged *>(m_host.workspace().currentSubWindow()))
+        merged->showFilter(m_filterHistory);
+}
+
+// One window at most, made on first use, listed in the Window menu as the documents are. It
+// opens on the right half of the workspace, beside the documents, which stay where they are.
+void WindowCommands::allLogsByTime() {
+    QMdiArea &area = m_host.workspace();
+    if (!m_merged) {
+        m_merged = new frmMerged(m_host.module());
+        area.addSubWindow(m_merged);
+        const QSize room = area.viewport()->size();
+        const int width = qMax(320, room.width() / 2);
+        m_merged->setGeometry(qMax(0, room.width() - width), 0, width, qMax(200, room.height()));
+        m_merged->show();
+    }
+    area.setActiveSubWindow(m_merged);
+    m_merged->view().setFocus();
+}
+
+void WindowCommands::documentOpened(frmDocument &document) {
+    if (m_merged)
+        m_merged->logs().track(document);
 }
 
 // Modal, owned by the main window; made anew each time so the About file is read again.

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "merged/frmmerged.h"
+
+#include <QPointer>
+#include <QString>
 #include <QtGlobal>
 
+#include <functional>
 #include <memory>
 
 namespace Orvik {
@@ -9,6 +14,7 @@ namespace Orvik {
 class CommandHost;
 class Dialogs;
 class FilterHistory;
+class frmDocument;
 
 // The Edit, View, Window and Help commands: Copy, Filter, the two bar toggles, the
 // arrangements of the document windows and the About window.
@@ -30,10 +36,20 @@ public:
     void arrange(Arrangement arrangement);
     void about();
 
+    // Window, All Logs by Time: opens the window of every log's lines by time, or activates it.
+    void allLogsByTime();
+    frmMerged *mergedWindow() const { return m_merged; }
+    // A document window was made: the window of all logs follows it too.
+    void documentOpened(frmDocument &document);
+
 private:
+    // Puts `text()` on the clipboard, unless `bytes` passes the limit or it cannot be made.
+    void putOnClipboard(qint64 bytes, const std::function<QString()> &text);
+
     CommandHost &m_host;
     Dialogs &m_dialogs;
     std::shared_ptr<FilterHistory> m_filterHistory;
+    QPointer<frmMerged> m_merged;
 };
 
 } // namespace Orvik

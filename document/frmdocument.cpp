@@ -171,9 +171,21 @@ void frmDocument::closeEvent(QCloseEvent *event) {
     Form_Unload();
 }
 
+void frmDocument::setLogColor(const QColor &color) {
+    if (color == m_logColor)
+        return;
+    m_logColor = color;
+    m_client->update();
+}
+
 bool frmDocument::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_client && event->type() == QEvent::Resize)
         Form_Resize();
+    if (watched == m_client && event->type() == QEvent::Paint && m_logColor.isValid()) {
+        const QWidget *box = m_splitter ? static_cast<QWidget *>(m_splitter) : m_rtfText;
+        QPainter painter(m_client);
+        painter.fillRect(QRect(0, 0, qMax(3, box->x() - 1), m_client->height()), m_logColor);
+    }
     return QMdiSubWindow::eventFilter(watched, event);
 }
 

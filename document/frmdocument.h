@@ -3,6 +3,7 @@
 #include "core/documentwindow.h"
 #include "document/view/richtextview.h"
 
+#include <QColor>
 #include <QMdiSubWindow>
 
 #include <memory>
@@ -40,6 +41,10 @@ public:
     // sight: the alert icon in place of the document's.
     void showAlert(bool alerted);
     bool isAlerted() const { return m_alerted; }
+    // The colour that stands for the document in the window of all logs by time, shown as a
+    // stripe down the left margin of the window; an invalid colour shows none.
+    void setLogColor(const QColor &color);
+    QColor logColor() const { return m_logColor; }
 
     // Opens the filter under the view, the two split by a bar that can be dragged. The pane is
     // made on first use: until then the window holds the view alone.
@@ -67,6 +72,7 @@ private:
     QSplitter *m_splitter = nullptr; // holds rtfText and the filter pane once the filter opened
     FilterPane *m_filterPane = nullptr;
     QString m_tag;
+    QColor m_logColor;
     bool m_unloaded = false;
     bool m_sized = false; // given its client area as created
     bool m_alerted = false;

@@ -11,6 +11,7 @@
 #include "document/filedrop.h"
 #include "document/frmdocument.h"
 #include "document/twips.h"
+#include "merged/mergedlogs.h"
 #include "resources/resources.h"
 
 #include <QCloseEvent>
@@ -100,6 +101,7 @@ void frmMain::createActions() {
     connect(m_workspace, &QMdiArea::subWindowActivated, this, [this] {
         m_menus->setFindEnabled(!m_workspace->subWindowList().isEmpty());
         updateGoToTime();
+        updateAllLogsByTime();
     });
     wire(m.mnuViewToolbar, &Commands::mnuViewToolbar_Click);
     wire(m.mnuViewStatusBar, &Commands::mnuViewStatusBar_Click);
@@ -116,6 +118,7 @@ void frmMain::createActions() {
     wire(m.mnuWindowArrangeIcons, &Commands::mnuWindowArrangeIcons_Click);
     connect(m.mnuWindowSynchronize, &QAction::toggled, this,
             [this](bool on) { m_commands.timeSync().setEnabled(on); });
+    wire(m.mnuWindowAllLogsByTime, &Commands::mnuWindowAllLogsByTime_Click);
     wire(m.mnuHelpAbout, &Commands::mnuHelpAbout_Click);
 
     m_toolBar = new ToolBar(this);
@@ -278,10 +281,12 @@ DocumentWindow *frmMain::createDocumentWindow() {
         }
     }
     RichTextView &view = document->rtfText();
-    // Times come with the text: Go to Time follows the active document's.
+    // Times come with the text: Go to Time follows the active document's, All Logs by Time
+    // every document's (a closing document's text is emptied first).
     const auto timesChanged = [this, document] {
         if (activeDocument() == document)
             updateGoToTime();
+        updateAllLogsByTime();
     };
     connect(&view, &RichTextView::appended, this, timesChanged);
     connect(&view, &RichTextView::replaced, this, timesChanged);
@@ -294,6 +299,7 @@ DocumentWindow *frmMain::createDocumentWindow() {
         m_workspace->setActiveSubWindow(document);
         m_menus->mnuEditCopy->trigger();
     });
+    m_commands.windowCommands().documentOpened(*document);
     document->show();
     return document;
 }
@@ -301,6 +307,14 @@ DocumentWindow *frmMain::createDocumentWindow() {
 void frmMain::updateGoToTime() {
     frmDocument *document = activeDocument();
     m_menus->setGoToTimeEnabled(document && document->rtfText().hasTimes());
+}
+
+void frmMain::updateAllLogsByTime() {
+    bool times = false;
+    for (int slot = 1; slot <= m_module.DocCount && !times; ++slot)
+        if (auto *document = dynamic_cast<frmDocument *>(m_module.DocWindow[slot]))
+            times = MergedLogs::hasTimes(document->rtfText());
+    m_menus->setAllLogsByTimeEnabled(times);
 }
 
 QSize frmMain::outerSizePixels() const {

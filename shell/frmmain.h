@@ -101,6 +101,7 @@ private:
     void openCommandLine(const QString &argumentText, const QStringList &commands);
     void closeAllDocuments();
     void updateGoToTime();
+    void updateAllLogsByTime();
     void fitPendingFrame();
     void MDIForm_OLEDragOver(QDragMoveEvent *event);
     void MDIForm_OLEDragDrop(QDropEvent *event);

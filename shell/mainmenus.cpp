@@ -112,6 +112,10 @@ MainMenus::MainMenus(QMenuBar &menuBar, QMdiArea &workspace)
     mnuWindowSynchronize =
         item(mnuWindow, "mnuWindowSynchronize", QStringLiteral("&Synchronize by Time"));
     mnuWindowSynchronize->setCheckable(true);
+    mnuWindowAllLogsByTime =
+        item(mnuWindow, "mnuWindowAllLogsByTime", QStringLiteral("All Logs by &Time"));
+    mnuWindowAllLogsByTime->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    setAllLogsByTimeEnabled(false);
     QObject::connect(mnuWindow, &QMenu::aboutToShow, mnuWindow, [this] { updateWindowList(); });
 
     mnuHelp = menu(menuBar, "mnuHelp", QStringLiteral("&Help"));
@@ -137,6 +141,10 @@ void MainMenus::setFindEnabled(bool enabled) {
 
 void MainMenus::setGoToTimeEnabled(bool enabled) {
     mnuEditGoToTime->setEnabled(enabled);
+}
+
+void MainMenus::setAllLogsByTimeEnabled(bool enabled) {
+    mnuWindowAllLogsByTime->setEnabled(enabled);
 }
 
 void MainMenus::updateWindowList() {

@@ -63,6 +63,7 @@ public:
     QAction *mnuWindowTileVertical = nullptr;
     QAction *mnuWindowArrangeIcons = nullptr;
     QAction *mnuWindowSynchronize = nullptr;
+    QAction *mnuWindowAllLogsByTime = nullptr;
 
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpAbout = nullptr;
@@ -72,6 +73,8 @@ public:
     void setFindEnabled(bool enabled);
     // Go to Time is enabled while the active document's lines have times.
     void setGoToTimeEnabled(bool enabled);
+    // All Logs by Time is enabled while some open document's lines have times.
+    void setAllLogsByTimeEnabled(bool enabled);
 
     // Rebuilds the window list below the Window menu's last item: a separator and one
     // numbered entry per document window with its caption, the active one checked; a window

@@ -8,6 +8,8 @@
 #                                               log out of sight, and the Highlight Rules window
 #   tools/screenshot.sh docs/time.png time      three logs with three forms of time (ISO 8601,
 #                                               syslog, web server) synchronized on one moment
+#   tools/screenshot.sh docs/merged.png merged  the same three logs and the window of all logs
+#                                               by time beside them, filtered on ERROR
 # Needs the packages xvfb, xauth, imagemagick and xdotool (all in `make deps`) and a built
 # program.
 set -euo pipefail
@@ -17,6 +19,10 @@ output=${1:-docs/screenshot.png}
 scene=${2:-}
 width=960
 height=600
+if [ "$scene" = merged ]; then
+    width=1400
+    height=860
+fi
 
 if [ -z "${ORVIK_SCREENSHOT_DISPLAY:-}" ]; then
     [ -x "$BUILD/orvik" ] || { echo "no program at $BUILD/orvik; run make build first" >&2; exit 1; }
@@ -94,6 +100,7 @@ write_app() { # <lines>
 # first covers the last two minutes, one line about every second in each.
 messages=("connection from 10.0.0.7 accepted" "session 42 opened for user alice"
           "pam_unix: authentication failure for bob" "disk /dev/sda1 at 81%"
+          "kernel: ERROR I/O on /dev/sdb1, sector 88120"
           "CRON[2211]: (root) CMD (run-parts /etc/cron.hourly)" "session 42 closed")
 write_times() { # <seconds since 1970>
     local at=$1
@@ -105,7 +112,7 @@ write_times() { # <seconds since 1970>
     echo "10.0.0.$((RANDOM % 40 + 2)) - - [$(date -d "@$at" '+%d/%b/%Y:%H:%M:%S %z')]" \
          "\"GET ${paths[RANDOM % 8]} HTTP/1.1\" 200 $((RANDOM % 9000 + 300))" >> "$work/access.log"
 }
-if [ "$scene" = time ]; then
+if [ "$scene" = time ] || [ "$scene" = merged ]; then
     now=$(date +%s)
     for ((t = now - 120; t < now; t++)); do write_times "$t"; done
     (while :; do write_times "$(date +%s)"; sleep 0.5; done) &
@@ -122,6 +129,7 @@ fi
 logs=("$work/access.log" "$work/app.log")
 [ "$scene" = filter ] && logs=("$work/app.log")
 [ "$scene" = time ] && logs=("$work/app.log" "$work/syslog" "$work/access.log")
+[ "$scene" = merged ] && logs=("$work/app.log" "$work/syslog" "$work/access.log")
 XDG_CONFIG_HOME="$work/config" "$BUILD/orvik" "${logs[@]}" &
 orvik=$!
 pids+=("$orvik")
@@ -173,6 +181,17 @@ elif [ "$scene" = time ]; then
     xdotool type --delay 40 "$(date -d "@$((now - 60))" '+%H:%M:%S')"
     xdotool key Return
     sleep 1.5
+fi
+if [ "$scene" = merged ]; then
+    # Window, All Logs by Time beside the three logs, and its filter on ERROR; the logs go on
+    # being written, the errors of all three come in as they happen.
+    xdotool search --sync --name '^Orvik$' windowfocus --sync
+    xdotool key ctrl+shift+t
+    sleep 1
+    xdotool key ctrl+l
+    sleep 0.5
+    xdotool type --delay 60 'ERROR'
+    sleep 2.5
 fi
 import -window root "$output"
 echo "wrote $output"

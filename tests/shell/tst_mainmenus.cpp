@@ -61,7 +61,8 @@ const QStringList WindowMenu{"&New Window||1|0|0",
                              "Tile &Horizontal||1|0|0",
                              "Tile &Vertical||1|0|0",
                              "&Arrange Icons||1|0|0",
-                             "&Synchronize by Time||1|1|0"};
+                             "&Synchronize by Time||1|1|0",
+                             "All Logs by &Time|Ctrl+Shift+T|1|0|0"};
 } // namespace
 
 class tst_MainMenus : public QObject {
@@ -113,10 +114,11 @@ private slots:
         QCOMPARE(describe(m), items);
         const QList<QAction *> actions = m->actions();
         // Hidden items count as disabled in Qt; every item that shows is enabled, but the Find,
-        // Filter and Go to Time items wait for a document.
+        // Filter and Go to Time items wait for a document, All Logs by Time for one with times.
         for (const QAction *a : actions)
             QVERIFY(!a->isVisible() || a->isEnabled() || a->objectName().startsWith("mnuEditFi") ||
-                    a->objectName() == "mnuEditGoToTime");
+                    a->objectName() == "mnuEditGoToTime" ||
+                    a->objectName() == "mnuWindowAllLogsByTime");
     }
 
     void recentFileItemsShowTheirSlot() {
