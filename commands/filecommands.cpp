@@ -4,7 +4,7 @@
 #include "core/module1.h"
 #include "dialogs.h"
 #include "document/frmdocument.h"
-#include "merged/frmmerged.h"
+#include "document/merged/frmmerged.h"
 
 #include <QDir>
 #include <QMdiArea>

@@ -8,8 +8,8 @@
 #include "dialogs.h"
 #include "document/filter/filterpane.h"
 #include "document/frmdocument.h"
-#include "merged/frmmerged.h"
-#include "merged/mergedview.h"
+#include "document/merged/frmmerged.h"
+#include "document/merged/mergedview.h"
 #include "timeroffscope.h"
 #include "windowarranger.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "merged/frmmerged.h"
+#include "document/merged/frmmerged.h"
 
 #include <QPointer>
 #include <QString>

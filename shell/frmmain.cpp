@@ -11,7 +11,7 @@
 #include "document/filedrop.h"
 #include "document/frmdocument.h"
 #include "document/twips.h"
-#include "merged/mergedlogs.h"
+#include "document/merged/mergedlogs.h"
 #include "resources/resources.h"
 
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "merged/mergebuild.h"
+#include "document/merged/mergebuild.h"
 
 namespace Orvik {
 

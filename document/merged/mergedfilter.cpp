@@ -1,9 +1,9 @@
-#include "merged/mergedfilter.h"
+#include "document/merged/mergedfilter.h"
 
 #include "document/filter/filtermodel.h"
 #include "document/filter/livefilter.h"
 #include "document/view/richtextview.h"
-#include "merged/mergedlogs.h"
+#include "document/merged/mergedlogs.h"
 
 #include <algorithm>
 

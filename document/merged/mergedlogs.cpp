@@ -1,4 +1,4 @@
-#include "merged/mergedlogs.h"
+#include "document/merged/mergedlogs.h"
 
 #include "core/module1.h"
 #include "document/frmdocument.h"

@@ -1,8 +1,8 @@
 // The window of all logs by time through the main window: the order of the rows, the logs
 // changing under it, its filter, the jump to a log's line, Copy and the build on a thread.
-#include "merged/frmmerged.h"
-#include "merged/mergedfilterpane.h"
-#include "merged/mergedview.h"
+#include "document/merged/frmmerged.h"
+#include "document/merged/mergedfilterpane.h"
+#include "document/merged/mergedview.h"
 #include "shell/frmmain.h"
 #include "shell/settingsstore.h"
 

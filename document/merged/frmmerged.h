@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/merge/mergedrows.h"
-#include "merged/mergedlogs.h"
+#include "document/merged/mergedlogs.h"
 
 #include <QMdiSubWindow>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "merged/mergedfilter.h"
+#include "document/merged/mergedfilter.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
-#include "merged/mergedaccessible.h"
+#include "document/merged/mergedaccessible.h"
 
-#include "merged/mergedrowlist.h"
-#include "merged/mergedview.h"
+#include "document/merged/mergedrowlist.h"
+#include "document/merged/mergedview.h"
 
 namespace Orvik {
 

@@ -1,9 +1,9 @@
-#include "merged/frmmerged.h"
+#include "document/merged/frmmerged.h"
 
 #include "document/frmdocument.h"
 #include "document/view/textprinter.h"
-#include "merged/mergedfilterpane.h"
-#include "merged/mergedview.h"
+#include "document/merged/mergedfilterpane.h"
+#include "document/merged/mergedview.h"
 
 #include <QSplitter>
 

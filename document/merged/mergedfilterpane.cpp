@@ -1,8 +1,8 @@
-#include "merged/mergedfilterpane.h"
+#include "document/merged/mergedfilterpane.h"
 
 #include "document/filter/filterhistory.h"
-#include "merged/mergedlogs.h"
-#include "merged/mergedview.h"
+#include "document/merged/mergedlogs.h"
+#include "document/merged/mergedview.h"
 
 #include <QCheckBox>
 #include <QComboBox>

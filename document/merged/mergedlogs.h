@@ -2,8 +2,8 @@
 
 #include "core/merge/mergedrows.h"
 #include "document/frmdocument.h"
-#include "merged/mergebuild.h"
-#include "merged/mergedrowlist.h"
+#include "document/merged/mergebuild.h"
+#include "document/merged/mergedrowlist.h"
 
 #include <QColor>
 #include <QObject>

@@ -1,9 +1,9 @@
-#include "merged/mergedview.h"
+#include "document/merged/mergedview.h"
 
 #include "document/view/richtextview.h"
-#include "merged/mergedaccessible.h"
-#include "merged/mergedlogs.h"
-#include "merged/mergedrowlist.h"
+#include "document/merged/mergedaccessible.h"
+#include "document/merged/mergedlogs.h"
+#include "document/merged/mergedrowlist.h"
 
 #include <QKeyEvent>
 #include <QPainter>

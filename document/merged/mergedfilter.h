@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/search/linefilter.h"
-#include "merged/mergedrowlist.h"
+#include "document/merged/mergedrowlist.h"
 
 #include <QObject>
 

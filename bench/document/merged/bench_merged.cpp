@@ -23,9 +23,9 @@
 #include "document/filter/filtermodel.h"
 #include "document/filter/livefilter.h"
 #include "document/frmdocument.h"
-#include "merged/frmmerged.h"
-#include "merged/mergedfilter.h"
-#include "merged/mergedlogs.h"
+#include "document/merged/frmmerged.h"
+#include "document/merged/mergedfilter.h"
+#include "document/merged/mergedlogs.h"
 
 #include <benchmark/benchmark.h>
 
