@@ -162,7 +162,17 @@ MergedRows::mergedInto(const std::vector<SharedChunk> &chunks,
     size_t next = 0;
     std::vector<Packed> old; // a chunk's rows unpacked
     std::vector<Packed> rows;
-    for (size_t c = 0; c < chunks.size(); ++c) {
+    // The chunks before the one that takes the first new row are kept as they are.
+    size_t low = 0;
+    for (size_t high = chunks.empty() ? 0 : chunks.size() - 1; low < high;) {
+        const size_t middle = low + (high - low) / 2;
+        if (before(added.front(), chunks[middle + 1]->rows.front()))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    out.assign(chunks.begin(), chunks.begin() + qptrdiff(low));
+    for (size_t c = low; c < chunks.size(); ++c) {
         size_t end = added.size();
         if (c + 1 < chunks.size()) {
             const Key bound = keyOf(chunks[c + 1]->rows.front());
@@ -175,12 +185,27 @@ MergedRows::mergedInto(const std::vector<SharedChunk> &chunks,
             continue;
         }
         const PackedRows &packed = chunks[c]->rows;
-        old.resize(packed.size());
-        for (size_t i = 0; i < packed.size(); ++i)
-            old[i] = packed[i];
-        rows.resize(old.size() + (end - next));
-        std::merge(old.begin(), old.end(), added.begin() + qptrdiff(next),
-                   added.begin() + qptrdiff(end), rows.begin(), before);
+        if (before(packed.back(), added[next])) {
+            // All after the chunk's rows, as an append's usually are: a full chunk is left as
+            // it is, one with room takes them at its end, without a comparison either way.
+            if (packed.size() == size_t(ChunkRows)) {
+                out.push_back(chunks[c]);
+                rows.assign(added.begin() + qptrdiff(next), added.begin() + qptrdiff(end));
+            } else {
+                rows.resize(packed.size());
+                for (size_t i = 0; i < packed.size(); ++i)
+                    rows[i] = packed[i];
+                rows.insert(rows.end(), added.begin() + qptrdiff(next),
+                            added.begin() + qptrdiff(end));
+            }
+        } else {
+            old.resize(packed.size());
+            for (size_t i = 0; i < packed.size(); ++i)
+                old[i] = packed[i];
+            rows.resize(old.size() + (end - next));
+            std::merge(old.begin(), old.end(), added.begin() + qptrdiff(next),
+                       added.begin() + qptrdiff(end), rows.begin(), before);
+        }
         next = end;
         cut(rows, out);
     }
@@ -203,17 +228,20 @@ MergedRows MergedRows::withLines(int source, const SharedLineTimes &times, qint6
         return list;
     }
     list.m_counts[size_t(source)] += to - from;
-    std::vector<Packed> added;
-    added.reserve(size_t(to - from));
+    // Each new line's time looked up once; its key orders it (the line's number breaks ties).
+    std::vector<Key> keys;
+    keys.reserve(size_t(to - from));
     for (qint64 line = from; line < to; ++line)
-        added.push_back(pack(source, line));
-    const auto before = [&list](Packed a, Packed b) { return list.keyOf(a) < list.keyOf(b); };
-    if (!std::is_sorted(added.begin(), added.end(), before))
-        std::stable_sort(added.begin(), added.end(), before);
+        keys.push_back(list.keyOf(pack(source, line)));
+    if (!std::is_sorted(keys.begin(), keys.end()))
+        std::sort(keys.begin(), keys.end());
+    std::vector<Packed> added(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        added[i] = keys[i].packed;
 
     // Each group takes the new rows before the first row of the next; the groups that take
     // none are shared as they are, and those before the first new row are not looked at.
-    const Key first = list.keyOf(added.front());
+    const Key first = keys.front();
     const size_t skipped = size_t(
         std::max<qptrdiff>(0, std::partition_point(m_groups.begin(), m_groups.end(),
                                                    [&list, &first](const SharedGroup &g) {
@@ -227,10 +255,8 @@ MergedRows MergedRows::withLines(int source, const SharedLineTimes &times, qint6
         size_t end = added.size();
         if (next < added.size() && g + 1 < m_groups.size()) {
             const Key bound = list.keyOf(m_groups[g + 1]->front());
-            end = size_t(
-                std::lower_bound(added.begin() + qptrdiff(next), added.end(), bound,
-                                 [&list](Packed p, const Key &k) { return list.keyOf(p) < k; }) -
-                added.begin());
+            end = size_t(std::lower_bound(keys.begin() + qptrdiff(next), keys.end(), bound) -
+                         keys.begin());
         }
         if (end == next) {
             list.m_groups.push_back(m_groups[g]);
