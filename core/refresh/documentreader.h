@@ -71,6 +71,9 @@ public:
     // bytes after them, in the same store when it had room at their end. `progress` follows
     // the whole text as it is read (for an append, from the previous contents' end on).
     ReadOutcome read(const QString &path, const Contents &previous, const Progress &progress = {});
+    // While read() runs: whether the text comes from a decoder of its own thread, which the
+    // reading thread mostly waits for.
+    bool decodes() const { return m_decodes; }
 
 private:
     ReadOutcome readOpened(DecompressingReader &file, const Contents &previous,
@@ -95,6 +98,7 @@ private:
     qint64 m_chunkSize;
     qint64 m_splitFrom = DefaultSplitFrom;
     std::vector<char> m_chunk;
+    bool m_decodes = false;
 };
 
 } // namespace Orvik

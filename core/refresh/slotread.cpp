@@ -33,15 +33,19 @@ void SlotRead::run(FileSystem &fileSystem) {
         DocumentReader reader(fileSystem, chunkSize);
         reader.setCancel(&cancel);
         const qint64 kept = previous.size();
-        outcome = reader.read(path, previous,
-                              [this](ReadKind kind, const std::shared_ptr<ByteStore> &store,
-                                     const char *data, qint64 size) {
-                                  TextPreparation *p = kind == ReadKind::Append
-                                                           ? appendPreparation.get()
-                                                           : preparation.get();
-                                  if (p)
-                                      p->extendHeld(store, data, size);
-                              });
+        outcome =
+            reader.read(path, previous,
+                        [this, &reader](ReadKind kind, const std::shared_ptr<ByteStore> &store,
+                                        const char *data, qint64 size) {
+                            TextPreparation *p = kind == ReadKind::Append ? appendPreparation.get()
+                                                                          : preparation.get();
+                            // A decoded text leaves this thread waiting for the decoder:
+                            // the work is done here, not on a third thread.
+                            if (p && reader.decodes())
+                                p->extend(data, size);
+                            else if (p)
+                                p->extendHeld(store, data, size);
+                        });
         previous = Contents(); // what the document showed goes as soon as the view lets it
         if (!looksChanged && outcome.kind == ReadKind::Append && outcome.contents.size() == kept) {
             changed = false; // told of a write that left the file as it was
