@@ -83,9 +83,9 @@ private:
                                   const Progress &progress);
 
     bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
-    // Reads `count` bytes to `whole` at `from` (into the room made past its end), in steps when the
-    // read is followed and in stretches when it may be cancelled; the count read, or -1 on a
-    // failure or a cancel.
+    // Reads `count` bytes to `whole` at `from` (into the room made past its end), in steps
+    // when the read is followed and in stretches when it may be cancelled; the count read, or
+    // -1 on a failure or a cancel.
     qint64 readInto(DecompressingReader &file, ReadKind kind, const Contents &whole, qint64 from,
                     qint64 count, const Progress &progress);
     // Appends to `contents` until the end of a text of unknown length; false on a failure or
