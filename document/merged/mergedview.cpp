@@ -1,9 +1,9 @@
 #include "document/merged/mergedview.h"
 
-#include "document/view/richtextview.h"
 #include "document/merged/mergedaccessible.h"
 #include "document/merged/mergedlogs.h"
 #include "document/merged/mergedrowlist.h"
+#include "document/view/richtextview.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -49,10 +49,11 @@ int MergedView::tagChars() const {
     return qMin(chars, MaxTagChars);
 }
 
-// One character more than the longest tag, as room between the tag and the line.
+// One character more than the longest tag, as room between the tag and the line: widths of
+// one character, which the font keeps, not of a text to be shaped at every change.
 int MergedView::tagWidth() const {
-    return StripeWidth + 4 +
-           fontMetrics().horizontalAdvance(QString(tagChars() + 1, QLatin1Char('x'))) + 8;
+    return StripeWidth + 4 + fontMetrics().horizontalAdvance(QLatin1Char('x')) * (tagChars() + 1) +
+           8;
 }
 
 qint64 MergedView::maxTop() const {
@@ -90,8 +91,9 @@ void MergedView::syncScrollBars() {
     bar->setSingleStep(1);
     bar->setValue(int(qMin<qint64>(INT_MAX, m_top)));
     QScrollBar *across = horizontalScrollBar();
-    across->setRange(0, qMax(0, m_textWidth - (viewport()->width() - tagWidth())));
-    across->setPageStep(qMax(1, viewport()->width() - tagWidth()));
+    const int textRoom = viewport()->width() - tagWidth();
+    across->setRange(0, qMax(0, m_textWidth - textRoom));
+    across->setPageStep(qMax(1, textRoom));
     across->setSingleStep(fontMetrics().averageCharWidth() * 4);
     m_syncing = false;
 }
