@@ -3,14 +3,8 @@
 #include "document/filter/filterrowdelegate.h"
 #include "document/view/richtextview.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QStyle>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -20,55 +14,26 @@ namespace Orvik {
 FilterPane::FilterPane(RichTextView &view, std::shared_ptr<FilterHistory> history, QWidget *parent)
     : QWidget(parent)
     , m_view(view)
-    , m_history(std::move(history))
     , m_model(view)
     , m_live(view, m_model)
-    , m_filterBox(new QComboBox)
-    , m_matchCase(new QCheckBox(QStringLiteral("Match &case")))
-    , m_regex(new QCheckBox(QStringLiteral("&Regular expression")))
-    , m_close(new QToolButton)
-    , m_status(new QLabel)
+    , m_bar(new FilterBar(std::move(history)))
     , m_rows(new FilterListView) {
     setObjectName(QStringLiteral("filterPane"));
-    auto *label = new QLabel(QStringLiteral("Filter:"));
-    label->setBuddy(m_filterBox);
-    m_filterBox->setObjectName(QStringLiteral("filterText"));
-    m_filterBox->setEditable(true);
-    m_filterBox->setCompleter(nullptr);
-    m_filterBox->setInsertPolicy(QComboBox::NoInsert);
-    m_filterBox->setMaxCount(FilterHistory::Count);
-    m_filterBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_close->setObjectName(QStringLiteral("filterClose"));
-    m_close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    m_close->setAutoRaise(true);
-    m_close->setToolTip(QStringLiteral("Close the filter"));
-    m_close->setAccessibleName(QStringLiteral("Close filter"));
-    m_status->setObjectName(QStringLiteral("filterStatus"));
-    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_rows->setObjectName(QStringLiteral("filterRows"));
     m_rows->setAccessibleName(QStringLiteral("Matching lines"));
     m_rows->setModel(&m_model);
     m_rows->setItemDelegate(new FilterRowDelegate(view, m_model, m_rows));
     m_rows->setFont(view.font());
 
-    auto *bar = new QHBoxLayout;
-    bar->addWidget(label);
-    bar->addWidget(m_filterBox, 1);
-    bar->addWidget(m_matchCase);
-    bar->addWidget(m_regex);
-    bar->addWidget(m_close);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 2, 0, 0);
     layout->setSpacing(2);
-    layout->addLayout(bar);
-    layout->addWidget(m_status);
+    layout->addWidget(m_bar);
     layout->addWidget(m_rows, 1);
 
-    connect(m_filterBox, &QComboBox::editTextChanged, this, &FilterPane::applyFilter);
-    connect(m_filterBox->lineEdit(), &QLineEdit::returnPressed, this, &FilterPane::remember);
-    connect(m_matchCase, &QCheckBox::toggled, this, &FilterPane::applyFilter);
-    connect(m_regex, &QCheckBox::toggled, this, &FilterPane::applyFilter);
-    connect(m_close, &QToolButton::clicked, this, &FilterPane::dismiss);
+    connect(m_bar, &FilterBar::changed, this, &FilterPane::applyFilter);
+    connect(m_bar, &FilterBar::accepted, this, &FilterPane::remember);
+    connect(m_bar, &FilterBar::closeClicked, this, &FilterPane::dismiss);
     connect(&m_live, &LiveFilter::changed, this, &FilterPane::updateStatus);
     connect(m_rows, &QListView::clicked, this, &FilterPane::showRow);
     connect(m_rows, &QListView::activated, this, &FilterPane::showRow);
@@ -82,10 +47,9 @@ FilterPane::~FilterPane() {
 
 void FilterPane::open() {
     const bool opening = isHidden();
-    showHistory();
+    m_bar->showHistory();
     show();
-    m_filterBox->setFocus();
-    m_filterBox->lineEdit()->selectAll();
+    m_bar->focusText();
     if (opening)
         applyFilter();
 }
@@ -101,9 +65,7 @@ void FilterPane::dismiss() {
 void FilterPane::applyFilter() {
     if (isHidden())
         return;
-    const LineFilter filter(m_filterBox->currentText(), m_matchCase->isChecked(),
-                            m_regex->isChecked() ? LineFilter::Kind::RegularExpression
-                                                 : LineFilter::Kind::Plain);
+    const LineFilter filter = m_bar->filter();
     m_error = filter.errorString();
     if (m_error.isEmpty())
         m_live.setFilter(filter);
@@ -112,19 +74,8 @@ void FilterPane::applyFilter() {
 
 void FilterPane::remember() {
     const LineFilter &filter = m_live.filter();
-    if (!filter.isActive() || !m_error.isEmpty())
-        return;
-    m_history->remember(filter.text());
-    showHistory();
-}
-
-// The drop-down lists the history; the text being edited stays as it is.
-void FilterPane::showHistory() {
-    const QString text = m_filterBox->currentText();
-    const QSignalBlocker block(m_filterBox);
-    m_filterBox->clear();
-    m_filterBox->addItems(m_history->texts());
-    m_filterBox->setEditText(text);
+    if (filter.isActive() && m_error.isEmpty())
+        m_bar->remember(filter.text());
 }
 
 void FilterPane::updateStatus() {
@@ -144,12 +95,7 @@ void FilterPane::updateStatus() {
                 text += QStringLiteral(" so far");
         }
     }
-    QPalette palette = m_status->palette();
-    palette.setColor(QPalette::WindowText, m_statusIsError
-                                               ? QColor(Qt::red)
-                                               : this->palette().color(QPalette::WindowText));
-    m_status->setPalette(palette);
-    m_status->setText(text);
+    m_bar->setStatus(text, m_statusIsError);
     if (m_live.isScanning())
         m_rows->setCursor(Qt::BusyCursor);
     else

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "document/filter/filterbar.h"
 #include "document/filter/filterhistory.h"
 #include "document/filter/filterlistview.h"
 #include "document/filter/filtermodel.h"
 #include "document/filter/livefilter.h"
 
-#include <QToolButton>
 #include <QWidget>
 
 #include <memory>
@@ -39,11 +39,11 @@ public:
     // Hides the pane and stops filtering; the bar keeps its settings for the next open().
     void dismiss();
 
-    QComboBox &filterBox() const { return *m_filterBox; }
-    QCheckBox &matchCaseBox() const { return *m_matchCase; }
-    QCheckBox &regexBox() const { return *m_regex; }
-    QAbstractButton &closeButton() const { return *m_close; }
-    QLabel &status() const { return *m_status; }
+    QComboBox &filterBox() const { return m_bar->filterBox(); }
+    QCheckBox &matchCaseBox() const { return m_bar->matchCaseBox(); }
+    QCheckBox &regexBox() const { return m_bar->regexBox(); }
+    QAbstractButton &closeButton() const { return m_bar->closeButton(); }
+    QLabel &status() const { return m_bar->status(); }
     FilterListView &rows() const { return *m_rows; }
     FilterModel &model() { return m_model; }
     LiveFilter &liveFilter() { return m_live; }
@@ -68,21 +68,15 @@ protected:
 private:
     void applyFilter();
     void remember();
-    void showHistory();
     void updateStatus();
     void showRow(const QModelIndex &index);
     QList<int> selectedRows() const;
     qint64 selectedBytesOf(const QList<int> &rows, qint64 atMost) const;
 
     RichTextView &m_view;
-    std::shared_ptr<FilterHistory> m_history;
     FilterModel m_model;
     LiveFilter m_live;
-    QComboBox *m_filterBox;
-    QCheckBox *m_matchCase;
-    QCheckBox *m_regex;
-    QToolButton *m_close;
-    QLabel *m_status;
+    FilterBar *m_bar;
     FilterListView *m_rows;
     QString m_error;
     bool m_statusIsError = false;

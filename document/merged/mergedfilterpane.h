@@ -1,15 +1,11 @@
 #pragma once
 
+#include "document/filter/filterbar.h"
 #include "document/merged/mergedfilter.h"
 
 #include <QWidget>
 
 #include <memory>
-
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QToolButton;
 
 namespace Orvik {
 
@@ -35,10 +31,10 @@ public:
     // Hides the pane and stops filtering.
     void dismiss();
 
-    QComboBox &filterBox() const { return *m_filterBox; }
-    QCheckBox &matchCaseBox() const { return *m_matchCase; }
-    QCheckBox &regexBox() const { return *m_regex; }
-    QLabel &status() const { return *m_status; }
+    QComboBox &filterBox() const { return m_bar->filterBox(); }
+    QCheckBox &matchCaseBox() const { return m_bar->matchCaseBox(); }
+    QCheckBox &regexBox() const { return m_bar->regexBox(); }
+    QLabel &status() const { return m_bar->status(); }
     MergedView &rows() const { return *m_rows; }
     MergedFilter &filter() { return m_filter; }
 
@@ -52,16 +48,10 @@ protected:
 private:
     void applyFilter();
     void remember();
-    void showHistory();
     void updateStatus();
 
-    std::shared_ptr<FilterHistory> m_history;
     MergedFilter m_filter;
-    QComboBox *m_filterBox;
-    QCheckBox *m_matchCase;
-    QCheckBox *m_regex;
-    QToolButton *m_close;
-    QLabel *m_status;
+    FilterBar *m_bar;
     MergedView *m_rows;
     QString m_error;
 };
