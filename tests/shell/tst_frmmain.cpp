@@ -4,18 +4,15 @@
 #include "shell/frmmain.h"
 #include "shell/settingsstore.h"
 
-#include "support/filewriter.h"
+#include "support/mainwindowfixture.h"
 
 #include "commands/frmcommand.h"
 #include "commands/frmfind.h"
 #include "core/module1.h"
-#include "core/refresh/posixfilesystem.h"
-#include "core/refresh/systemclock.h"
 #include "core/stream/streamsource.h"
 #include "document/filter/filterpane.h"
 #include "document/frmdocument.h"
 #include "document/twips.h"
-#include "resources/resources.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,36 +33,6 @@
 using namespace Orvik;
 
 namespace {
-// The real main window on real files, its settings file in the files' folder, never the
-// user's own; `storeText`: the file as a person or an earlier run left it.
-struct MainWindowFixture {
-    FileWriter files;
-    PosixFileSystem fileSystem;
-    SystemClock clock;
-    Module1 module{fileSystem, clock};
-    std::unique_ptr<IniSettingsStore> store;
-    std::unique_ptr<frmMain> window;
-
-    explicit MainWindowFixture(const QByteArray &storeText = QByteArray()) {
-        initResources();
-        files.makeDirectory(QStringLiteral("config"));
-        if (!storeText.isNull())
-            files.write(QStringLiteral("config/Orvik.conf"), storeText);
-        store = std::make_unique<IniSettingsStore>(storePath());
-        window = std::make_unique<frmMain>(module, *store);
-        module.MainForm = window.get();
-    }
-    ~MainWindowFixture() {
-        if (window && !window->isUnloaded())
-            window->close(); // whatever a test left open closes before the module goes
-        module.MainForm = nullptr;
-    }
-    QString storePath() const { return files.path(QStringLiteral("config/Orvik.conf")); }
-    frmDocument *document(int slot) const {
-        return dynamic_cast<frmDocument *>(module.DocWindow[slot]);
-    }
-};
-
 QByteArray storeBytes(const MainWindowFixture &f) {
     QFile file(f.storePath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

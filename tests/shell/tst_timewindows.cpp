@@ -1,18 +1,10 @@
 // Times through the main window: Edit, Go to Time on the active document, and Window,
 // Synchronize by Time across the document windows, as the menus and the views reach them.
-#include "shell/frmmain.h"
-#include "shell/settingsstore.h"
-
-#include "support/filewriter.h"
+#include "support/mainwindowfixture.h"
 
 #include "commands/frmgototime.h"
-#include "core/module1.h"
-#include "core/refresh/posixfilesystem.h"
-#include "core/refresh/systemclock.h"
 #include "document/filter/filterhistory.h"
 #include "document/filter/filterpane.h"
-#include "document/frmdocument.h"
-#include "resources/resources.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -38,42 +30,27 @@ const QString NoTimes = QStringLiteral("no time\nat all\n");
 
 // The real main window over real files, its settings file in the files' folder, with the
 // documents of `logs` opened from the command line, tiled and following their ends.
-struct TimeFixture {
-    FileWriter files;
-    PosixFileSystem fileSystem;
-    SystemClock clock;
-    Module1 module{fileSystem, clock};
-    std::unique_ptr<IniSettingsStore> store;
-    std::unique_ptr<frmMain> w;
+struct TimeFixture : MainWindowFixture {
+    frmMain *w = window.get();
 
     explicit TimeFixture(const QStringList &logs) {
-        initResources();
-        files.makeDirectory(QStringLiteral("config"));
-        store = std::make_unique<IniSettingsStore>(files.path(QStringLiteral("config/o.conf")));
-        w = std::make_unique<frmMain>(module, *store);
-        module.MainForm = w.get();
-        QStringList paths;
-        for (int i = 0; i < logs.size(); ++i)
-            paths << files.write(QStringLiteral("%1.log").arg(i + 1), logs[i].toUtf8());
-        w->Form_Load(paths.join(QLatin1Char(',')));
+        QList<QByteArray> texts;
+        for (const QString &log : logs)
+            texts << log.toUtf8();
+        load(texts);
         w->resize(1000, 900); // room for every line in each of three tiles
         w->commands().mnuWindowTileHorizontal_Click();
         for (int slot = 1; slot <= module.DocCount; ++slot)
             view(slot).updateGeometryNow();
     }
-    ~TimeFixture() {
-        w->close();
-        module.MainForm = nullptr;
-    }
     RichTextView &view(int slot) { return document(slot)->rtfText(); }
-    frmDocument *document(int slot) { return dynamic_cast<frmDocument *>(module.DocWindow[slot]); }
     // Go to Time on the active document with `typed` entered.
     frmGoToTime &goToTime(const QString &typed) {
         w->menus().mnuEditGoToTime->trigger();
-        frmGoToTime *window = w->commands().timeCommands().goToTimeWindow();
-        if (!window)
+        frmGoToTime *opened = w->commands().timeCommands().goToTimeWindow();
+        if (!opened)
             qFatal("Go to Time did not open");
-        frmGoToTime &box = *window;
+        frmGoToTime &box = *opened;
         box.setTimeText(typed);
         QTest::keyClick(&box.txtTime(), Qt::Key_Return);
         return box;

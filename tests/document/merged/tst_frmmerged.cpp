@@ -3,18 +3,11 @@
 #include "document/merged/frmmerged.h"
 #include "document/merged/mergedfilterpane.h"
 #include "document/merged/mergedview.h"
-#include "shell/frmmain.h"
-#include "shell/settingsstore.h"
 
-#include "support/filewriter.h"
 #include "support/guihost.h"
+#include "support/mainwindowfixture.h"
 
 #include "commands/windowcommands.h"
-#include "core/module1.h"
-#include "core/refresh/posixfilesystem.h"
-#include "core/refresh/systemclock.h"
-#include "document/frmdocument.h"
-#include "resources/resources.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -44,38 +37,20 @@ QByteArray logText(const QStringList &lines) {
     return text;
 }
 
-struct MergedFixture {
-    FileWriter files;
-    PosixFileSystem fileSystem;
-    SystemClock clock;
-    Module1 module{fileSystem, clock};
-    std::unique_ptr<IniSettingsStore> store;
-    std::unique_ptr<frmMain> w;
+struct MergedFixture : MainWindowFixture {
+    frmMain *w = window.get();
 
     explicit MergedFixture(const QList<QByteArray> &logs) {
-        initResources();
-        files.makeDirectory(QStringLiteral("config"));
-        store = std::make_unique<IniSettingsStore>(files.path(QStringLiteral("config/o.conf")));
-        w = std::make_unique<frmMain>(module, *store);
-        module.MainForm = w.get();
-        QStringList paths;
-        for (int i = 0; i < logs.size(); ++i)
-            paths << files.write(name(i + 1), logs[i]);
-        w->Form_Load(paths.join(QLatin1Char(',')));
+        load(logs);
         w->resize(1000, 900);
     }
-    ~MergedFixture() {
-        w->close();
-        module.MainForm = nullptr;
-    }
     static QString name(int n) { return QStringLiteral("%1.log").arg(n); }
-    frmDocument *document(int slot) { return dynamic_cast<frmDocument *>(module.DocWindow[slot]); }
     frmMerged &merged() {
         w->menus().mnuWindowAllLogsByTime->trigger();
-        frmMerged *window = w->commands().windowCommands().mergedWindow();
-        if (!window)
+        frmMerged *opened = w->commands().windowCommands().mergedWindow();
+        if (!opened)
             qFatal("the window of all logs did not open");
-        return *window;
+        return *opened;
     }
     void append(int n, const QStringList &lines) { files.append(name(n), logText(lines)); }
     void cycle() { module.RefreshDocuments(0); }
