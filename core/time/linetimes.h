@@ -47,6 +47,17 @@ public:
 
     // The text's first `size` bytes, at `data`.
     void extend(const char *data, qint64 size);
+
+    // For a caller that knows where the lines start (a line index), so that the builder need
+    // not look for their ends. Until the builder has settled the text's form from its first
+    // lines it looks at those itself: only extend() is taken then.
+    bool takesStarts() const;
+    // The line still open: the lines before it have their times.
+    qint64 openLine() const;
+    // The lines after the open one start at `base + starts[i]` for i < count, each just past
+    // the line feed that ends the line before it, in the text at `data`: the open line and all
+    // but the last of those are closed, and the last is the open one.
+    void closeBefore(const char *data, qint64 base, const quint32 *starts, qint64 count);
     // The index of the text fed so far; the builder is done.
     SharedLineTimes finish();
 

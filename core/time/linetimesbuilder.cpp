@@ -16,7 +16,10 @@ public:
     explicit Private(const QDateTime &stamp);
     void resume(const BlockLineTimes::Parts &parts);
     void extend(const char *data, qint64 size);
+    void closeBefore(const char *data, qint64 base, const quint32 *starts, qint64 count);
     SharedLineTimes finish();
+    bool takesStarts() const { return formFinal; }
+    qint64 lines() const { return fullBlocks * TimeBlock::Lines + count; }
 
 private:
     void restart();
@@ -24,7 +27,6 @@ private:
     void closeLine(const char *start, const char *end);
     void add(qint64 time);
     void closeBlock();
-    qint64 lines() const { return fullBlocks * TimeBlock::Lines + count; }
 
     QDateTime stamp;
     TimeForm form;
@@ -139,6 +141,22 @@ void LineTimesBuilder::Private::scan(qint64 to) {
     searched = to;
 }
 
+void LineTimesBuilder::Private::closeBefore(const char *text, qint64 base, const quint32 *starts,
+                                            qint64 n) {
+    data = text;
+    const char *start = data + lineStart;
+    const char *const from = data + base;
+    for (qint64 i = 0; i < n; ++i) {
+        const char *next = from + starts[i];
+        closeLine(start, next - 1);
+        start = next;
+    }
+    lineStart = start - data;
+    size = std::max(size, lineStart);
+    searched = std::max(searched, lineStart);
+    resumedOpenTime = NoTime;
+}
+
 inline void LineTimesBuilder::Private::closeLine(const char *start, const char *end) {
     const qint64 time = reader.read(start, end - start);
     if (time != NoTime)
@@ -214,6 +232,19 @@ LineTimesBuilder::~LineTimesBuilder() = default;
 
 void LineTimesBuilder::extend(const char *data, qint64 size) {
     d->extend(data, size);
+}
+
+bool LineTimesBuilder::takesStarts() const {
+    return d->takesStarts();
+}
+
+qint64 LineTimesBuilder::openLine() const {
+    return d->lines();
+}
+
+void LineTimesBuilder::closeBefore(const char *data, qint64 base, const quint32 *starts,
+                                   qint64 count) {
+    d->closeBefore(data, base, starts, count);
 }
 
 SharedLineTimes LineTimesBuilder::finish() {

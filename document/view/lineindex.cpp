@@ -324,6 +324,14 @@ const LineIndex::Block &LineIndex::blockOfLine(qint64 line) const {
     return *(block - 1);
 }
 
+LineIndex::StartRun LineIndex::runFrom(qint64 line, qint64 to) const {
+    const Block &block = blockOfLine(line);
+    const qint64 blockEnd = &block + 1 < m_state.storage->blocks + m_state.blocks
+                                ? (&block + 1)->firstLine
+                                : m_state.count;
+    return {block.base, block.starts + (line - block.firstLine), qMin(to, blockEnd) - line};
+}
+
 qint64 LineIndex::lineStart(qint64 line) const {
     if (line <= 0 || m_state.count == 0)
         return 0;

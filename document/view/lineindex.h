@@ -51,6 +51,22 @@ public:
     qint64 lineAt(qint64 offset) const;
     // Memory held by the index, in bytes.
     qint64 memoryUsage() const;
+    // Lines stored together: `count` of them, starting at base + starts[i]. The starts stay
+    // where they are, unchanged, as long as the index (or one it was moved to) lives and is
+    // not cleared, while it grows: another thread may read them once handed them.
+    struct StartRun {
+        qint64 base;
+        const quint32 *starts;
+        qint64 count;
+    };
+    // The starts of lines [from, to), for 0 < from <= to <= lineCount(), run by run.
+    template <class Each> void forEachStart(qint64 from, qint64 to, Each each) const {
+        while (from < to) {
+            const StartRun run = runFrom(from, to);
+            each(run);
+            from += run.count;
+        }
+    }
 
 private:
     friend class Extension;
@@ -85,6 +101,8 @@ private:
         void extend(const char *data, qint64 newSize);
     };
     const Block &blockOfLine(qint64 line) const;
+    // The starts stored together from `line` on, up to `to` at most.
+    StartRun runFrom(qint64 line, qint64 to) const;
 
     State m_state;
 };

@@ -2,12 +2,16 @@
 
 #include "core/content/bytestore.h"
 #include "core/time/linetimes.h"
+#include "document/view/lineindex.h"
 
 #include <QDateTime>
 
 #include <memory>
+#include <vector>
 
 namespace Orvik {
+
+class BesideThread;
 
 // The lines' times of a text being read, worked out with its line index: from scratch for a
 // new text, or past `previous` (the index of the text before the bytes appended). Owned by
@@ -37,6 +41,13 @@ public:
     // keeps `store`; the bytes below `size` stay as they are in it (a null `store`: the
     // caller keeps them until wait()). Not mixed with extend() before a wait().
     void extendBeside(const std::shared_ptr<const ByteStore> &store, const char *data, qint64 size);
+    // extend() for a text whose line index `lines` is over the same `size` bytes: the lines'
+    // ends are taken from it, not looked for again.
+    void extendIndexed(const char *data, qint64 size, const LineIndex &lines);
+    // The same from the starts of the text's lines from `firstLine` on, as the index held them
+    // over these `size` bytes, run by run: those of the lines after the ones given before.
+    void extendByStarts(const char *data, qint64 size, qint64 firstLine,
+                        const std::vector<LineIndex::StartRun> &runs);
     // Rethrows what the builder threw there, as extend() would have.
     void wait();
     // The bytes given so far.
@@ -46,11 +57,11 @@ public:
     SharedLineTimes finish();
 
 private:
-    class Beside;
     SharedLineTimes m_previous;
     QDateTime m_stamp = QDateTime::currentDateTimeUtc(); // UTC: no zone on the worker
     void extendHere(const char *data, qint64 size);
     void feed(qint64 size);
+    LineTimesBuilder &builder();
 
     std::unique_ptr<LineTimesBuilder> m_builder;
     const char *m_data = nullptr;
@@ -60,7 +71,7 @@ private:
     qint64 m_fed = 0;     // bytes the builder was given: to a line feed
     qint64 m_scanned = 0; // bytes looked through for line feeds
     bool m_extended = false;
-    std::unique_ptr<Beside> m_beside;
+    std::unique_ptr<BesideThread> m_beside;
 };
 
 } // namespace Orvik

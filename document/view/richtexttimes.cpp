@@ -22,7 +22,7 @@ void RichTextView::extendTimes() const {
     PendingTimes work(m_times);
     if (m_stamp.isValid())
         work.setStamp(m_stamp);
-    work.extend(m_text.data(), m_text.size());
+    work.extendIndexed(m_text.data(), m_text.size(), m_text.lines());
     m_times = work.finish();
 }
 

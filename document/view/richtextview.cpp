@@ -1,5 +1,6 @@
 #include "document/view/richtextview.h"
 
+#include "document/view/lineindexpreparation.h"
 #include "document/view/pendingtimes.h"
 #include "document/view/richtextaccessible.h"
 #include "document/view/savebytes.h"
@@ -36,36 +37,6 @@ RichTextView::~RichTextView() = default;
 // --- The text and its colours.
 
 namespace {
-// The line index and the lines' times of a text being read, built as its bytes come in, and
-// for accessibility tools the text's character counts, so that the user-interface thread
-// never counts a whole text.
-class LineIndexPreparation : public TextPreparation {
-public:
-    explicit LineIndexPreparation(bool countChars)
-        : countChars(countChars) {}
-    void extend(const char *data, qint64 size) override {
-        times.extend(data, size);
-        findLines(data, size);
-    }
-    // The times on a thread of their own while this one finds the lines and reads on.
-    void extendHeld(const std::shared_ptr<const ByteStore> &store, const char *data,
-                    qint64 size) override {
-        times.extendBeside(store, data, size);
-        findLines(data, size);
-    }
-    void settle() override { times.wait(); }
-    void findLines(const char *data, qint64 size) {
-        lines.extend(data, size);
-        if (countChars)
-            chars.countWholeLines(data, lines);
-    }
-    void setStamp(const QDateTime &stamp) override { times.setStamp(stamp); }
-    const bool countChars;
-    LineIndex lines;
-    PendingTimes times;
-    CharOffsets chars;
-};
-
 // The lines of bytes being appended, and their times, found where the view's readers do not
 // look yet: the times past the view's index, which stays as it is meanwhile.
 class AppendPreparation : public TextPreparation {
