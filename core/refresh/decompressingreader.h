@@ -32,6 +32,8 @@ public:
     ~DecompressingReader() override;
 
     Compression format() const { return m_format; }
+    // Whether a thread of its own decodes ahead of read().
+    bool decodesAhead() const { return m_decoding.joinable(); }
     // The length of the text: the file's for bytes, -1 (unknown until the end) for a text
     // decoded from a compressed file.
     qint64 size() const override;

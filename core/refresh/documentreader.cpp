@@ -139,7 +139,7 @@ ReadOutcome DocumentReader::read(const QString &path, const Contents &previous,
     if (!opened)
         return failed(error);
     DecompressingReader file(std::move(opened));
-    m_decodes = file.format() != Compression::None;
+    m_decodes = file.decodesAhead();
     ReadOutcome outcome = readOpened(file, previous, progress);
     if (file.format() != Compression::None && outcome.kind != ReadKind::Failed) {
         outcome.compression = file.format();
