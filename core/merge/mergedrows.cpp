@@ -13,6 +13,16 @@ MergedRows::SharedChunk MergedRows::makeChunk(std::vector<Packed> rows) {
     return chunk;
 }
 
+MergedRows::SharedChunk MergedRows::extendedChunk(const Chunk &head, const Packed *rows,
+                                                  size_t count) {
+    auto chunk = std::make_shared<Chunk>();
+    chunk->sources = head.sources;
+    for (size_t i = 0; i < count; ++i)
+        chunk->sources |= quint64(1) << sourceOf(rows[i]);
+    chunk->rows = PackedRows(head.rows, rows, count);
+    return chunk;
+}
+
 void MergedRows::cut(std::vector<Packed> &rows, std::vector<SharedChunk> &into) {
     if (qint64(rows.size()) <= ChunkRows) {
         into.push_back(makeChunk(std::move(rows)));
@@ -186,18 +196,16 @@ MergedRows::mergedInto(const std::vector<SharedChunk> &chunks,
         }
         const PackedRows &packed = chunks[c]->rows;
         if (before(packed.back(), added[next])) {
-            // All after the chunk's rows, as an append's usually are: a full chunk is left as
-            // it is, one with room takes them at its end, without a comparison either way.
-            if (packed.size() == size_t(ChunkRows)) {
-                out.push_back(chunks[c]);
-                rows.assign(added.begin() + qptrdiff(next), added.begin() + qptrdiff(end));
-            } else {
-                rows.resize(packed.size());
-                for (size_t i = 0; i < packed.size(); ++i)
-                    rows[i] = packed[i];
-                rows.insert(rows.end(), added.begin() + qptrdiff(next),
-                            added.begin() + qptrdiff(end));
-            }
+            // All after the chunk's rows, as an append's usually are: the chunk takes what it
+            // has room for at its end, its rows copied as they are packed, and the rest go to
+            // chunks of their own, without a comparison either way.
+            const size_t take = std::min(size_t(ChunkRows) - packed.size(), end - next);
+            out.push_back(take ? extendedChunk(*chunks[c], added.data() + next, take) : chunks[c]);
+            rows.assign(added.begin() + qptrdiff(next + take), added.begin() + qptrdiff(end));
+            next = end;
+            if (!rows.empty())
+                cut(rows, out);
+            continue;
         } else {
             old.resize(packed.size());
             for (size_t i = 0; i < packed.size(); ++i)

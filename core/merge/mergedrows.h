@@ -97,6 +97,8 @@ private:
     static qint64 lineOf(Packed p) { return qint64(p & ((Packed(1) << LineBits) - 1)); }
     Key keyOf(Packed p) const { return {m_times[size_t(sourceOf(p))]->timeOf(lineOf(p)), p}; }
     static SharedChunk makeChunk(std::vector<Packed> rows);
+    // A chunk of the rows of `head` and the `count` rows after them at `rows`.
+    static SharedChunk extendedChunk(const Chunk &head, const Packed *rows, size_t count);
     // Chunks of at most ChunkRows, cut from sorted rows.
     static void cut(std::vector<Packed> &rows, std::vector<SharedChunk> &into);
     // Groups of at most GroupChunks, made of `chunks`, added to the list's.

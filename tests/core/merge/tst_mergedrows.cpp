@@ -66,6 +66,14 @@ private slots:
             expected << QStringLiteral("0:%1").arg(i) << QStringLiteral("1:%1").arg(i);
         }
         QTest::newRow("rows over several chunks") << Logs{many, others} << 1000 << expected;
+        QList<qint64> later;
+        QStringList laterExpected{"0:0", "0:1"};
+        for (qint64 i = 0; i < 3 * MergedRows::ChunkRows + 17; ++i) {
+            later << 1000 + i;
+            laterExpected << QStringLiteral("1:%1").arg(i);
+        }
+        QTest::newRow("appends after the last row, more than a chunk has room for")
+            << Logs{{1, 2}, later} << 3000 << laterExpected;
         QTest::newRow("appends into the middle of full chunks")
             << Logs{many, others} << 5000 << expected;
         QList<qint64> longer, longerOthers;
@@ -103,6 +111,12 @@ private slots:
                 break;
         }
         QCOMPARE(rowsOf(grown), expected);
+        for (qint64 r = 0; r < grown.size(); r += qMax<qint64>(1, grown.size() / 50)) {
+            const MergedRows::Row row = grown.at(r);
+            QCOMPARE(grown.rowOf(row.source, row.line), r);
+        }
+        const int last = int(logs.size()) - 1;
+        QCOMPARE(grown.without(last).size(), grown.size() - logs[last].size());
 
         // The first log whole, then the others' lines a stretch at a time among its rows.
         MergedRows among = MergedRows::merged({sources.front()});
