@@ -88,6 +88,27 @@ void FilterBar::setStatus(const QString &text, bool error) {
     m_status->setText(text);
 }
 
+bool FilterBar::showProgress(const Progress &progress) {
+    QString text;
+    bool error = true;
+    if (!progress.error.isEmpty()) {
+        text = progress.error;
+    } else if (progress.tooComplexLine) {
+        text = QStringLiteral("pattern too complex for line %1").arg(progress.tooComplexLine);
+    } else {
+        error = false;
+        if (progress.active) {
+            text = progress.matches == 1
+                       ? QStringLiteral("1 matching line")
+                       : QStringLiteral("%1 matching lines").arg(progress.matches);
+            if (progress.scanning)
+                text += QStringLiteral(" so far");
+        }
+    }
+    setStatus(text, error);
+    return error;
+}
+
 QAbstractButton &FilterBar::closeButton() const {
     return *m_close;
 }

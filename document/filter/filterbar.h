@@ -35,6 +35,17 @@ public:
     // The focus in the text, all of it selected.
     void focusText();
     void setStatus(const QString &text, bool error);
+    // The filter's state in the status: its error (a pattern that does not compile, or one too
+    // complex for a line), or how many lines match, "so far" while the scan goes on. True for
+    // an error.
+    struct Progress {
+        QString error;
+        qint64 tooComplexLine = 0;
+        bool active = false;
+        qint64 matches = 0;
+        bool scanning = false;
+    };
+    bool showProgress(const Progress &progress);
 
     QComboBox &filterBox() const { return *m_filterBox; }
     QCheckBox &matchCaseBox() const { return *m_matchCase; }

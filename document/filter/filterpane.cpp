@@ -79,23 +79,9 @@ void FilterPane::remember() {
 }
 
 void FilterPane::updateStatus() {
-    QString text;
-    m_statusIsError = true;
-    if (!m_error.isEmpty()) {
-        text = m_error;
-    } else if (const qint64 line = m_live.tooComplexLine()) {
-        text = QStringLiteral("pattern too complex for line %1").arg(line);
-    } else {
-        m_statusIsError = false;
-        if (m_live.filter().isActive()) {
-            const int count = m_model.rowCount();
-            text = count == 1 ? QStringLiteral("1 matching line")
-                              : QStringLiteral("%1 matching lines").arg(count);
-            if (m_live.isScanning())
-                text += QStringLiteral(" so far");
-        }
-    }
-    m_bar->setStatus(text, m_statusIsError);
+    m_statusIsError =
+        m_bar->showProgress({m_error, m_live.tooComplexLine(), m_live.filter().isActive(),
+                             m_model.rowCount(), m_live.isScanning()});
     if (m_live.isScanning())
         m_rows->setCursor(Qt::BusyCursor);
     else

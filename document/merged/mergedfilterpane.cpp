@@ -76,23 +76,8 @@ void MergedFilterPane::remember() {
 }
 
 void MergedFilterPane::updateStatus() {
-    QString text;
-    bool error = true;
-    if (!m_error.isEmpty()) {
-        text = m_error;
-    } else if (const qint64 line = m_filter.tooComplexLine()) {
-        text = QStringLiteral("pattern too complex for line %1").arg(line);
-    } else {
-        error = false;
-        if (m_filter.filter().isActive()) {
-            const qint64 count = m_filter.rowCount();
-            text = count == 1 ? QStringLiteral("1 matching line")
-                              : QStringLiteral("%1 matching lines").arg(count);
-            if (m_filter.isScanning())
-                text += QStringLiteral(" so far");
-        }
-    }
-    m_bar->setStatus(text, error);
+    m_bar->showProgress({m_error, m_filter.tooComplexLine(), m_filter.filter().isActive(),
+                         m_filter.rowCount(), m_filter.isScanning()});
 }
 
 void MergedFilterPane::keyPressEvent(QKeyEvent *event) {
