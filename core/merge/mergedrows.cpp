@@ -13,13 +13,16 @@ MergedRows::SharedChunk MergedRows::makeChunk(std::vector<Packed> rows) {
     return chunk;
 }
 
-MergedRows::SharedChunk MergedRows::extendedChunk(const Chunk &head, const Packed *rows,
-                                                  size_t count) {
+MergedRows::SharedChunk MergedRows::extendedChunk(const Chunk &head, size_t headRows,
+                                                  const Packed *rows, size_t count) {
     auto chunk = std::make_shared<Chunk>();
+    // The head's bits are kept whole even when only some of its rows are: a bit too many
+    // costs a look at the chunk when that source goes, a look at every head row would cost
+    // each change.
     chunk->sources = head.sources;
     for (size_t i = 0; i < count; ++i)
         chunk->sources |= quint64(1) << sourceOf(rows[i]);
-    chunk->rows = PackedRows(head.rows, rows, count);
+    chunk->rows = PackedRows(head.rows, headRows, rows, count);
     return chunk;
 }
 
@@ -200,22 +203,32 @@ MergedRows::mergedInto(const std::vector<SharedChunk> &chunks,
             // has room for at its end, its rows copied as they are packed, and the rest go to
             // chunks of their own, without a comparison either way.
             const size_t take = std::min(size_t(ChunkRows) - packed.size(), end - next);
-            out.push_back(take ? extendedChunk(*chunks[c], added.data() + next, take) : chunks[c]);
+            out.push_back(take ? extendedChunk(*chunks[c], packed.size(), added.data() + next,
+                                               take)
+                               : chunks[c]);
             rows.assign(added.begin() + qptrdiff(next + take), added.begin() + qptrdiff(end));
-            next = end;
-            if (!rows.empty())
-                cut(rows, out);
-            continue;
         } else {
-            old.resize(packed.size());
-            for (size_t i = 0; i < packed.size(); ++i)
-                old[i] = packed[i];
-            rows.resize(old.size() + (end - next));
+            // The chunk's rows before the first new one stay as they are packed; only those
+            // after it are unpacked and merged with the new rows. Appends to several logs
+            // written at once land among the last few rows, so that is a handful.
+            const Key firstAdded = keyOf(added[next]);
+            const size_t keep =
+                packed.partitionPoint([this, &firstAdded](Packed p) { return keyOf(p) < firstAdded; });
+            old.resize(packed.size() - keep);
+            for (size_t i = 0; i < old.size(); ++i)
+                old[i] = packed[keep + i];
+            std::vector<Packed> merged(old.size() + (end - next));
             std::merge(old.begin(), old.end(), added.begin() + qptrdiff(next),
-                       added.begin() + qptrdiff(end), rows.begin(), before);
+                       added.begin() + qptrdiff(end), merged.begin(), before);
+            const size_t take = std::min(size_t(ChunkRows) - keep, merged.size());
+            out.push_back(keep ? extendedChunk(*chunks[c], keep, merged.data(), take)
+                               : makeChunk(std::vector<Packed>(merged.begin(),
+                                                               merged.begin() + qptrdiff(take))));
+            rows.assign(merged.begin() + qptrdiff(take), merged.end());
         }
         next = end;
-        cut(rows, out);
+        if (!rows.empty())
+            cut(rows, out);
     }
     if (next < added.size()) { // there were no chunks
         rows.assign(added.begin() + qptrdiff(next), added.end());

@@ -62,7 +62,7 @@ private:
     static constexpr int LineBits = 42;
     struct Chunk {
         PackedRows rows;
-        quint64 sources = 0; // bit n: holds rows of source n
+        quint64 sources = 0; // bit n: may hold rows of source n; clear when it holds none
     };
     using SharedChunk = std::shared_ptr<const Chunk>;
     // Chunks in groups, so that a change copies the list of one group's chunks and the list
@@ -97,8 +97,10 @@ private:
     static qint64 lineOf(Packed p) { return qint64(p & ((Packed(1) << LineBits) - 1)); }
     Key keyOf(Packed p) const { return {m_times[size_t(sourceOf(p))]->timeOf(lineOf(p)), p}; }
     static SharedChunk makeChunk(std::vector<Packed> rows);
-    // A chunk of the rows of `head` and the `count` rows after them at `rows`.
-    static SharedChunk extendedChunk(const Chunk &head, const Packed *rows, size_t count);
+    // A chunk of the first `headRows` rows of `head` and the `count` rows after them at
+    // `rows`.
+    static SharedChunk extendedChunk(const Chunk &head, size_t headRows, const Packed *rows,
+                                     size_t count);
     // Chunks of at most ChunkRows, cut from sorted rows.
     static void cut(std::vector<Packed> &rows, std::vector<SharedChunk> &into);
     // Groups of at most GroupChunks, made of `chunks`, added to the list's.

@@ -29,13 +29,13 @@ public:
         std::memset(out, 0, Slack);
     }
 
-    // The rows of `head` followed by `count` more from `rows`: the head's bytes copied as
-    // they are.
-    PackedRows(const PackedRows &head, const quint64 *rows, size_t count)
-        : m_count(head.m_count + count)
+    // The first `headRows` rows of `head` followed by `count` more from `rows`: the head's
+    // bytes copied as they are.
+    PackedRows(const PackedRows &head, size_t headRows, const quint64 *rows, size_t count)
+        : m_count(headRows + count)
         , m_bytes(new unsigned char[m_count * RowBytes + Slack]) {
-        std::memcpy(m_bytes.get(), head.m_bytes.get(), head.m_count * RowBytes);
-        unsigned char *out = m_bytes.get() + head.m_count * RowBytes;
+        std::memcpy(m_bytes.get(), head.m_bytes.get(), headRows * RowBytes);
+        unsigned char *out = m_bytes.get() + headRows * RowBytes;
         for (size_t i = 0; i < count; ++i, out += RowBytes)
             std::memcpy(out, &rows[i], RowBytes);
         std::memset(out, 0, Slack);
