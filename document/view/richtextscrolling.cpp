@@ -2,8 +2,11 @@
 
 #include "document/view/viewpainter.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+
+#include <cmath>
 
 namespace Orvik {
 
@@ -15,8 +18,16 @@ void RichTextView::textChanged() {
     scheduleGeometry();
 }
 
-void RichTextView::scheduleGeometry() {
-    viewport()->update();
+void RichTextView::textAppended() {
+    m_scroller.textChanged();
+    scheduleGeometry(false);
+}
+
+void RichTextView::scheduleGeometry(bool repaintAll) {
+    if (repaintAll) {
+        m_repaintAll = true;
+        viewport()->update();
+    }
     if (m_geometryScheduled)
         return;
     m_geometryScheduled = true;
@@ -39,7 +50,54 @@ void RichTextView::updateGeometryNow() {
             h->setValue(x - viewport()->width() + 2 * Padding);
     }
     syncScrollBars();
-    viewport()->update();
+    const bool appendedOnly = m_appendPending && !m_repaintAll;
+    m_appendPending = false;
+    m_repaintAll = false;
+    if (!appendedOnly || !repaintAppended())
+        viewport()->update();
+}
+
+// After appends only: the rows above the appended text look as they did, so they are moved
+// up by the height of the rows that left the top (the window system copies their pixels),
+// and only the rows from the appended text's line on are painted. A view following a log
+// then paints a row or two per line written, not the whole window.
+bool RichTextView::repaintAppended() {
+    if (viewport()->testAttribute(Qt::WA_WState_InPaintEvent))
+        return false;
+    const RowPos top = m_scroller.top();
+    if (top < m_topBeforeAppend)
+        return false;
+    const int visible = m_scroller.visibleRowCount();
+    qreal shift = 0;
+    RowPos pos = m_topBeforeAppend;
+    for (int n = 0; pos != top; ++n) {
+        if (n > visible)
+            return false;
+        shift += m_layout.rowHeight(pos);
+        if (!m_layout.nextRow(pos))
+            return false;
+    }
+    if (shift != qreal(qRound(shift)))
+        return false; // rows would not land on whole pixels
+    // The first row that may have changed: the first of the line the appended text began in,
+    // whose wrapping may have changed with it.
+    RowPos changed = m_layout.rowOf(m_appendedFrom);
+    changed.piece = 0;
+    changed.row = 0;
+    if (changed < top)
+        return false;
+    const qreal height = viewport()->height();
+    qreal y = Padding;
+    for (pos = top; pos != changed && y < height;) {
+        y += m_layout.rowHeight(pos);
+        if (!m_layout.nextRow(pos))
+            break;
+    }
+    const int width = viewport()->width();
+    if (shift > 0)
+        viewport()->scroll(0, -qRound(shift), QRect(0, Padding, width, int(height) - Padding));
+    viewport()->update(QRect(0, int(std::floor(y)), width, int(height)));
+    return true;
 }
 
 void RichTextView::scrollRows(int rows) {
@@ -103,7 +161,12 @@ void RichTextView::onVerticalValue(int value) {
     viewport()->update();
 }
 
-void RichTextView::scrollContentsBy(int, int) {
+void RichTextView::scrollContentsBy(int dx, int) {
+    // The vertical bar is set to the top row's place as the geometry is worked out, which
+    // repaints what it moved itself.
+    if (m_syncing && dx == 0)
+        return;
+    m_repaintAll = true;
     viewport()->update();
 }
 
@@ -140,7 +203,7 @@ std::pair<qint64, qint64> RichTextView::visibleRange() {
 
 // --- Painting.
 
-void RichTextView::paintEvent(QPaintEvent *) {
+void RichTextView::paintEvent(QPaintEvent *event) {
     if (m_geometryScheduled)
         updateGeometryNow();
     QPainter painter(viewport());
@@ -152,6 +215,8 @@ void RichTextView::paintEvent(QPaintEvent *) {
     view.setStyle(style);
     view.setSelection(selStart(), selStart() + selLength());
     view.setCaret(hasFocus() ? m_caret : -1);
+    const QRect exposed = event->rect();
+    view.setExposed(exposed.top(), exposed.bottom() + 1);
     view.paint(painter, m_scroller.top(),
                QPointF(Padding - horizontalScrollBar()->value(), Padding),
                viewport()->height() - Padding, true);

@@ -137,7 +137,8 @@ Contents RichTextView::text() const {
 void RichTextView::setSelText(const Contents &text) {
     const qint64 start = selStart();
     const qint64 length = selLength();
-    if (length == 0 && start == m_text.size()) {
+    const bool atEnd = length == 0 && start == m_text.size();
+    if (atEnd) {
         appendAtEnd(text);
     } else {
         const qint64 topOffset = m_scroller.topOffset();
@@ -151,17 +152,25 @@ void RichTextView::setSelText(const Contents &text) {
         m_scroller.setTopOffset(qMin(topOffset, m_text.size()));
     }
     m_anchor = m_caret = start + text.size();
-    textChanged();
+    if (atEnd)
+        textAppended();
+    else
+        textChanged();
 }
 
 void RichTextView::appendKeepingSelection(const Contents &text) {
     appendAtEnd(text);
-    textChanged();
+    textAppended();
 }
 
 // Growth at the end: the earlier lines, their layouts and colours stay as they are.
 void RichTextView::appendAtEnd(const Contents &text) {
     const qint64 start = m_text.size();
+    if (!m_appendPending) {
+        m_appendPending = true;
+        m_topBeforeAppend = m_scroller.top();
+        m_appendedFrom = start;
+    }
     m_layout.invalidateFrom(m_text.lineCount() - 1);
     const std::unique_ptr<TextPreparation> prepared = std::move(m_appendPreparation);
     auto *append = dynamic_cast<AppendPreparation *>(prepared.get());
@@ -233,6 +242,8 @@ QString RichTextView::selectedPlainText() const {
 
 void RichTextView::setSelStart(qint64 offset) {
     offset = qBound<qint64>(0, offset, m_text.size());
+    if (offset != m_caret || m_anchor != m_caret)
+        scheduleGeometry(); // the caret or the selection leaves the rows they were painted on
     m_anchor = m_caret = offset;
     if (offset == m_text.size())
         m_scrolledAway = false;
@@ -299,7 +310,8 @@ void RichTextView::centerOnOffset(qint64 offset) {
 void RichTextView::reveal(qint64 offset) {
     m_revealCaret = true;
     m_revealOffset = offset;
-    scheduleGeometry();
+    // Bringing the end into view after an append is part of that append's repaint.
+    scheduleGeometry(offset != m_text.size() || selLength() > 0);
 }
 
 void RichTextView::caretMoved() {

@@ -155,7 +155,11 @@ private:
     qreal wrapWidth() const;
     void relayout();
     void textChanged();
-    void scheduleGeometry();
+    void textAppended(); // at the end, by appendAtEnd()
+    // The geometry worked out again before the next paint; `repaintAll` unless only appends
+    // and a reveal of the end came since the last time (see repaintAppended()).
+    void scheduleGeometry(bool repaintAll = true);
+    bool repaintAppended();
     void scrollRows(int rows);
     void syncScrollBars();
     void onVerticalValue(int value);
@@ -191,6 +195,12 @@ private:
     bool m_scrolledAway = false;
     qint64 m_revealOffset = 0; // where the caret was when it was to be brought into view
     bool m_geometryScheduled = false;
+    bool m_repaintAll = false;
+    // Appends since the geometry was last worked out: the top before the first of them and
+    // the offset it began at. The rows above that offset are painted already.
+    bool m_appendPending = false;
+    RowPos m_topBeforeAppend;
+    qint64 m_appendedFrom = 0;
     bool m_syncing = false;
     // A selection being made: the left button held, or Shift held after extending by keys.
     bool m_selecting = false;

@@ -72,6 +72,15 @@ RowPos ViewPainter::paint(QPainter &painter, RowPos top, QPointF origin, qreal h
         }
         if (last == pos.row && rows > 0)
             break; // the next row does not fit
+        const qreal pieceBottom = rows == 0 ? y + m_layout.lineSpacing() : rowsBottom;
+        if (pieceBottom <= m_exposedTop || y >= m_exposedBottom) {
+            y = rowsBottom;
+            pos.row = qMax(0, last - 1);
+            haveRow = m_layout.nextRow(pos);
+            if (rows == 0)
+                y += m_layout.lineSpacing();
+            continue;
+        }
 
         const PieceRange &range = piece->range;
         const DecodedPiece &decoded = piece->decoded;

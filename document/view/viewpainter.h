@@ -36,6 +36,12 @@ public:
     }
     // The caret's byte offset, or -1 for none.
     void setCaret(qint64 offset) { m_caret = offset; }
+    // Only rows reaching into [top, bottom) (in the painter's coordinates) are drawn; the
+    // others are only stepped over.
+    void setExposed(qreal top, qreal bottom) {
+        m_exposedTop = top;
+        m_exposedBottom = bottom;
+    }
 
     // Paints rows from `top` downwards with the top row's top-left corner at `origin`, as
     // long as rows fit in `height` (a row that does not fit whole is painted only when
@@ -53,6 +59,8 @@ private:
     qint64 m_selStart = 0;
     qint64 m_selEnd = 0;
     qint64 m_caret = -1;
+    qreal m_exposedTop = -1e18;
+    qreal m_exposedBottom = 1e18;
 };
 
 } // namespace Orvik

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPrinter>
 #include <QProcess>
+#include <QScreen>
 #include <QScrollBar>
 
 using namespace Orvik;
@@ -157,6 +158,54 @@ private slots:
         QVERIFY(!view->followsEnd());
         view->setFont(QFont(view->font().family(), 8));
         QVERIFY(view->followsEnd());
+    }
+
+    // An append moves the rows already on screen and paints only from its own line on: what
+    // the window shows after each append is what painting the whole view shows.
+    void appendsLeaveTheScreenAsAWholePaint_data() {
+        QTest::addColumn<QByteArrayList>("appends");
+        QTest::addColumn<bool>("follows");
+        QByteArrayList lines, bursts, parts, wrapping;
+        for (int i = 0; i < 40; ++i) {
+            lines << "line " + QByteArray::number(i) + '\n';
+            bursts << QByteArray("burst line\n").repeated(1 + i % 7);
+            parts << (i % 2 ? QByteArray(": retrying\n") : QByteArray("ERROR"));
+            // words that end in the next append, so that a row's last one may move down
+            wrapping << QByteArray(i % 30 == 29 ? "\n" : i % 2 ? "wrap " : "wrap");
+        }
+        QTest::newRow("a line at a time") << lines << true;
+        QTest::newRow("several lines at once, past a screen") << bursts << true;
+        QTest::newRow("a line written in parts") << parts << true;
+        QTest::newRow("a line that wraps onto more rows") << wrapping << true;
+        QTest::newRow("the reader scrolled away") << lines << false;
+    }
+    void appendsLeaveTheScreenAsAWholePaint() {
+        QFETCH(QByteArrayList, appends);
+        QFETCH(bool, follows);
+        view->setFocus(); // the caret is painted too
+        show(QByteArray("earlier\n").repeated(30));
+        view->setSelStart(follows ? view->viewText().size() : 0);
+        const auto settle = [] {
+            for (int i = 0; i < 3; ++i)
+                QCoreApplication::processEvents();
+        };
+        const auto onScreen = [this] { return view->screen()->grabWindow(view->winId()); };
+        settle();
+        for (const QByteArray &bytes : appends) {
+            const Contents added = Contents::fromByteArray(bytes);
+            if (view->followsEnd()) { // as a refresh does it
+                view->setSelStart(view->viewText().size());
+                view->setSelText(added);
+                view->setSelStart(view->viewText().size());
+            } else {
+                view->appendKeepingSelection(added);
+            }
+            settle();
+            const QImage shown = onScreen().toImage();
+            view->viewport()->repaint();
+            QCOMPARE(shown, onScreen().toImage());
+        }
+        QCOMPARE(view->followsEnd(), follows);
     }
 
     void coloursArePaintedRedUntilNewText() {
