@@ -88,7 +88,7 @@ void ByteStore::reserveFor(qint64 count) {
     }
 }
 
-void ByteStore::reserve(qint64 count) {
+void ByteStore::reserve(qint64 count, bool hugePages) {
     for (qint64 want = roundUpToPage(qMax(count, PageSize)); !m_data; want = want / 2) {
         void *p = mmap(nullptr, size_t(roundUpToPage(want)), PROT_NONE,
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
@@ -96,7 +96,7 @@ void ByteStore::reserve(qint64 count) {
             m_data = static_cast<char *>(p);
             m_reserved = roundUpToPage(want);
             const qint64 hugeFrom = hugeBoundaryFrom(m_data, HugeStoreFrom);
-            if (m_reserved - hugeFrom >= HugeStoreFrom &&
+            if (hugePages && m_reserved - hugeFrom >= HugeStoreFrom &&
                 madvise(m_data + hugeFrom, size_t(m_reserved - hugeFrom), MADV_HUGEPAGE) == 0)
                 m_hugeFrom = hugeFrom;
         } else if (want <= PageSize) {

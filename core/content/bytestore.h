@@ -48,7 +48,8 @@ public:
     void commitAppend(qint64 count);
     // Before the first append: reserves the address space of `count` bytes, or of as many as
     // the process can map, so that a text of unknown length grows in place. Never throws.
-    void reserve(qint64 count);
+    // Without `hugePages` the store keeps to small pages whatever its size.
+    void reserve(qint64 count, bool hugePages = true);
 
     // The most bytes one store may hold (unlimited by default): growth beyond it fails with
     // std::bad_alloc as exhausted memory would. For tests.

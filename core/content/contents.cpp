@@ -85,11 +85,11 @@ char *Contents::appendSpace(qint64 count) {
     return room + m_size;
 }
 
-void Contents::reserve(qint64 count) {
+void Contents::reserve(qint64 count, bool hugePages) {
     if (m_store)
         return;
     m_store = std::make_shared<ByteStore>();
-    m_store->reserve(count);
+    m_store->reserve(count, hugePages);
 }
 
 void Contents::commitAppend(qint64 count) {

@@ -48,8 +48,9 @@ public:
     char *appendSpace(qint64 count);
     void commitAppend(qint64 count);
     // An empty contents without a store gets one with room for `count` bytes where the
-    // address space allows: a text of unknown length up to that grows without a copy.
-    void reserve(qint64 count);
+    // address space allows: a text of unknown length up to that grows without a copy. See
+    // ByteStore::reserve() for `hugePages`.
+    void reserve(qint64 count, bool hugePages = true);
 
     const std::shared_ptr<ByteStore> &store() const { return m_store; }
     qint64 offset() const { return m_offset; }
