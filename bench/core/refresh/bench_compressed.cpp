@@ -5,8 +5,6 @@
 //   open_xz_100MB_vs_tool    the same with xz, against `xz -dc`
 //   open_peak_<format>_100MB_vs_text  the most memory taken by that open, against its text
 // BM_Open/3 opens the log uncompressed: what the open costs besides decoding.
-//   tool_<format>_beside_text_writes_vs_tool  (a baseline line) the tool while this process
-//                            writes the text's size into fresh memory, against the tool alone
 // The last lines printed are "ratio NAME VALUE limit LIMIT".
 
 #include "benchhost.h"
@@ -22,17 +20,13 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/mman.h>
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <cstring>
-#include <thread>
 
 using namespace Orvik;
 
@@ -134,32 +128,6 @@ void BM_Tool(benchmark::State &state) {
     }
 }
 
-// The tool again, while a thread of this process writes as many bytes as the text has into
-// fresh memory, as any viewer must hold the text somewhere: what the machine allows a decode
-// with the text written beside it (printed as a baseline, not a limit).
-void BM_ToolBesideWrites(benchmark::State &state) {
-    const QByteArray path = QFile::encodeName(compressedLog(int(state.range(0))));
-    const qint64 textSize = QFileInfo(compressedLog(3)).size();
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
-        std::thread writer([textSize] {
-            void *p = mmap(nullptr, size_t(textSize), PROT_READ | PROT_WRITE,
-                           MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-            if (p == MAP_FAILED)
-                return;
-            for (qint64 at = 0; at < textSize; at += 256 * 1024)
-                std::memset(static_cast<char *>(p) + at, 'x',
-                            size_t(qMin<qint64>(256 * 1024, textSize - at)));
-            munmap(p, size_t(textSize));
-        });
-        if (!run({Tools[state.range(0)], "-dc", path.constData()}))
-            state.SkipWithError("the tool failed");
-        writer.join();
-        state.SetIterationTime(double(t.nsecsElapsed()) / 1e9);
-    }
-}
-
 double openPeak[3] = {0, 0, 0};
 
 void BM_OpenPeak(benchmark::State &state) {
@@ -188,8 +156,6 @@ BENCHMARK(BM_Open)->DenseRange(0, 3)->Iterations(3)->Repetitions(5)->UseManualTi
     benchmark::kMillisecond);
 BENCHMARK(BM_Tool)->DenseRange(0, 2)->Iterations(3)->Repetitions(5)->UseManualTime()->Unit(
     benchmark::kMillisecond);
-BENCHMARK(BM_ToolBesideWrites)->DenseRange(0, 2)->Iterations(3)->Repetitions(5)->UseManualTime()->Unit(
-    benchmark::kMillisecond);
 BENCHMARK(BM_OpenPeak)
     ->DenseRange(0, 2)
     ->Iterations(1)
@@ -212,11 +178,6 @@ int main(int argc, char **argv) {
         const std::string arg = std::to_string(format);
         std::printf("ratio open_%s_100MB_vs_tool %.3f limit %.2f\n", Tools[format],
                     reporter.ratio("BM_Open" + arg, "BM_Tool" + arg), limits[format]);
-    }
-    for (int format = 0; format < 3; ++format) {
-        const std::string arg = std::to_string(format);
-        std::printf("baseline tool_%s_beside_text_writes_vs_tool %.3f\n", Tools[format],
-                    reporter.ratio("BM_ToolBesideWrites" + arg, "BM_Tool" + arg));
     }
     for (int format = 0; format < 3; ++format)
         std::printf("ratio open_peak_%s_100MB_vs_text %.3f limit 1.10\n", Tools[format],
