@@ -45,6 +45,54 @@ void ViewPainter::paintBackgrounds(QPainter &painter, const LaidOutPiece &piece,
     }
 }
 
+// Rows [fromRow, toRow) of a piece, with the piece's first row's top-left at `at`; they fill
+// [top, bottom) on the page.
+void ViewPainter::paintRows(QPainter &painter, const LaidOutPiece &piece, int fromRow, int toRow,
+                            QPointF at, qreal top, qreal bottom,
+                            QList<QTextLayout::FormatRange> &formats) {
+    const PieceRange &range = piece.range;
+    const DecodedPiece &decoded = piece.decoded;
+    formats.clear();
+    for (const ViewMarks::Run &m : m_marks.runs(range.start, range.end)) {
+        const int from = decoded.unitAt(qMax(m.start, range.start) - range.start);
+        const int to =
+            m.end >= range.end ? int(decoded.text.size()) : decoded.unitAt(m.end - range.start);
+        if (to <= from)
+            continue;
+        QTextLayout::FormatRange f;
+        f.start = from;
+        f.length = to - from;
+        f.format.setForeground(toQColor(m.color));
+        formats.append(f);
+    }
+    if (m_selEnd > m_selStart && m_selStart < range.end && m_selEnd > range.start) {
+        const int from = decoded.unitAt(qMax(m_selStart, range.start) - range.start);
+        const int to = m_selEnd >= range.end ? int(decoded.text.size())
+                                             : decoded.unitAt(m_selEnd - range.start);
+        if (to > from) {
+            QTextLayout::FormatRange f;
+            f.start = from;
+            f.length = to - from;
+            f.format.setBackground(m_style.highlight);
+            f.format.setForeground(m_style.highlightedText);
+            formats.append(f);
+        }
+    }
+    paintBackgrounds(painter, piece, fromRow, toRow, at, top);
+    // Only the rows that fit: a hair inside the band so that rows touching it stay out.
+    const QRectF clip(at.x() - 1e6, top + 0.25, 2e6, qMax<qreal>(0, bottom - top - 0.5));
+    piece.layout.draw(&painter, at, formats, clip);
+    if (m_caret >= range.start && m_caret <= range.end) {
+        const int unit = decoded.unitAt(m_caret - range.start);
+        const int caretRow = piece.rowOfOffset(m_caret);
+        if (caretRow >= fromRow && caretRow < toRow) {
+            const QTextLine row = piece.layout.lineAt(caretRow);
+            const qreal x = at.x() + row.cursorToX(unit);
+            painter.fillRect(QRectF(x, at.y() + row.y(), 1, row.height()), m_style.text);
+        }
+    }
+}
+
 RowPos ViewPainter::paint(QPainter &painter, RowPos top, QPointF origin, qreal height,
                           bool partialLast, bool *more) {
     qreal y = origin.y();
@@ -72,58 +120,11 @@ RowPos ViewPainter::paint(QPainter &painter, RowPos top, QPointF origin, qreal h
         }
         if (last == pos.row && rows > 0)
             break; // the next row does not fit
+        // Rows outside the exposed band are only stepped over.
         const qreal pieceBottom = rows == 0 ? y + m_layout.lineSpacing() : rowsBottom;
-        if (pieceBottom <= m_exposedTop || y >= m_exposedBottom) {
-            y = rowsBottom;
-            pos.row = qMax(0, last - 1);
-            haveRow = m_layout.nextRow(pos);
-            if (rows == 0)
-                y += m_layout.lineSpacing();
-            continue;
-        }
-
-        const PieceRange &range = piece->range;
-        const DecodedPiece &decoded = piece->decoded;
-        formats.clear();
-        for (const ViewMarks::Run &m : m_marks.runs(range.start, range.end)) {
-            const int from = decoded.unitAt(qMax(m.start, range.start) - range.start);
-            const int to =
-                m.end >= range.end ? int(decoded.text.size()) : decoded.unitAt(m.end - range.start);
-            if (to <= from)
-                continue;
-            QTextLayout::FormatRange f;
-            f.start = from;
-            f.length = to - from;
-            f.format.setForeground(toQColor(m.color));
-            formats.append(f);
-        }
-        if (m_selEnd > m_selStart && m_selStart < range.end && m_selEnd > range.start) {
-            const int from = decoded.unitAt(qMax(m_selStart, range.start) - range.start);
-            const int to = m_selEnd >= range.end ? int(decoded.text.size())
-                                                 : decoded.unitAt(m_selEnd - range.start);
-            if (to > from) {
-                QTextLayout::FormatRange f;
-                f.start = from;
-                f.length = to - from;
-                f.format.setBackground(m_style.highlight);
-                f.format.setForeground(m_style.highlightedText);
-                formats.append(f);
-            }
-        }
-        const QPointF at(origin.x(), y - firstY);
-        paintBackgrounds(painter, *piece, pos.row, last, at, y);
-        // Only the rows that fit: a hair inside the band so that rows touching it stay out.
-        const QRectF clip(origin.x() - 1e6, y + 0.25, 2e6, qMax<qreal>(0, rowsBottom - y - 0.5));
-        piece->layout.draw(&painter, at, formats, clip);
-        if (m_caret >= range.start && m_caret <= range.end) {
-            const int unit = decoded.unitAt(m_caret - range.start);
-            const int caretRow = piece->rowOfOffset(m_caret);
-            if (caretRow >= pos.row && caretRow < last) {
-                const QTextLine row = piece->layout.lineAt(caretRow);
-                const qreal x = at.x() + row.cursorToX(unit);
-                painter.fillRect(QRectF(x, at.y() + row.y(), 1, row.height()), m_style.text);
-            }
-        }
+        if (pieceBottom > m_exposedTop && y < m_exposedBottom)
+            paintRows(painter, *piece, pos.row, last, QPointF(origin.x(), y - firstY), y,
+                      rowsBottom, formats);
         y = rowsBottom;
         pos.row = qMax(0, last - 1);
         haveRow = m_layout.nextRow(pos);

@@ -50,6 +50,8 @@ public:
                  bool *more = nullptr);
 
 private:
+    void paintRows(QPainter &painter, const LaidOutPiece &piece, int fromRow, int toRow,
+                   QPointF at, qreal top, qreal bottom, QList<QTextLayout::FormatRange> &formats);
     void paintBackgrounds(QPainter &painter, const LaidOutPiece &piece, int fromRow, int toRow,
                           QPointF at, qreal rowsTop);
 
