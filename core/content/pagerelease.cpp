@@ -65,6 +65,14 @@ struct Releaser {
         }
     }
 
+    void add(const Mapping &m) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            queue.push_back(m);
+        }
+        wake.notify_one();
+    }
+
     static Releaser &instance() {
         static Releaser *releaser = new Releaser;
         return *releaser;
@@ -80,12 +88,11 @@ void PageRelease::unmap(void *address, qint64 bytes, qint64 committed,
         m.unmap(bytes);
         return;
     }
-    Releaser &r = Releaser::instance();
-    {
-        std::lock_guard<std::mutex> lock(r.mutex);
-        r.queue.push_back(m);
-    }
-    r.wake.notify_one();
+    Releaser::instance().add(m);
+}
+
+void PageRelease::unmapAside(void *address, qint64 bytes) {
+    Releaser::instance().add({address, bytes, bytes, nullptr});
 }
 
 void PageRelease::waitForPending() {

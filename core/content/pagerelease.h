@@ -20,6 +20,9 @@ public:
     static void unmap(void *address, qint64 bytes, qint64 committed,
                       std::atomic<qint64> *counter = nullptr);
     static constexpr qint64 BackgroundBytes = 4 << 20;
+    // Hands the whole mapping [address, address + bytes) to the release thread, whatever its
+    // size.
+    static void unmapAside(void *address, qint64 bytes);
 
     // Waits until what was handed over is unmapped (not while held): for a mapping that did
     // not fit in a limited address space, the room given back may make it fit.

@@ -31,7 +31,7 @@ quint64 readNumber(const uchar *bytes, size_t &position) {
 
 MarkRuns::Cursor::Cursor(const MarkRuns &runs, qint64 from)
     : m_runs(runs) {
-    const std::vector<Checkpoint> &points = runs.m_checkpoints;
+    const auto &points = runs.m_checkpoints;
     auto point = std::upper_bound(points.begin(), points.end(), from,
                                   [](qint64 f, const Checkpoint &c) { return f < c.before; });
     if (point != points.begin())

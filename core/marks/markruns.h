@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/content/pageallocator.h"
+
 #include <QtGlobal>
 
 #include <vector>
@@ -12,7 +14,9 @@ namespace Orvik {
 // for finding a place. A mark on every line of a log costs two or three bytes.
 //
 // Built front to back, typically on a worker from the matches of a search; a finished set is
-// handed over whole and read through a Cursor.
+// handed over whole and read through a Cursor. Its large buffers are mappings of their own
+// (PageAllocator): dropping the last holder of a large set, typically on the user-interface
+// thread when a new pass replaces it, leaves their pages to the release thread.
 class MarkRuns {
 public:
     struct Range {
@@ -84,9 +88,9 @@ private:
     void reserveBytes(size_t count);
 
     // Every range but the last, encoded in the first m_used bytes.
-    std::vector<uchar> m_bytes;
+    std::vector<uchar, PageAllocator<uchar>> m_bytes;
     size_t m_used = 0;
-    std::vector<Checkpoint> m_checkpoints;
+    std::vector<Checkpoint, PageAllocator<Checkpoint>> m_checkpoints;
     qint64 m_encodedEnd = 0; // end of the last encoded range
     qint64 m_count = 0;
     Range m_last;
