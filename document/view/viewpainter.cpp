@@ -1,7 +1,10 @@
 #include "document/view/viewpainter.h"
 
+#include <QGlyphRun>
 #include <QPainter>
 #include <QTextLayout>
+
+#include <algorithm>
 
 namespace Orvik {
 
@@ -45,43 +48,29 @@ void ViewPainter::paintBackgrounds(QPainter &painter, const LaidOutPiece &piece,
     }
 }
 
-// Rows [fromRow, toRow) of a piece, with the piece's first row's top-left at `at`; they fill
-// [top, bottom) on the page.
+// Rows [fromRow, toRow) of a piece, with the piece's first row's top-left at `at`.
 void ViewPainter::paintRows(QPainter &painter, const LaidOutPiece &piece, int fromRow, int toRow,
-                            QPointF at, qreal top, qreal bottom,
-                            QList<QTextLayout::FormatRange> &formats) {
+                            QPointF at, std::vector<Part> &parts) {
     const PieceRange &range = piece.range;
     const DecodedPiece &decoded = piece.decoded;
-    formats.clear();
+    parts.clear();
     for (const ViewMarks::Run &m : m_marks.runs(range.start, range.end)) {
         const int from = decoded.unitAt(qMax(m.start, range.start) - range.start);
         const int to =
             m.end >= range.end ? int(decoded.text.size()) : decoded.unitAt(m.end - range.start);
-        if (to <= from)
-            continue;
-        QTextLayout::FormatRange f;
-        f.start = from;
-        f.length = to - from;
-        f.format.setForeground(toQColor(m.color));
-        formats.append(f);
+        if (to > from)
+            parts.push_back({from, to, toQColor(m.color)});
     }
+    int selFrom = 0;
+    int selTo = 0;
     if (m_selEnd > m_selStart && m_selStart < range.end && m_selEnd > range.start) {
-        const int from = decoded.unitAt(qMax(m_selStart, range.start) - range.start);
-        const int to = m_selEnd >= range.end ? int(decoded.text.size())
-                                             : decoded.unitAt(m_selEnd - range.start);
-        if (to > from) {
-            QTextLayout::FormatRange f;
-            f.start = from;
-            f.length = to - from;
-            f.format.setBackground(m_style.highlight);
-            f.format.setForeground(m_style.highlightedText);
-            formats.append(f);
-        }
+        selFrom = decoded.unitAt(qMax(m_selStart, range.start) - range.start);
+        selTo = m_selEnd >= range.end ? int(decoded.text.size())
+                                      : decoded.unitAt(m_selEnd - range.start);
     }
-    paintBackgrounds(painter, piece, fromRow, toRow, at, top);
-    // Only the rows that fit: a hair inside the band so that rows touching it stay out.
-    const QRectF clip(at.x() - 1e6, top + 0.25, 2e6, qMax<qreal>(0, bottom - top - 0.5));
-    piece.layout.draw(&painter, at, formats, clip);
+    paintBackgrounds(painter, piece, fromRow, toRow, at, at.y());
+    for (int r = fromRow; r < toRow; ++r)
+        paintRowParts(painter, piece.layout.lineAt(r), at, parts, selFrom, selTo);
     if (m_caret >= range.start && m_caret <= range.end) {
         const int unit = decoded.unitAt(m_caret - range.start);
         const int caretRow = piece.rowOfOffset(m_caret);
@@ -93,13 +82,73 @@ void ViewPainter::paintRows(QPainter &painter, const LaidOutPiece &piece, int fr
     }
 }
 
+// One row: the selection's background, then the text, a stretch of one colour at a time, each
+// glyph drawn once from the row's glyph runs. (Text formats would cost the rows of a log marked
+// on every line a clip path for each mark and every glyph drawn twice.)
+void ViewPainter::paintRowParts(QPainter &painter, const QTextLine &row, QPointF at,
+                                const std::vector<Part> &parts, int selFrom, int selTo) {
+    const int rowFrom = row.textStart();
+    const int rowTo = rowFrom + row.textLength();
+    const qreal top = at.y() + row.y();
+    const qreal height = row.height();
+    const auto xOf = [&](int unit) { return at.x() + row.cursorToX(unit); };
+    const int selectedFrom = qMax(selFrom, rowFrom);
+    const int selectedTo = qMin(selTo, rowTo);
+    const bool selected = selectedTo > selectedFrom;
+    if (selected) {
+        const qreal left = xOf(selectedFrom);
+        painter.fillRect(QRectF(left, top, xOf(selectedTo) - left, height), m_style.highlight);
+    }
+    auto first = std::find_if(parts.begin(), parts.end(),
+                              [rowFrom](const Part &p) { return p.to > rowFrom; });
+    if (!selected && (first == parts.end() || first->from >= rowTo)) {
+        row.draw(&painter, at); // a row of the text's own colour
+        return;
+    }
+    // The colour of each unit: the selection's over a mark's over the text's.
+    const auto colourAt = [&](int unit, int *until) {
+        int end = rowTo;
+        const QColor *colour = &m_style.text;
+        if (selected) {
+            if (unit >= selectedFrom && unit < selectedTo) {
+                *until = selectedTo;
+                return m_style.highlightedText;
+            }
+            if (unit < selectedFrom)
+                end = selectedFrom;
+        }
+        while (first != parts.end() && first->to <= unit)
+            ++first;
+        if (first != parts.end()) {
+            if (first->from <= unit) {
+                colour = &first->color;
+                end = qMin(end, first->to);
+            } else {
+                end = qMin(end, first->from);
+            }
+        }
+        *until = end;
+        return *colour;
+    };
+    const QPen pen = painter.pen();
+    for (int unit = rowFrom; unit < rowTo;) {
+        int until = rowTo;
+        const QColor colour = colourAt(unit, &until);
+        painter.setPen(colour);
+        for (const QGlyphRun &run : row.glyphRuns(unit, until - unit))
+            painter.drawGlyphRun(at, run);
+        unit = until;
+    }
+    painter.setPen(pen);
+}
+
 RowPos ViewPainter::paint(QPainter &painter, RowPos top, QPointF origin, qreal height,
                           bool partialLast, bool *more) {
     qreal y = origin.y();
     const qreal bottom = origin.y() + height;
     RowPos pos = top;
     bool haveRow = true;
-    QList<QTextLayout::FormatRange> formats;
+    std::vector<Part> parts;
     painter.setPen(m_style.text);
     while (haveRow && y < bottom) {
         auto piece = m_layout.piece(pos);
@@ -123,8 +172,7 @@ RowPos ViewPainter::paint(QPainter &painter, RowPos top, QPointF origin, qreal h
         // Rows outside the exposed band are only stepped over.
         const qreal pieceBottom = rows == 0 ? y + m_layout.lineSpacing() : rowsBottom;
         if (pieceBottom > m_exposedTop && y < m_exposedBottom)
-            paintRows(painter, *piece, pos.row, last, QPointF(origin.x(), y - firstY), y,
-                      rowsBottom, formats);
+            paintRows(painter, *piece, pos.row, last, QPointF(origin.x(), y - firstY), parts);
         y = rowsBottom;
         pos.row = qMax(0, last - 1);
         haveRow = m_layout.nextRow(pos);

@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QPointF>
 
+#include <vector>
+
 class QPainter;
 
 namespace Orvik {
@@ -50,8 +52,16 @@ public:
                  bool *more = nullptr);
 
 private:
+    // A stretch of a piece's text, in its text's units, drawn in one colour.
+    struct Part {
+        int from;
+        int to;
+        QColor color;
+    };
     void paintRows(QPainter &painter, const LaidOutPiece &piece, int fromRow, int toRow,
-                   QPointF at, qreal top, qreal bottom, QList<QTextLayout::FormatRange> &formats);
+                   QPointF at, std::vector<Part> &parts);
+    void paintRowParts(QPainter &painter, const QTextLine &row, QPointF at,
+                       const std::vector<Part> &parts, int selFrom, int selTo);
     void paintBackgrounds(QPainter &painter, const LaidOutPiece &piece, int fromRow, int toRow,
                           QPointF at, qreal rowsTop);
 

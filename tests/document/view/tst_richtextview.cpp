@@ -165,6 +165,7 @@ private slots:
     void appendsLeaveTheScreenAsAWholePaint_data() {
         QTest::addColumn<QByteArrayList>("appends");
         QTest::addColumn<bool>("follows");
+        QTest::addColumn<int>("selected"); // bytes selected from the third line on
         QByteArrayList lines, bursts, parts, wrapping;
         for (int i = 0; i < 40; ++i) {
             lines << "line " + QByteArray::number(i) + '\n';
@@ -173,18 +174,21 @@ private slots:
             // words that end in the next append, so that a row's last one may move down
             wrapping << QByteArray(i % 30 == 29 ? "\n" : i % 2 ? "wrap " : "wrap");
         }
-        QTest::newRow("a line at a time") << lines << true;
-        QTest::newRow("several lines at once, past a screen") << bursts << true;
-        QTest::newRow("a line written in parts") << parts << true;
-        QTest::newRow("a line that wraps onto more rows") << wrapping << true;
-        QTest::newRow("the reader scrolled away") << lines << false;
+        QTest::newRow("a line at a time") << lines << true << 0;
+        QTest::newRow("several lines at once, past a screen") << bursts << true << 0;
+        QTest::newRow("a line written in parts") << parts << true << 0;
+        QTest::newRow("a line that wraps onto more rows") << wrapping << true << 0;
+        QTest::newRow("the reader scrolled away") << lines << false << 0;
+        QTest::newRow("a selection held") << lines << false << 60;
     }
     void appendsLeaveTheScreenAsAWholePaint() {
         QFETCH(QByteArrayList, appends);
         QFETCH(bool, follows);
+        QFETCH(int, selected);
         view->setFocus(); // the caret is painted too
         show(QByteArray("earlier\n").repeated(30));
-        view->setSelStart(follows ? view->viewText().size() : 0);
+        view->setSelStart(follows ? view->viewText().size() : selected ? 20 : 0);
+        view->setSelLength(selected);
         const auto settle = [] {
             for (int i = 0; i < 3; ++i)
                 QCoreApplication::processEvents();
@@ -211,6 +215,15 @@ private slots:
     void coloursArePaintedRedUntilNewText() {
         view->setFont(QFont(view->font().family(), 20));
         show("hello world ERROR\n");
+        QCOMPARE(redPixels(view->viewport()->grab().toImage()), 0);
+        // Selected text is drawn in the selection's own text colour.
+        QPalette palette = view->palette();
+        palette.setColor(QPalette::HighlightedText, Qt::red);
+        view->setPalette(palette);
+        view->setSelStart(0);
+        view->setSelLength(5);
+        QVERIFY(redPixels(view->viewport()->grab().toImage()) > 20);
+        view->setSelLength(0);
         QCOMPARE(redPixels(view->viewport()->grab().toImage()), 0);
         view->colorRange(12, 5, HighlightColor);
         QVERIFY(redPixels(view->viewport()->grab().toImage()) > 20);
