@@ -20,7 +20,7 @@ QColor backgroundTint(ColorNumber color) {
 
 // Rows of lines under a background layer are filled across the whole width.
 void ViewPainter::paintBackgrounds(QPainter &painter, const LaidOutPiece &piece, int fromRow,
-                                   int toRow, QPointF at, qreal rowsTop) {
+                                   int toRow, QPointF at) {
     const PieceRange &range = piece.range;
     const std::vector<ViewMarks::Run> runs =
         m_marks.backgroundRuns(range.start, qMax(range.end, range.start + 1));
@@ -35,7 +35,7 @@ void ViewPainter::paintBackgrounds(QPainter &painter, const LaidOutPiece &piece,
     const qreal width = qMax<qreal>(m_layout.width(), painter.device()->width());
     if (piece.rows() == 0) { // an empty line
         if (const ViewMarks::Run *run = colourAt(range.start))
-            painter.fillRect(QRectF(0, rowsTop, width + at.x(), m_layout.lineSpacing()),
+            painter.fillRect(QRectF(0, at.y(), width + at.x(), m_layout.lineSpacing()),
                              backgroundTint(run->color));
         return;
     }
@@ -68,7 +68,7 @@ void ViewPainter::paintRows(QPainter &painter, const LaidOutPiece &piece, int fr
         selTo = m_selEnd >= range.end ? int(decoded.text.size())
                                       : decoded.unitAt(m_selEnd - range.start);
     }
-    paintBackgrounds(painter, piece, fromRow, toRow, at, at.y());
+    paintBackgrounds(painter, piece, fromRow, toRow, at);
     for (int r = fromRow; r < toRow; ++r)
         paintRowParts(painter, piece.layout.lineAt(r), at, parts, selFrom, selTo);
     if (m_caret >= range.start && m_caret <= range.end) {

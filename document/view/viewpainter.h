@@ -63,7 +63,7 @@ private:
     void paintRowParts(QPainter &painter, const QTextLine &row, QPointF at,
                        const std::vector<Part> &parts, int selFrom, int selTo);
     void paintBackgrounds(QPainter &painter, const LaidOutPiece &piece, int fromRow, int toRow,
-                          QPointF at, qreal rowsTop);
+                          QPointF at);
 
     ViewLayout &m_layout;
     const ViewMarks &m_marks;
