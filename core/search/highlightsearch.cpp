@@ -8,6 +8,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define ORVIK_SCAN_AVX2 1
+#endif
 
 namespace Orvik {
 
@@ -50,6 +54,42 @@ char32_t fold(char32_t cp) {
         return cp;
     return QChar::toCaseFolded(cp);
 }
+
+#if defined(ORVIK_SCAN_AVX2)
+bool hasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+// The candidate scan of scanAscii() 32 bytes a step, on processors with AVX2: at 16 a step
+// the scan is bound by its instructions, at 32 by memory. Returns where it stopped.
+__attribute__((target("avx2"))) qint64 scanAsciiWide(const unsigned char *text, qint64 size,
+                                                     const unsigned char *folded, qint64 m,
+                                                     unsigned char firstMask,
+                                                     unsigned char lastMask,
+                                                     const HighlightSearch::MatchSink &sink) {
+    const __m256i vFirst = _mm256_set1_epi8(char(folded[0]));
+    const __m256i vLast = _mm256_set1_epi8(char(folded[m - 1]));
+    const __m256i vFirstMask = _mm256_set1_epi8(char(firstMask));
+    const __m256i vLastMask = _mm256_set1_epi8(char(lastMask));
+    qint64 i = 0;
+    for (; i + 32 + m - 1 <= size; i += 32) {
+        const __m256i blockFirst = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(text + i));
+        const __m256i blockLast =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(text + i + m - 1));
+        const __m256i eqFirst = _mm256_cmpeq_epi8(_mm256_or_si256(blockFirst, vFirstMask), vFirst);
+        const __m256i eqLast = _mm256_cmpeq_epi8(_mm256_or_si256(blockLast, vLastMask), vLast);
+        unsigned bits = unsigned(_mm256_movemask_epi8(_mm256_and_si256(eqFirst, eqLast)));
+        while (bits) {
+            const int j = __builtin_ctz(bits);
+            bits &= bits - 1;
+            if (m <= 2 || equalFoldedAscii(text + i + j + 1, folded + 1, m - 2))
+                sink(i + j, m);
+        }
+    }
+    return i;
+}
+#endif
 
 } // namespace
 
@@ -102,6 +142,10 @@ void HighlightSearch::scanAscii(const unsigned char *text, qint64 size,
     const unsigned char firstMask = isAsciiLetter(first) ? 0x20 : 0;
     const unsigned char lastMask = isAsciiLetter(last) ? 0x20 : 0;
     qint64 i = 0;
+#if defined(ORVIK_SCAN_AVX2)
+    if (hasAvx2())
+        i = scanAsciiWide(text, size, folded, m, firstMask, lastMask, sink);
+#endif
 #if defined(__SSE2__)
     const __m128i vFirst = _mm_set1_epi8(char(first));
     const __m128i vLast = _mm_set1_epi8(char(last));
