@@ -55,6 +55,19 @@ char32_t fold(char32_t cp) {
     return QChar::toCaseFolded(cp);
 }
 
+// The vector scans' candidates from `at`: bit j of `bits` set where the text's bytes at
+// at + j and at + j + m - 1 are the pattern's first and last.
+inline void reportCandidates(unsigned bits, const unsigned char *text, qint64 at,
+                             const unsigned char *folded, qint64 m,
+                             const HighlightSearch::MatchSink &sink) {
+    while (bits) {
+        const int j = __builtin_ctz(bits);
+        bits &= bits - 1;
+        if (m <= 2 || equalFoldedAscii(text + at + j + 1, folded + 1, m - 2))
+            sink(at + j, m);
+    }
+}
+
 #if defined(ORVIK_SCAN_AVX2)
 bool hasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
@@ -79,13 +92,8 @@ __attribute__((target("avx2"))) qint64 scanAsciiWide(const unsigned char *text, 
             _mm256_loadu_si256(reinterpret_cast<const __m256i *>(text + i + m - 1));
         const __m256i eqFirst = _mm256_cmpeq_epi8(_mm256_or_si256(blockFirst, vFirstMask), vFirst);
         const __m256i eqLast = _mm256_cmpeq_epi8(_mm256_or_si256(blockLast, vLastMask), vLast);
-        unsigned bits = unsigned(_mm256_movemask_epi8(_mm256_and_si256(eqFirst, eqLast)));
-        while (bits) {
-            const int j = __builtin_ctz(bits);
-            bits &= bits - 1;
-            if (m <= 2 || equalFoldedAscii(text + i + j + 1, folded + 1, m - 2))
-                sink(i + j, m);
-        }
+        const unsigned bits = unsigned(_mm256_movemask_epi8(_mm256_and_si256(eqFirst, eqLast)));
+        reportCandidates(bits, text, i, folded, m, sink);
     }
     return i;
 }
@@ -157,13 +165,8 @@ void HighlightSearch::scanAscii(const unsigned char *text, qint64 size,
             _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i + m - 1));
         const __m128i eqFirst = _mm_cmpeq_epi8(_mm_or_si128(blockFirst, vFirstMask), vFirst);
         const __m128i eqLast = _mm_cmpeq_epi8(_mm_or_si128(blockLast, vLastMask), vLast);
-        unsigned bits = unsigned(_mm_movemask_epi8(_mm_and_si128(eqFirst, eqLast)));
-        while (bits) {
-            const int j = __builtin_ctz(bits);
-            bits &= bits - 1;
-            if (m <= 2 || equalFoldedAscii(text + i + j + 1, folded + 1, m - 2))
-                sink(i + j, m);
-        }
+        const unsigned bits = unsigned(_mm_movemask_epi8(_mm_and_si128(eqFirst, eqLast)));
+        reportCandidates(bits, text, i, folded, m, sink);
     }
 #endif
     for (; i + m <= size; ++i) {
